@@ -1,0 +1,258 @@
+#include "Store.h"
+
+#include "StationLibrary.h"
+#include "URLValidation.h"
+
+#include <QDir>
+
+#include <algorithm>
+
+namespace tunara {
+
+namespace {
+
+std::function<PlaybackEnvironment()>& sharedEnvironmentFactory()
+{
+    static std::function<PlaybackEnvironment()> factory;
+    return factory;
+}
+
+} // namespace
+
+Store::Store(PlaybackEnvironment environment, std::optional<QUrl> overrideDatabaseFileURL)
+    : playbackController_(std::make_unique<PlaybackController>(std::move(environment)))
+    , overrideDatabaseFileURL_(std::move(overrideDatabaseFileURL))
+    , filename_(StationLibrary::defaultFilename)
+{
+    qRegisterMetaType<AudioStream>();
+    qRegisterMetaType<ParsedMetadata>();
+    streams_ = StationLibrary::loadStreams(databaseFileURL());
+    emit streamsChanged();
+    playbackController_->setDelegate(this);
+}
+
+Store::~Store()
+{
+    playbackController_->setDelegate(nullptr);
+}
+
+void Store::provideSharedEnvironment(std::function<PlaybackEnvironment()> factory)
+{
+    sharedEnvironmentFactory() = std::move(factory);
+}
+
+Store& Store::shared()
+{
+    // Created once, on first access, and kept for the life of the process.
+    static Store* const instance = [] {
+        const auto& factory = sharedEnvironmentFactory();
+        if (!factory)
+            qFatal("Store::shared() was reached before provideSharedEnvironment()");
+        return new Store(factory());
+    }();
+    return *instance;
+}
+
+std::optional<QUrl> Store::databaseFileURL() const
+{
+    if (overrideDatabaseFileURL_)
+        return overrideDatabaseFileURL_;
+    const std::optional<QString> directory = StationLibrary::applicationSupportDirectory();
+    if (!directory)
+        return std::nullopt;
+    return QUrl::fromLocalFile(QDir(*directory).filePath(filename_));
+}
+
+void Store::save()
+{
+    StationLibrary::saveStreams(databaseFileURL(), streams_);
+}
+
+void Store::setSelectedStream(std::optional<AudioStream> stream)
+{
+    selectedStream_ = std::move(stream);
+    emit selectedStreamChanged();
+}
+
+QVariant Store::selectedStreamVariant() const
+{
+    return selectedStream_ ? QVariant::fromValue(*selectedStream_) : QVariant();
+}
+
+int Store::indexOf(const QUuid& id) const
+{
+    const auto found = std::find_if(streams_.cbegin(), streams_.cend(),
+                                    [&](const AudioStream& stream) { return stream.id == id; });
+    return found == streams_.cend() ? -1 : static_cast<int>(found - streams_.cbegin());
+}
+
+std::optional<std::pair<QString, QUrl>> Store::validatedInput(const QString& name, const QString& urlText)
+{
+    const QString trimmedName = name.trimmed();
+    const QString trimmedURL = urlText.trimmed();
+    if (trimmedName.isEmpty() || trimmedURL.isEmpty())
+        return std::nullopt;
+    if (validateStreamURL(trimmedURL))
+        return std::nullopt;
+    const std::optional<QUrl> url = parseURL(trimmedURL);
+    if (!url)
+        return std::nullopt;
+    return std::make_pair(trimmedName, *url);
+}
+
+std::optional<QUuid> Store::addStreamReturningId(const QString& name, const QString& urlText)
+{
+    const auto input = validatedInput(name, urlText);
+    if (!input)
+        return std::nullopt;
+    const AudioStream stream = AudioStream::make(input->first, input->second);
+    streams_.append(stream);
+    emit streamsChanged();
+    save();
+    return stream.id;
+}
+
+QVariant Store::addStream(const QString& name, const QString& urlText)
+{
+    const std::optional<QUuid> id = addStreamReturningId(name, urlText);
+    return id ? QVariant::fromValue(*id) : QVariant();
+}
+
+void Store::stopAndDeselect()
+{
+    playbackController_->stop();
+    setSelectedStream(std::nullopt);
+}
+
+bool Store::updateStream(const QUuid& id, const QString& name, const QString& urlText)
+{
+    const auto input = validatedInput(name, urlText);
+    if (!input)
+        return false;
+    const int index = indexOf(id);
+    if (index < 0)
+        return false;
+
+    const bool isSelected = selectedStream_ && selectedStream_->id == id;
+    if (isSelected && streams_[index].url != input->second)
+        stopAndDeselect();
+
+    AudioStream updated = streams_[index];
+    updated.name = input->first;
+    updated.url = input->second;
+    streams_[index] = updated;
+    emit streamsChanged();
+
+    if (selectedStream_ && selectedStream_->id == id)
+        setSelectedStream(updated);
+    save();
+    return true;
+}
+
+void Store::deleteStreams(const QSet<QUuid>& ids)
+{
+    for (const QUuid& id : ids) {
+        if (selectedStream_ && selectedStream_->id == id)
+            stopAndDeselect();
+        streams_.removeIf([&](const AudioStream& stream) { return stream.id == id; });
+        emit streamsChanged();
+    }
+    save();
+}
+
+void Store::moveStreams(const QList<int>& sourcePositions, int destination)
+{
+    // The moved stations keep their relative order and come to stand right
+    // before the station that stood at the destination before the move.
+    // Positions outside the list are ignored.
+    QList<int> sources;
+    for (int position : sourcePositions) {
+        if (position >= 0 && position < streams_.size() && !sources.contains(position))
+            sources.append(position);
+    }
+    std::sort(sources.begin(), sources.end());
+    destination = std::clamp(destination, 0, static_cast<int>(streams_.size()));
+
+    QList<AudioStream> moved;
+    for (int position : sources)
+        moved.append(streams_[position]);
+    const auto movedBeforeDestination = std::count_if(sources.cbegin(), sources.cend(),
+                                                      [&](int position) { return position < destination; });
+    for (auto it = sources.crbegin(); it != sources.crend(); ++it)
+        streams_.removeAt(*it);
+    const qsizetype insertAt = destination - movedBeforeDestination;
+    for (qsizetype i = 0; i < moved.size(); ++i)
+        streams_.insert(insertAt + i, moved[i]);
+    emit streamsChanged();
+    save();
+}
+
+void Store::playStream(std::optional<QUuid> id)
+{
+    const std::optional<QUuid> target = id ? id : (selectedStream_ ? std::optional(selectedStream_->id) : std::nullopt);
+    if (!target)
+        return;
+
+    if (selectedStream_ && selectedStream_->id == *target) {
+        switch (playingStatus_) {
+        case PlayingStatus::loading:
+        case PlayingStatus::buffering:
+        case PlayingStatus::playing:
+            return;
+        case PlayingStatus::paused: {
+            const auto& player = playbackController_->player();
+            const auto item = player ? player->currentItem() : nullptr;
+            if (item && item->status() != ItemStatus::failed) {
+                playbackController_->resume();
+                return;
+            }
+            break;
+        }
+        case PlayingStatus::error:
+            break;
+        }
+    }
+
+    const int index = indexOf(*target);
+    if (index < 0)
+        return;
+    const AudioStream stream = streams_[index];
+    setSelectedStream(stream);
+    playbackController_->play(stream.url, stream.name, true);
+}
+
+void Store::togglePlayPause()
+{
+    switch (playingStatus_) {
+    case PlayingStatus::loading:
+    case PlayingStatus::buffering:
+    case PlayingStatus::playing:
+        playbackController_->pause();
+        break;
+    case PlayingStatus::error:
+        if (selectedStream_)
+            playStream();
+        break;
+    case PlayingStatus::paused:
+        playStream();
+        break;
+    }
+}
+
+void Store::didChangeStatus(PlayingStatus status)
+{
+    if (playingStatus_ == status)
+        return;
+    playingStatus_ = status;
+    emit playingStatusChanged();
+}
+
+void Store::didChangeMetadata(const ParsedMetadata& metadata)
+{
+    if (parsedMetadata_ == metadata)
+        return;
+    parsedMetadata_ = metadata;
+    emit parsedMetadataChanged();
+}
+
+} // namespace tunara

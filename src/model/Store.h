@@ -1,0 +1,100 @@
+#pragma once
+
+#include "AudioStream.h"
+#include "playback/PlaybackController.h"
+#include "playback/PlaybackEnvironment.h"
+#include "playback/PlaybackTypes.h"
+
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QUrl>
+#include <QUuid>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <utility>
+
+namespace tunara {
+
+// The application model: the station list, the selection, and the mirrored
+// playing status and track metadata. Views read it through its properties
+// and act on it only through its operations. Main thread only.
+//
+// Notifications: streamsChanged and selectedStreamChanged on every
+// assignment or mutation; playingStatusChanged and parsedMetadataChanged
+// only when the value really changes.
+class Store final : public QObject, public PlaybackControllerDelegate {
+    Q_OBJECT
+    Q_PROPERTY(QList<tunara::AudioStream> streams READ streams NOTIFY streamsChanged)
+    Q_PROPERTY(QVariant selectedStream READ selectedStreamVariant NOTIFY selectedStreamChanged)
+    Q_PROPERTY(tunara::PlayingStatus playingStatus READ playingStatus NOTIFY playingStatusChanged)
+    Q_PROPERTY(tunara::ParsedMetadata parsedMetadata READ parsedMetadata NOTIFY parsedMetadataChanged)
+
+public:
+    Store(PlaybackEnvironment environment, std::optional<QUrl> overrideDatabaseFileURL = std::nullopt);
+    ~Store() override;
+
+    // The one Store of the running program, created on first access with the
+    // services provided below and the default library location.
+    static Store& shared();
+    // Must be called before the first access to shared(); the factory runs
+    // at that first access.
+    static void provideSharedEnvironment(std::function<PlaybackEnvironment()> factory);
+
+    const QList<AudioStream>& streams() const { return streams_; }
+    const std::optional<AudioStream>& selectedStream() const { return selectedStream_; }
+    void setSelectedStream(std::optional<AudioStream> stream);
+    PlayingStatus playingStatus() const { return playingStatus_; }
+    const ParsedMetadata& parsedMetadata() const { return parsedMetadata_; }
+    PlaybackController& playbackController() { return *playbackController_; }
+    const std::optional<QUrl>& overrideDatabaseFileURL() const { return overrideDatabaseFileURL_; }
+    const QString& filename() const { return filename_; }
+
+    // Library location: the override, else the per-user data directory
+    // with filename appended; none when neither exists.
+    std::optional<QUrl> databaseFileURL() const;
+    void save();
+
+    Q_INVOKABLE QVariant addStream(const QString& name, const QString& urlText); // the new id or null
+    std::optional<QUuid> addStreamReturningId(const QString& name, const QString& urlText);
+    Q_INVOKABLE bool updateStream(const QUuid& id, const QString& name, const QString& urlText);
+    void deleteStreams(const QSet<QUuid>& ids);
+    Q_INVOKABLE void deleteStream(const QUuid& id) { deleteStreams({id}); }
+    void moveStreams(const QList<int>& sourcePositions, int destination);
+
+    void playStream(std::optional<QUuid> id = std::nullopt);
+    Q_INVOKABLE void playStreamWithId(const QUuid& id) { playStream(id); }
+    Q_INVOKABLE void togglePlayPause();
+
+    // PlaybackControllerDelegate
+    void didChangeStatus(PlayingStatus status) override;
+    void didChangeMetadata(const ParsedMetadata& metadata) override;
+
+    // Trimmed name and parsed URL, or none when the input is rejected.
+    static std::optional<std::pair<QString, QUrl>> validatedInput(const QString& name, const QString& urlText);
+
+signals:
+    void streamsChanged();
+    void selectedStreamChanged();
+    void playingStatusChanged();
+    void parsedMetadataChanged();
+
+private:
+    QVariant selectedStreamVariant() const;
+    void stopAndDeselect();
+    int indexOf(const QUuid& id) const;
+
+    QList<AudioStream> streams_;
+    std::optional<AudioStream> selectedStream_;
+    PlayingStatus playingStatus_ = PlayingStatus::paused;
+    ParsedMetadata parsedMetadata_;
+    std::unique_ptr<PlaybackController> playbackController_;
+    std::optional<QUrl> overrideDatabaseFileURL_;
+    QString filename_;
+};
+
+} // namespace tunara

@@ -1,0 +1,35 @@
+#include "TrayPresentation.h"
+
+namespace tunara {
+
+QString menuBarIconName(PlayingStatus status)
+{
+    return status == PlayingStatus::playing ? QStringLiteral("MenuBarIconPlaying") : QStringLiteral("MenuBarIcon");
+}
+
+QString menuBarIconPath(PlayingStatus status)
+{
+    return QStringLiteral(":/tunara/icons/%1.svg").arg(menuBarIconName(status));
+}
+
+QString trayToolTip(const std::optional<AudioStream>& selected, PlayingStatus status,
+                    const ParsedMetadata& metadata)
+{
+    const QString appName = QStringLiteral("Tunara");
+    if (!selected)
+        return appName;
+
+    QString detail;
+    switch (status) {
+    case PlayingStatus::loading: detail = QStringLiteral("Connecting…"); break;
+    case PlayingStatus::buffering: detail = QStringLiteral("Buffering…"); break;
+    case PlayingStatus::error: detail = QStringLiteral("Connection failed"); break;
+    case PlayingStatus::playing:
+    case PlayingStatus::paused:
+        detail = metadata.artist ? *metadata.artist + QStringLiteral(" · ") + metadata.title : metadata.title;
+        break;
+    }
+    return appName + QLatin1Char('\n') + selected->name + QLatin1Char('\n') + detail;
+}
+
+} // namespace tunara
