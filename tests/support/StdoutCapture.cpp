@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
@@ -21,7 +23,11 @@ StdoutCapture::StdoutCapture()
 StdoutCapture::~StdoutCapture()
 {
     std::fflush(stdout);
+    const QStringList captured = ::testing::Test::HasFailure() ? lines() : QStringList();
     ::dup2(savedStdout_, STDOUT_FILENO);
+    // A failing test's messages were written into the capture: show them.
+    for (const QString& line : captured)
+        std::printf("%s\n", qPrintable(line));
     ::close(savedStdout_);
     ::close(captureFd_);
 }

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "MprisTypes.h"
+#include "NowPlayingManager.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QVariantMap>
+
+#include <optional>
+#include <tuple>
+
+namespace tunara {
+
+class MprisPlaylistsAdaptor;
+class Store;
+
+// Exports the now-playing state and the remote commands as an MPRIS2 media
+// player (org.mpris.MediaPlayer2.tunara) on a D-Bus connection, with the
+// stations as playlists. It only translates: the published state lives in
+// the NowPlayingManager, the station list in the Store.
+class MprisService final : public QObject {
+    Q_OBJECT
+
+public:
+    static inline const QString serviceName = QStringLiteral("org.mpris.MediaPlayer2.tunara");
+    static inline const QString objectPath = QStringLiteral("/org/mpris/MediaPlayer2");
+
+    // Registers the object and the name. Playlists follow the manager's
+    // Store from the next turn of the main loop on.
+    MprisService(NowPlayingManager& manager, QDBusConnection connection);
+    ~MprisService() override;
+
+    // False when the object or the name could not be registered.
+    bool isRegistered() const { return registered_; }
+    NowPlayingManager& manager() const { return manager_; }
+
+    // Current values of the exported properties.
+    QString playbackStatus() const;
+    QVariantMap metadata() const;
+    QList<mpris::Playlist> playlists() const;
+    mpris::MaybePlaylist activePlaylist() const;
+
+    // Follows the station list and the selection of store.
+    void followStore(Store& store);
+
+    // For the adaptors: plays the station of a playlist, or replies with an
+    // error to message when there is no such playlist.
+    void activatePlaylist(const QDBusObjectPath& playlist, const QDBusMessage& message);
+    void replyWithError(const QDBusMessage& message, const QString& name, const QString& text);
+
+private:
+    void publishPlayerChanges();
+    void publishPlaylistChanges();
+    void sendPropertiesChanged(const QString& interface, const QVariantMap& changed);
+
+    // What makes a track distinct: title, artist, station.
+    using TrackKey = std::tuple<QString, std::optional<QString>, QString>;
+
+    NowPlayingManager& manager_;
+    QDBusConnection connection_;
+    bool registered_ = false;
+    MprisPlaylistsAdaptor* playlistsAdaptor_ = nullptr;
+
+    quint64 trackNumber_ = 0;
+    std::optional<TrackKey> currentTrack_;
+    QString sentPlaybackStatus_;
+    QVariantMap sentMetadata_;
+
+    QPointer<Store> store_;
+    QList<mpris::Playlist> sentPlaylists_;
+    mpris::MaybePlaylist sentActivePlaylist_;
+};
+
+} // namespace tunara

@@ -1,0 +1,125 @@
+#pragma once
+
+#include "StationArtwork.h"
+
+#include "playback/PlaybackEnvironment.h"
+#include "playback/Scheduler.h"
+
+#include <QDBusConnection>
+#include <QHash>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+
+namespace tunara {
+
+class MprisService;
+class Store;
+
+// The desktop's playback states, with the platform's numbers.
+enum class NowPlayingPlaybackState { playing = 1, paused = 2, stopped = 3 };
+
+// The commands the desktop can send (media keys, its media controls).
+enum class RemoteCommand {
+    play,
+    pause,
+    stop,
+    togglePlayPause,
+    nextTrack,
+    previousTrack,
+    seekForward,
+    seekBackward,
+    skipForward,
+    skipBackward,
+    changePlaybackPosition,
+};
+
+enum class RemoteCommandResult { success = 0, commandDisabled = 1 };
+
+// The published now-playing dictionary. Every update replaces it whole.
+struct NowPlayingInfo {
+    QString title;
+    std::optional<QString> artist; // absent, never empty, when there is none
+    QString albumTitle;            // the station name
+    bool isLiveStream = true;
+    double playbackRate = 0.0; // 1.0 while playing, else 0.0
+    unsigned mediaType = 1;    // audio
+    std::shared_ptr<const artwork::MediaItemArtwork> artwork;
+};
+
+// Connects the player to the desktop's media controls: turns remote
+// commands into operations on the Store, and publishes what is playing.
+// Everything here runs on the main thread; command handlers only post their
+// action to the main loop and return.
+class NowPlayingManager final : public QObject, public NowPlayingPublisher {
+    Q_OBJECT
+
+public:
+    using StoreAccess = std::function<Store&()>;
+
+    // The commands act on the Store reached through store. With a connected
+    // bus the MPRIS service is exported there; with a bus that is not
+    // connected one diagnostic line is written and the manager works
+    // without it.
+    NowPlayingManager(Scheduler& scheduler, StoreAccess store, std::optional<QDBusConnection> bus);
+    ~NowPlayingManager() override;
+
+    // The one manager of the program, created on first access: its commands
+    // act on Store::shared(), and it publishes on the session bus.
+    static NowPlayingManager& shared();
+
+    // NowPlayingPublisher
+    void updateNowPlaying(const QString& title, const std::optional<QString>& artist, const QString& stationName,
+                          bool isPlaying) override;
+    void clearNowPlaying() override;
+
+    // What is published now: none after a clear and before the first update.
+    const std::optional<NowPlayingInfo>& nowPlayingInfo() const { return nowPlayingInfo_; }
+    NowPlayingPlaybackState playbackState() const { return playbackState_; }
+
+    // Remote commands, as the desktop delivers them.
+    bool isCommandEnabled(RemoteCommand command) const;
+    RemoteCommandResult handleRemoteCommand(RemoteCommand command);
+
+    // Station artwork, cached by the exact station name.
+    std::shared_ptr<const artwork::MediaItemArtwork> artwork(const QString& stationName);
+    std::shared_ptr<const artwork::StationImage> platformImage(const QString& stationName);
+
+    // Desktop requests to end the program or show its panel. Each handler
+    // runs later on the main loop; without a quit handler the application
+    // quits, without a raise handler nothing happens.
+    void setQuitHandler(std::function<void()> handler) { quitHandler_ = std::move(handler); }
+    void setRaiseHandler(std::function<void()> handler) { raiseHandler_ = std::move(handler); }
+    void requestQuit();
+    void requestRaise();
+
+    // The exported MPRIS service; null when there is no bus.
+    MprisService* mprisService() const { return mprisService_.get(); }
+    Store& store() const { return store_(); }
+    Scheduler& scheduler() const { return scheduler_; }
+
+signals:
+    // After every update or clear.
+    void nowPlayingChanged();
+
+private:
+    void setupRemoteCommands(std::optional<QDBusConnection> bus);
+
+    Scheduler& scheduler_;
+    StoreAccess store_;
+    std::map<RemoteCommand, std::function<void()>> commandHandlers_;
+    std::map<RemoteCommand, bool> commandEnabled_;
+    std::optional<NowPlayingInfo> nowPlayingInfo_;
+    NowPlayingPlaybackState playbackState_ = NowPlayingPlaybackState::stopped;
+    QHash<QString, std::shared_ptr<const artwork::MediaItemArtwork>> artworkCache_;
+    QHash<QString, std::shared_ptr<const artwork::StationImage>> platformImageCache_;
+    std::function<void()> quitHandler_;
+    std::function<void()> raiseHandler_;
+    std::unique_ptr<MprisService> mprisService_;
+};
+
+} // namespace tunara

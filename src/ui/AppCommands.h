@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QtQml/qqmlregistration.h>
+
+namespace tunara {
+
+// The program-level commands the views trigger (open Settings, quit), the
+// key hints drawn next to them, and the clipboard read for a pasted URL.
+class AppCommands final : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("Provided by the application")
+    Q_PROPERTY(QString settingsHint READ settingsHint CONSTANT)
+    Q_PROPERTY(QString quitHint READ quitHint CONSTANT)
+
+public:
+    using QObject::QObject;
+
+    QString settingsHint() const;
+    QString quitHint() const;
+
+    Q_INVOKABLE void openSettings() { emit settingsRequested(); }
+    Q_INVOKABLE void quit() { emit quitRequested(); }
+    // The stream URL on the clipboard, trimmed; empty when there is none.
+    Q_INVOKABLE QString pastedStreamURL() const;
+
+signals:
+    void settingsRequested();
+    void quitRequested();
+};
+
+} // namespace tunara

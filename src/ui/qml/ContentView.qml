@@ -1,0 +1,179 @@
+import QtQuick
+import QtQuick.Layouts
+import Tunara
+
+// The header of the panel: what the player does for the selected station,
+// and the play/pause button.
+Item {
+    id: root
+    required property StoreViewModel store
+    property bool isHoveringPlayButton: false
+
+    readonly property string status: store.status
+    readonly property bool isBusy: status === "loading"
+    readonly property bool showsPause: status === "buffering" || status === "playing"
+
+    implicitWidth: 236
+    implicitHeight: store.hasSelection ? Math.max(playButton.height, textColumn.implicitHeight) : 32
+
+    Text {
+        objectName: "selectStreamText"
+        visible: !root.store.hasSelection
+        anchors.centerIn: parent
+        text: "Select a stream"
+        color: Theme.secondary
+        font.pixelSize: Theme.bodySize
+    }
+
+    Item {
+        id: playButton
+        objectName: "playButton"
+        visible: root.store.hasSelection
+        width: 32
+        height: 32
+        anchors.verticalCenter: parent.verticalCenter
+        scale: root.isHoveringPlayButton ? 1.05 : 1.0
+        Behavior on scale { NumberAnimation { duration: 150; easing.type: Easing.InOutQuad } }
+
+        readonly property string accessibilityLabel: ({
+            loading: "Connecting", buffering: "Pause", playing: "Pause", error: "Retry", paused: "Play"
+        })[root.status] ?? ""
+        readonly property color circleColor: root.isBusy ? Theme.gray : Theme.accent
+        readonly property string symbolName: root.isBusy ? "" : (root.showsPause ? "pause.fill" : "play.fill")
+
+        Accessible.role: Accessible.Button
+        Accessible.name: accessibilityLabel
+        Accessible.onPressAction: root.store.togglePlayPause()
+
+        Rectangle {
+            anchors.fill: parent
+            radius: width / 2
+            color: playButton.circleColor
+        }
+        Spinner {
+            objectName: "spinner"
+            visible: root.isBusy
+            anchors.centerIn: parent
+        }
+        Symbol {
+            objectName: "playSymbol"
+            visible: !root.isBusy
+            anchors.centerIn: parent
+            name: playButton.symbolName
+            tint: "white"
+            pointSize: 12
+        }
+        MouseArea {
+            anchors.fill: parent
+            hoverEnabled: true
+            onContainsMouseChanged: root.isHoveringPlayButton = containsMouse
+            onClicked: root.store.togglePlayPause()
+        }
+    }
+
+    Column {
+        id: textColumn
+        objectName: "textColumn"
+        visible: root.store.hasSelection
+        x: playButton.width + 12
+        width: Math.max(0, root.width - x)
+        anchors.verticalCenter: parent.verticalCenter
+        spacing: 2
+
+        // error: one red line.
+        Text {
+            objectName: "errorText"
+            visible: root.status === "error"
+            text: "Connection failed"
+            color: Theme.red
+            font.pixelSize: 13
+        }
+
+        // loading and buffering: the station above what is happening.
+        Text {
+            objectName: "stationTitleText"
+            visible: root.isBusy || root.status === "buffering"
+            width: parent.width
+            text: root.store.selectedName
+            textFormat: Text.PlainText
+            font.pixelSize: 13
+            font.weight: Font.DemiBold
+            color: Theme.primary
+            maximumLineCount: 1
+            elide: Text.ElideRight
+        }
+        Text {
+            objectName: "progressText"
+            visible: root.isBusy || root.status === "buffering"
+            text: root.isBusy ? "Connecting…" : "Buffering…"
+            font.pixelSize: 11
+            color: Theme.secondary
+        }
+
+        // playing: the title scrolls; paused: it stands, truncated.
+        MarqueeText {
+            objectName: "titleMarquee"
+            visible: root.status === "playing"
+            width: parent.width
+            height: 16
+            text: root.store.title
+            font.pixelSize: 13
+            font.weight: Font.Medium
+            speed: 30
+            spacing: 40
+            pauseDuration: 2
+        }
+        Text {
+            objectName: "titleText"
+            visible: root.status === "paused"
+            width: parent.width
+            height: 16
+            verticalAlignment: Text.AlignVCenter
+            text: root.store.title
+            textFormat: Text.PlainText
+            font.pixelSize: 13
+            font.weight: Font.Medium
+            color: Theme.primary
+            maximumLineCount: 1
+            elide: Text.ElideRight
+        }
+        RowLayout {
+            objectName: "detailLine"
+            visible: root.status === "playing" || root.status === "paused"
+            width: parent.width
+            spacing: 4
+
+            Text {
+                objectName: "artistText"
+                visible: root.store.hasArtist
+                Layout.fillWidth: true
+                Layout.maximumWidth: implicitWidth
+                text: root.store.artist
+                textFormat: Text.PlainText
+                font.pixelSize: 11
+                color: Theme.primary
+                maximumLineCount: 1
+                elide: Text.ElideRight
+            }
+            Text {
+                objectName: "artistSeparator"
+                visible: root.store.hasArtist
+                text: "·"
+                font.pixelSize: 11
+                color: Theme.secondary
+            }
+            Text {
+                objectName: "stationNameText"
+                Layout.fillWidth: true
+                Layout.maximumWidth: implicitWidth
+                text: root.store.selectedName
+                textFormat: Text.PlainText
+                font.pixelSize: 11
+                color: Theme.secondary
+                maximumLineCount: 1
+                elide: Text.ElideRight
+            }
+            Item { Layout.fillWidth: true }
+        }
+    }
+}

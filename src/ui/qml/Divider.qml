@@ -1,0 +1,7 @@
+import QtQuick
+
+// A one-pixel horizontal separator line.
+Rectangle {
+    implicitHeight: 1
+    color: Theme.separator
+}

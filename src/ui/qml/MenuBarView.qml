@@ -1,0 +1,133 @@
+import QtQuick
+import Tunara
+
+// The panel under the tray icon: the now-playing header, the stations,
+// and the Settings and Quit items.
+Rectangle {
+    id: root
+    required property StoreViewModel store
+    required property AppCommands app
+    // The id of the station row under the pointer; empty for none.
+    property string hoveredStream: ""
+
+    readonly property int maximumListHeight: 256
+
+    // A leave that arrives after the next row's enter must not erase the
+    // next row's highlight.
+    function rowEntered(stationId) { hoveredStream = stationId }
+    function rowExited(stationId) {
+        if (hoveredStream === stationId)
+            hoveredStream = ""
+    }
+
+    width: 260
+    implicitWidth: 260
+    implicitHeight: column.implicitHeight
+    color: Theme.background
+    border.color: Theme.separator
+
+    AppShortcuts { store: root.store; app: root.app }
+
+    Column {
+        id: column
+        width: parent.width
+        spacing: 0
+
+        Item {
+            width: parent.width
+            implicitHeight: header.implicitHeight + 12 + 8
+            ContentView {
+                id: header
+                objectName: "header"
+                store: root.store
+                x: 12
+                y: 12
+                width: parent.width - 24
+                height: implicitHeight
+            }
+        }
+
+        Divider { x: 8; width: parent.width - 16 }
+
+        Item {
+            objectName: "emptyList"
+            visible: root.store.stations.count === 0
+            width: parent.width
+            implicitHeight: visible ? emptyText.implicitHeight + 32 : 0
+            Text {
+                id: emptyText
+                anchors.centerIn: parent
+                text: "No streams added"
+                font.pixelSize: 12
+                color: Theme.secondary
+            }
+        }
+
+        Flickable {
+            id: stationList
+            objectName: "stationList"
+            visible: root.store.stations.count > 0
+            width: parent.width
+            height: visible ? Math.min(contentHeight, root.maximumListHeight) : 0
+            contentWidth: width
+            contentHeight: rows.implicitHeight + 12
+            boundsBehavior: Flickable.StopAtBounds
+            clip: true
+
+            Column {
+                id: rows
+                x: 6
+                y: 6
+                width: stationList.width - 12
+                spacing: 0
+
+                Repeater {
+                    model: root.store.stations
+                    delegate: StreamRowView {
+                        width: rows.width
+                        highlighted: root.hoveredStream === stationId
+                        onHoveredChanged: hovered ? root.rowEntered(stationId) : root.rowExited(stationId)
+                        onClicked: root.store.playStream(stationId)
+                    }
+                }
+            }
+
+            // The scroll indicator, shown while the list scrolls.
+            Rectangle {
+                parent: stationList
+                visible: stationList.contentHeight > stationList.height
+                x: stationList.width - width - 2
+                y: stationList.visibleArea.yPosition * stationList.height
+                width: 4
+                height: stationList.visibleArea.heightRatio * stationList.height
+                radius: 2
+                color: Theme.tertiary
+            }
+        }
+
+        Divider { x: 8; width: parent.width - 16 }
+
+        Column {
+            x: 6
+            width: parent.width - 12
+            topPadding: 6
+            bottomPadding: 6
+            spacing: 2
+
+            MenuItemButton {
+                objectName: "settingsItem"
+                width: parent.width
+                title: "Settings…"
+                shortcut: root.app.settingsHint
+                onClicked: root.app.openSettings()
+            }
+            MenuItemButton {
+                objectName: "quitItem"
+                width: parent.width
+                title: "Quit Tunara"
+                shortcut: root.app.quitHint
+                onClicked: root.app.quit()
+            }
+        }
+    }
+}

@@ -1,0 +1,46 @@
+import QtQuick
+import Tunara
+
+// A menu-style button: a title, an optional key hint at the right (text
+// only), and a highlight while the pointer is over it.
+Item {
+    id: root
+    property string title
+    property string shortcut
+    readonly property bool isHovered: mouseArea.containsMouse
+    signal clicked()
+
+    implicitHeight: titleText.implicitHeight + 12
+
+    Rectangle {
+        anchors.fill: parent
+        radius: 6
+        color: root.isHovered ? Theme.hoverFill : "transparent"
+    }
+    Text {
+        id: titleText
+        x: 10
+        width: Math.max(0, shortcutText.x - x - 8)
+        anchors.verticalCenter: parent.verticalCenter
+        text: root.title
+        textFormat: Text.PlainText
+        elide: Text.ElideRight
+        font.pixelSize: Theme.bodySize
+        color: Theme.primary
+    }
+    Text {
+        id: shortcutText
+        visible: root.shortcut !== ""
+        x: root.width - 10 - (visible ? implicitWidth : 0)
+        anchors.verticalCenter: parent.verticalCenter
+        text: root.shortcut
+        font.pixelSize: Theme.bodySize
+        color: Theme.tertiary
+    }
+    MouseArea {
+        id: mouseArea
+        anchors.fill: parent
+        hoverEnabled: true
+        onClicked: root.clicked()
+    }
+}

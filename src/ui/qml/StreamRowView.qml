@@ -1,0 +1,75 @@
+import QtQuick
+import Tunara
+
+// One station in the panel: its name, and at the right the speaker mark
+// when it is the selected station, else its key hint for the first nine.
+// The whole row takes clicks; the highlight is decided by the panel.
+Item {
+    id: root
+    required property string stationId
+    required property string name
+    required property int index
+    required property bool isSelected
+    required property string keyHint
+    property bool highlighted
+    readonly property bool hovered: mouseArea.containsMouse
+    readonly property string trailingMark: isSelected ? "speaker" : (index <= 8 && keyHint !== "" ? "keyHint" : "")
+    signal clicked()
+
+    implicitHeight: Math.max(nameText.implicitHeight, markSlot.height) + 12
+
+    Rectangle {
+        anchors.fill: parent
+        radius: 6
+        color: root.highlighted ? Theme.hoverFill : "transparent"
+    }
+
+    Text {
+        id: nameText
+        objectName: "stationName"
+        x: 10
+        width: Math.max(0, markSlot.x - x - 8)
+        anchors.verticalCenter: parent.verticalCenter
+        text: root.name
+        textFormat: Text.PlainText
+        wrapMode: Text.WrapAtWordBoundaryOrAnywhere
+        horizontalAlignment: Text.AlignLeft
+        font.pixelSize: Theme.bodySize
+        color: Theme.primary
+    }
+
+    Item {
+        id: markSlot
+        width: root.trailingMark === "speaker" ? speaker.width : (root.trailingMark === "keyHint" ? hint.implicitWidth : 0)
+        height: Math.max(speaker.height, hint.implicitHeight)
+        x: root.width - 10 - width
+        anchors.verticalCenter: parent.verticalCenter
+
+        Symbol {
+            id: speaker
+            objectName: "speakerMark"
+            visible: root.trailingMark === "speaker"
+            anchors.verticalCenter: parent.verticalCenter
+            name: "speaker.wave.2.fill"
+            tint: Theme.secondary
+            pointSize: 10
+        }
+        Text {
+            id: hint
+            objectName: "keyHint"
+            visible: root.trailingMark === "keyHint"
+            anchors.verticalCenter: parent.verticalCenter
+            text: root.keyHint
+            font.family: Theme.monospaceFamily
+            font.pixelSize: 11
+            color: Theme.tertiary
+        }
+    }
+
+    MouseArea {
+        id: mouseArea
+        anchors.fill: parent
+        hoverEnabled: true
+        onClicked: root.clicked()
+    }
+}
