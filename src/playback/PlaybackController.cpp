@@ -194,6 +194,10 @@ void PlaybackController::resume()
 
 void PlaybackController::refreshNowPlaying(bool isPlaying)
 {
+    // Before any station has started there is nothing to show: a media key
+    // pressed then must not publish a nameless paused player.
+    if (!currentStreamURL_)
+        return;
     NowPlayingPublisher& publisher = environment_.nowPlaying();
     if (metadata_.isPlaceholder())
         publisher.updateNowPlaying(currentStreamName_, std::nullopt, currentStreamName_, isPlaying);

@@ -20,6 +20,7 @@ TEST_F(ControllerTest, FreshControllerIsPausedWithThePlaceholder)
     EXPECT_TRUE(statuses.empty());
     controller.pause();
     EXPECT_TRUE(controller.hasPauseTimer());
+    EXPECT_TRUE(platform.nowPlaying.updates.empty()); // no station, nothing to publish
 }
 
 TEST_F(ControllerTest, PlayBuildsThePlayerAndWaitsForReadiness)

@@ -1,0 +1,33 @@
+#pragma once
+
+// Network availability from GIO's GNetworkMonitor, which follows the
+// kernel's routes. Its signals arrive on the GLib main context of the main
+// thread (driven by Qt's main loop).
+
+#include "playback/PlaybackEnvironment.h"
+
+#include <gio/gio.h>
+
+namespace tunara {
+
+class GioNetworkPathMonitor final : public NetworkPathMonitor {
+public:
+    GioNetworkPathMonitor() = default;
+    ~GioNetworkPathMonitor() override;
+
+    GioNetworkPathMonitor(const GioNetworkPathMonitor&) = delete;
+    GioNetworkPathMonitor& operator=(const GioNetworkPathMonitor&) = delete;
+
+    // Reports the current availability at once, then every change.
+    void start(UpdateHandler handler) override;
+    void cancel() override;
+
+private:
+    static void networkChanged(GNetworkMonitor* monitor, gboolean available, gpointer self);
+
+    GNetworkMonitor* monitor_ = nullptr; // the process-wide default monitor
+    gulong handlerId_ = 0;
+    UpdateHandler handler_;
+};
+
+} // namespace tunara

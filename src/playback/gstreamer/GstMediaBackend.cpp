@@ -1,0 +1,154 @@
+#include "GstMediaBackend.h"
+
+#include "GstMetadata.h"
+#include "PlaybinSession.h"
+
+#include <cstring>
+
+namespace tunara {
+
+namespace {
+
+using gst::PlaybinSession;
+
+class GstPlayerItem final : public PlayerItem {
+public:
+    explicit GstPlayerItem(std::shared_ptr<PlaybinSession> session) : session_(std::move(session)) {}
+    ~GstPlayerItem() override { session_->stop(); }
+
+    // The backend decides how much to buffer; a live stream keeps loading while paused.
+    void setPreferredForwardBufferDuration(double) override {}
+    void setCanUseNetworkResourcesForLiveStreamingWhilePaused(bool) override {}
+
+    ItemStatus status() const override { return session_->status(); }
+    std::shared_ptr<const MediaError> error() const override { return session_->error(); }
+    bool playbackBufferEmpty() const override { return session_->bufferEmpty(); }
+    bool playbackLikelyToKeepUp() const override { return session_->likelyToKeepUp(); }
+
+    void addOutput(const std::shared_ptr<MetadataOutput>& output) override
+    {
+        if (auto ours = std::dynamic_pointer_cast<gst::GstMetadataOutput>(output))
+            session_->addOutput(ours);
+    }
+    void removeOutput(const std::shared_ptr<MetadataOutput>& output) override
+    {
+        if (auto ours = std::dynamic_pointer_cast<gst::GstMetadataOutput>(output))
+            session_->removeOutput(ours);
+    }
+
+    std::unique_ptr<Observation> observeStatus(StatusHandler handler) override
+    {
+        const ItemStatus current = session_->status();
+        auto observation = session_->statusChanged.add(handler);
+        handler(current);
+        return observation;
+    }
+    std::unique_ptr<Observation> observePlaybackBufferEmpty(FlagHandler handler) override
+    {
+        return session_->bufferEmptyChanged.add(std::move(handler));
+    }
+    std::unique_ptr<Observation> observePlaybackLikelyToKeepUp(FlagHandler handler) override
+    {
+        return session_->likelyToKeepUpChanged.add(std::move(handler));
+    }
+
+    const std::shared_ptr<PlaybinSession>& session() const { return session_; }
+
+private:
+    std::shared_ptr<PlaybinSession> session_;
+};
+
+class GstPlayer final : public Player {
+public:
+    explicit GstPlayer(std::shared_ptr<GstPlayerItem> item) : item_(std::move(item))
+    {
+        if (item_)
+            item_->session()->start();
+    }
+    ~GstPlayer() override { replaceCurrentItem(nullptr); }
+
+    // Waiting to minimise stalls is what the output's buffer policy does.
+    void setAutomaticallyWaitsToMinimizeStalling(bool) override {}
+
+    void play() override
+    {
+        if (item_)
+            item_->session()->setWantsToPlay(true);
+    }
+    void pause() override
+    {
+        if (item_)
+            item_->session()->setWantsToPlay(false);
+    }
+    void replaceCurrentItem(std::nullptr_t) override
+    {
+        if (item_)
+            item_->session()->stop();
+        item_.reset();
+    }
+    std::shared_ptr<PlayerItem> currentItem() const override { return item_; }
+    double rate() const override { return item_ && item_->session()->wantsToPlay() ? 1.0 : 0.0; }
+    TimeControlStatus timeControlStatus() const override
+    {
+        return item_ ? item_->session()->timeControlStatus() : TimeControlStatus::paused;
+    }
+
+    std::unique_ptr<Observation> observeTimeControlStatus(TimeControlHandler handler) override
+    {
+        if (!item_)
+            return gst::Notifier<TimeControlStatus>().add(std::move(handler));
+        return item_->session()->timeControlChanged.add(std::move(handler));
+    }
+
+private:
+    std::shared_ptr<GstPlayerItem> item_;
+};
+
+} // namespace
+
+GstMediaBackend::GstMediaBackend(Scheduler& scheduler, GstMediaBackendOptions options)
+    : scheduler_(scheduler)
+    , options_(std::move(options))
+{
+}
+
+std::shared_ptr<MetadataOutput> GstMediaBackend::makeMetadataOutput()
+{
+    return std::make_shared<gst::GstMetadataOutput>();
+}
+
+std::shared_ptr<PlayerItem> GstMediaBackend::makePlayerItem(const QUrl& url)
+{
+    gst::SessionSettings settings{options_.makeAudioSink, options_.sourceTimeoutSeconds, options_.buffering};
+    return std::make_shared<GstPlayerItem>(std::make_shared<PlaybinSession>(scheduler_, std::move(settings), url));
+}
+
+std::shared_ptr<Player> GstMediaBackend::makePlayer(const std::shared_ptr<PlayerItem>& item)
+{
+    return std::make_shared<GstPlayer>(std::dynamic_pointer_cast<GstPlayerItem>(item));
+}
+
+void initializeGStreamer()
+{
+    static const bool initialized = [] {
+        gst_init(nullptr, nullptr);
+        GstRegistry* registry = gst_registry_get();
+        GList* factories = gst_registry_get_feature_list(registry, GST_TYPE_ELEMENT_FACTORY);
+        for (GList* node = factories; node; node = node->next) {
+            auto* factory = GST_ELEMENT_FACTORY(node->data);
+            if (gst_element_factory_get_uri_type(factory) != GST_URI_SRC
+                || std::strcmp(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)), "souphttpsrc") == 0)
+                continue;
+            // Loaded first, so the plugin's later loading cannot bring it back.
+            GstPluginFeature* loaded = gst_plugin_feature_load(GST_PLUGIN_FEATURE(factory));
+            gst_registry_remove_feature(registry, loaded ? loaded : GST_PLUGIN_FEATURE(factory));
+            if (loaded)
+                gst_object_unref(loaded);
+        }
+        gst_plugin_feature_list_free(factories);
+        return true;
+    }();
+    (void)initialized;
+}
+
+} // namespace tunara

@@ -1,0 +1,53 @@
+#pragma once
+
+// The media backend on GStreamer: each player item is a playbin reading the
+// station over http or https, followed by an output that buffers decoded
+// audio and plays it through the desktop's default output.
+//
+// Everything is driven from the main thread. GStreamer's bus messages and
+// buffer signals arrive on its streaming threads and are handed to the main
+// loop through the scheduler; the connection probe and GIO run on the GLib
+// main context, which Qt's main loop drives on the main thread.
+
+#include "BufferPolicy.h"
+
+#include "playback/MediaBackend.h"
+#include "playback/Scheduler.h"
+
+#include <gst/gst.h>
+
+#include <functional>
+
+namespace tunara {
+
+struct GstMediaBackendOptions {
+    // Makes the element that plays the audio (a new, floating reference);
+    // autoaudiosink when empty. Tests give a sink that consumes in real time.
+    std::function<GstElement*()> makeAudioSink;
+    // Seconds the HTTP source, and the probe that explains its failures,
+    // wait for a silent server.
+    unsigned sourceTimeoutSeconds = 15;
+    gst::BufferSettings buffering;
+};
+
+class GstMediaBackend final : public MediaBackend {
+public:
+    // gst_init must have run (see initializeGStreamer).
+    explicit GstMediaBackend(Scheduler& scheduler, GstMediaBackendOptions options = {});
+
+    std::shared_ptr<MetadataOutput> makeMetadataOutput() override;
+    std::shared_ptr<PlayerItem> makePlayerItem(const QUrl& url) override;
+    std::shared_ptr<Player> makePlayer(const std::shared_ptr<PlayerItem>& item) override;
+
+private:
+    Scheduler& scheduler_;
+    GstMediaBackendOptions options_;
+};
+
+// Initialises GStreamer for this player, once per process: after it, the
+// only URI source left in the registry is the HTTP one, so no stream,
+// redirect, playlist, variant or segment can open anything but http and
+// https. Call it at start, before any pipeline exists.
+void initializeGStreamer();
+
+} // namespace tunara

@@ -1,0 +1,469 @@
+#include "PlaybinSession.h"
+
+#include "GObjectPtr.h"
+
+#include <QRegularExpression>
+
+#include <cstring>
+
+namespace tunara::gst {
+
+namespace {
+
+// playbin's GstPlayFlags: audio only, software volume. Without the
+// buffering flag playbin posts no BUFFERING messages: the output bin
+// buffers decoded audio itself.
+constexpr guint playFlagAudio = 1u << 1;
+constexpr guint playFlagSoftVolume = 1u << 4;
+
+constexpr double pollInterval = 0.1;
+
+// Hands work from GStreamer's threads to the session on the main thread.
+struct Relay {
+    Scheduler* scheduler;
+    std::weak_ptr<PlaybinSession> session;
+    std::shared_ptr<PlaybinSession::StreamTraits> traits;
+
+    template <typename Work>
+    void post(Work work) const
+    {
+        scheduler->post([session = session, work = std::move(work)] {
+            if (auto alive = session.lock())
+                work(*alive);
+        });
+    }
+
+    static void destroy(gpointer relay, GClosure* = nullptr) { delete static_cast<Relay*>(relay); }
+};
+
+const char* factoryName(GstObject* object)
+{
+    if (!GST_IS_ELEMENT(object))
+        return "";
+    GstElementFactory* factory = gst_element_get_factory(GST_ELEMENT(object));
+    return factory ? gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)) : "";
+}
+
+bool isHttpSource(GstObject* object)
+{
+    return std::strcmp(factoryName(object), "souphttpsrc") == 0;
+}
+
+bool isRelayed(GstMessage* message)
+{
+    switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_ERROR:
+    case GST_MESSAGE_EOS:
+    case GST_MESSAGE_ASYNC_DONE:
+    case GST_MESSAGE_TAG:
+    case GST_MESSAGE_ELEMENT: return true;
+    case GST_MESSAGE_STATE_CHANGED: return GST_IS_PIPELINE(GST_MESSAGE_SRC(message));
+    default: return false;
+    }
+}
+
+GstBusSyncReply relayBusMessage(GstBus*, GstMessage* message, gpointer data)
+{
+    if (isRelayed(message)) {
+        std::shared_ptr<GstMessage> held(gst_message_ref(message), gst_message_unref);
+        static_cast<Relay*>(data)->post([held](PlaybinSession& session) { session.handleMessage(held.get()); });
+    }
+    return GST_BUS_DROP;
+}
+
+void noteElementAdded(GstBin*, GstBin*, GstElement* element, gpointer data)
+{
+    auto& traits = *static_cast<Relay*>(data)->traits;
+    const char* name = factoryName(GST_OBJECT(element));
+    if (std::strcmp(name, "souphttpsrc") == 0)
+        g_object_set(element, "timeout", traits.sourceTimeoutSeconds, nullptr);
+    else if (std::strcmp(name, "icydemux") == 0)
+        traits.icy = true;
+    else if (std::strcmp(name, "id3demux") == 0 || std::strcmp(name, "hlsdemux") == 0)
+        traits.id3 = true;
+}
+
+void bufferRanDry(GstElement*, gpointer data)
+{
+    static_cast<Relay*>(data)->post([](PlaybinSession& session) { session.evaluate(); });
+}
+
+GstPadProbeReturn watchStreamEnd(GstPad*, GstPadProbeInfo* info, gpointer data)
+{
+    auto* relay = static_cast<Relay*>(data);
+    const GstEventType type = GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info));
+    if (type == GST_EVENT_EOS || type == GST_EVENT_STREAM_START) {
+        relay->traits->inputEnded = type == GST_EVENT_EOS;
+        relay->post([](PlaybinSession& session) { session.evaluate(); });
+    }
+    return GST_PAD_PROBE_OK;
+}
+
+bool isWebScheme(const QString& scheme)
+{
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
+}
+
+// A URI in an error text whose scheme this player never opens.
+QString refusedSchemeIn(const QString& text)
+{
+    static const QRegularExpression uriScheme(QStringLiteral("([A-Za-z][A-Za-z0-9+.-]*)://"));
+    auto matches = uriScheme.globalMatch(text);
+    while (matches.hasNext()) {
+        const QString scheme = matches.next().captured(1).toLower();
+        if (!isWebScheme(scheme))
+            return scheme;
+    }
+    return {};
+}
+
+QString stringProperty(GstObject* object, const char* property)
+{
+    gchar* value = nullptr;
+    g_object_get(object, property, &value, nullptr);
+    const GCharPtr owned(value);
+    return QString::fromUtf8(value);
+}
+
+} // namespace
+
+PlaybinSession::PlaybinSession(Scheduler& scheduler, SessionSettings settings, QUrl url)
+    : scheduler_(scheduler)
+    , settings_(std::move(settings))
+    , url_(std::move(url))
+    , policy_(settings_.buffering)
+{
+    traits_->sourceTimeoutSeconds = settings_.sourceTimeoutSeconds;
+    const QString scheme = url_.scheme().toLower();
+    if (!isWebScheme(scheme)) {
+        status_ = ItemStatus::failed;
+        error_ = std::make_shared<const MediaError>(unsupportedSchemeError(scheme));
+    }
+}
+
+PlaybinSession::~PlaybinSession()
+{
+    releasePipeline();
+}
+
+void PlaybinSession::start()
+{
+    if (status_ == ItemStatus::failed || pipeline_)
+        return;
+    if (!buildPipeline()) {
+        fail(MediaError{QString::fromUtf8(g_quark_to_string(GST_CORE_ERROR)), GST_CORE_ERROR_MISSING_PLUGIN,
+                        QStringLiteral("The GStreamer elements for playback are missing."), nullptr});
+        return;
+    }
+    GstBus* bus = gst_element_get_bus(pipeline_);
+    gst_bus_set_sync_handler(bus, relayBusMessage, new Relay{&scheduler_, weak_from_this(), traits_},
+                             [](gpointer relay) { Relay::destroy(relay); });
+    gst_object_unref(bus);
+    gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+    armPoll();
+}
+
+void PlaybinSession::stop()
+{
+    probe_.reset();
+    releasePipeline();
+    wantsToPlay_ = false;
+}
+
+void PlaybinSession::setWantsToPlay(bool wantsToPlay)
+{
+    wantsToPlay_ = wantsToPlay;
+    if (pipeline_)
+        evaluate();
+    else
+        updateTimeControl();
+}
+
+void PlaybinSession::addOutput(const std::shared_ptr<GstMetadataOutput>& output)
+{
+    if (std::find(outputs_.begin(), outputs_.end(), output) == outputs_.end())
+        outputs_.push_back(output);
+}
+
+void PlaybinSession::removeOutput(const std::shared_ptr<GstMetadataOutput>& output)
+{
+    outputs_.erase(std::remove(outputs_.begin(), outputs_.end(), output), outputs_.end());
+}
+
+bool PlaybinSession::buildPipeline()
+{
+    GstElement* playbin = gst_element_factory_make("playbin", nullptr);
+    if (!playbin)
+        return false;
+    GstElement* output = buildOutput();
+    if (!output) {
+        gst_object_unref(gst_object_ref_sink(playbin));
+        return false;
+    }
+    pipeline_ = GST_ELEMENT(gst_object_ref_sink(playbin));
+    g_object_set(pipeline_, "uri", url_.toEncoded().constData(), "flags", playFlagAudio | playFlagSoftVolume,
+                 "audio-sink", output, nullptr);
+    g_signal_connect_data(pipeline_, "deep-element-added", G_CALLBACK(noteElementAdded),
+                          new Relay{&scheduler_, weak_from_this(), traits_}, Relay::destroy, GConnectFlags(0));
+    return true;
+}
+
+GstElement* PlaybinSession::buildOutput()
+{
+    GstElement* pitch = gst_element_factory_make("pitch", nullptr); // optional: tempo stays 1 without it
+    GstElement* queue = gst_element_factory_make("queue", "jitter-buffer");
+    GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
+    GstElement* resample = gst_element_factory_make("audioresample", nullptr);
+    GstElement* sink = settings_.makeAudioSink ? settings_.makeAudioSink()
+                                               : gst_element_factory_make("autoaudiosink", nullptr);
+    if (!queue || !convert || !resample || !sink) {
+        for (GstElement* element : {pitch, queue, convert, resample, sink}) {
+            if (element)
+                gst_object_unref(gst_object_ref_sink(element));
+        }
+        return nullptr;
+    }
+
+    const double maximum = settings_.buffering.maximumLevel;
+    g_object_set(queue, "max-size-time", guint64(maximum * GST_SECOND), "max-size-bytes", 0u, "max-size-buffers",
+                 0u, nullptr);
+    GstElement* bin = gst_bin_new("tunara-output");
+    gst_bin_add_many(GST_BIN(bin), queue, convert, resample, sink, nullptr);
+    gst_element_link_many(queue, convert, resample, sink, nullptr);
+    GstElement* first = queue;
+    if (pitch) {
+        gst_bin_add(GST_BIN(bin), pitch);
+        gst_element_link(pitch, queue);
+        first = pitch;
+    }
+    GstPad* input = gst_element_get_static_pad(first, "sink");
+    gst_element_add_pad(bin, gst_ghost_pad_new("sink", input));
+    gst_object_unref(input);
+
+    g_signal_connect_data(queue, "underrun", G_CALLBACK(bufferRanDry),
+                          new Relay{&scheduler_, weak_from_this(), traits_}, Relay::destroy, GConnectFlags(0));
+    GstPad* queueInput = gst_element_get_static_pad(queue, "sink");
+    gst_pad_add_probe(queueInput, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, watchStreamEnd,
+                      new Relay{&scheduler_, weak_from_this(), traits_}, [](gpointer relay) { Relay::destroy(relay); });
+    gst_object_unref(queueInput);
+
+    jitterBuffer_ = queue;
+    pitch_ = pitch;
+    return bin;
+}
+
+void PlaybinSession::releasePipeline()
+{
+    if (!pipeline_)
+        return;
+    pollTimer_.reset();
+    gst_element_set_state(pipeline_, GST_STATE_NULL);
+    GstBus* bus = gst_element_get_bus(pipeline_);
+    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+    gst_object_unref(bus);
+    gst_object_unref(pipeline_);
+    pipeline_ = nullptr;
+    jitterBuffer_ = nullptr;
+    pitch_ = nullptr;
+    renderRequested_ = false;
+    pipelinePlaying_ = false;
+}
+
+void PlaybinSession::handleMessage(GstMessage* message)
+{
+    if (!pipeline_)
+        return;
+    switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_ERROR: handleError(message); break;
+    case GST_MESSAGE_EOS:
+        // A live stream has no end: the server closed it.
+        fail(streamEndedError());
+        break;
+    case GST_MESSAGE_ASYNC_DONE:
+        if (GST_MESSAGE_SRC(message) == GST_OBJECT(pipeline_) && status_ == ItemStatus::unknown) {
+            status_ = ItemStatus::readyToPlay;
+            statusChanged.notify(status_);
+            evaluate();
+        }
+        break;
+    case GST_MESSAGE_STATE_CHANGED:
+        if (GST_MESSAGE_SRC(message) == GST_OBJECT(pipeline_)) {
+            GstState newState = GST_STATE_NULL;
+            gst_message_parse_state_changed(message, nullptr, &newState, nullptr);
+            pipelinePlaying_ = renderRequested_ && newState == GST_STATE_PLAYING;
+            updateTimeControl();
+        }
+        break;
+    case GST_MESSAGE_TAG: handleTags(message); break;
+    case GST_MESSAGE_ELEMENT: handleElementMessage(message); break;
+    default: break;
+    }
+}
+
+void PlaybinSession::handleError(GstMessage* message)
+{
+    if (probe_ || status_ == ItemStatus::failed)
+        return; // only the first error tells the cause
+    GError* rawError = nullptr;
+    gchar* rawDebug = nullptr;
+    gst_message_parse_error(message, &rawError, &rawDebug);
+    const GErrorPtr error(rawError);
+    const GCharPtr debug(rawDebug);
+
+    GstObject* source = GST_MESSAGE_SRC(message);
+    FailureReport report;
+    report.domain = error->domain;
+    report.code = error->code;
+    report.message = QString::fromUtf8(error->message);
+    report.fromHttpSource = isHttpSource(source);
+    report.redirectLocation = redirectLocation_;
+    report.refusedScheme = refusedScheme_;
+    QString failedUrl = url_.toString();
+    if (report.fromHttpSource) {
+        const auto status = httpStatusBySource_.find(source);
+        report.httpStatus = status != httpStatusBySource_.end() ? status->second : 0u;
+        failedUrl = stringProperty(source, "location");
+    } else {
+        report.httpStatus = lastFailureStatus_;
+        if (report.refusedScheme.isEmpty())
+            report.refusedScheme = refusedSchemeIn(report.message + QLatin1Char('\n') + QString::fromUtf8(debug.get()));
+    }
+
+    releasePipeline();
+    if (!needsConnectionProbe(report)) {
+        fail(mapFailure(report));
+        return;
+    }
+    probe_ = std::make_unique<ConnectionProbe>(
+        failedUrl, std::max(1u, settings_.sourceTimeoutSeconds),
+        [session = weak_from_this(), report](ProbeOutcome outcome) {
+            if (auto alive = session.lock())
+                alive->fail(mapProbedFailure(report, outcome));
+        });
+}
+
+void PlaybinSession::handleElementMessage(GstMessage* message)
+{
+    const GstStructure* structure = gst_message_get_structure(message);
+    if (gst_structure_has_name(structure, "http-headers")) {
+        guint status = 0;
+        if (!gst_structure_get_uint(structure, "http-status-code", &status))
+            return;
+        httpStatusBySource_[GST_MESSAGE_SRC(message)] = status;
+        if (status >= 300)
+            lastFailureStatus_ = status;
+        const GstStructure* headers = nullptr;
+        if (status >= 300 && status < 400
+            && gst_structure_get(structure, "response-headers", GST_TYPE_STRUCTURE, &headers, nullptr)) {
+            if (const gchar* location = gst_structure_get_string(headers, "Location"))
+                redirectLocation_ = QString::fromUtf8(location);
+            gst_structure_free(const_cast<GstStructure*>(headers));
+        }
+    } else if (gst_structure_has_name(structure, "missing-plugin")) {
+        const gchar* type = gst_structure_get_string(structure, "type");
+        const gchar* detail = gst_structure_get_string(structure, "detail");
+        if (type && detail && std::strcmp(type, "urisource") == 0)
+            refusedScheme_ = QString::fromUtf8(detail);
+    }
+}
+
+void PlaybinSession::handleTags(GstMessage* message)
+{
+    // Sinks post the tags when the audio they belong to is played.
+    GstObject* source = GST_MESSAGE_SRC(message);
+    if (!GST_IS_ELEMENT(source) || !GST_OBJECT_FLAG_IS_SET(source, GST_ELEMENT_FLAG_SINK))
+        return;
+    GstTagList* tags = nullptr;
+    gst_message_parse_tag(message, &tags);
+    const TagSource kind = traits_->icy ? TagSource::icy : traits_->id3 ? TagSource::id3 : TagSource::other;
+    auto entries = metadataEntries(tags, kind);
+    gst_tag_list_unref(tags);
+    // Each message repeats the whole list; only a change is news.
+    if (entries.empty() || entries == lastEntries_)
+        return;
+    lastEntries_ = entries;
+
+    TimedMetadataGroup group;
+    for (auto& entry : entries)
+        group.items.push_back(std::make_shared<GstMetadataItem>(scheduler_, std::move(entry)));
+    const std::vector<TimedMetadataGroup> groups{std::move(group)};
+    const auto outputs = outputs_;
+    for (const auto& output : outputs)
+        output->deliver(groups);
+}
+
+void PlaybinSession::fail(MediaError error)
+{
+    probe_.reset();
+    releasePipeline();
+    status_ = ItemStatus::failed;
+    error_ = std::make_shared<const MediaError>(std::move(error));
+    statusChanged.notify(status_);
+    setBufferFlags(bufferEmpty_, false);
+    updateTimeControl();
+}
+
+void PlaybinSession::evaluate()
+{
+    if (!pipeline_ || status_ == ItemStatus::failed)
+        return;
+    guint64 levelNanoseconds = 0;
+    g_object_get(jitterBuffer_, "current-level-time", &levelNanoseconds, nullptr);
+    const double level = double(levelNanoseconds) / double(GST_SECOND);
+    const bool ended = traits_->inputEnded;
+
+    const auto decision = policy_.update(wantsToPlay_ && status_ == ItemStatus::readyToPlay, level, ended);
+    if (pitch_ && decision.tempo != tempo_) {
+        tempo_ = decision.tempo;
+        g_object_set(pitch_, "tempo", gfloat(tempo_), nullptr);
+    }
+    if (decision.render != renderRequested_) {
+        renderRequested_ = decision.render;
+        pipelinePlaying_ = false;
+        gst_element_set_state(pipeline_, renderRequested_ ? GST_STATE_PLAYING : GST_STATE_PAUSED);
+    }
+    setBufferFlags(policy_.bufferEmpty(level, ended), policy_.likelyToKeepUp(level, ended));
+    updateTimeControl();
+}
+
+void PlaybinSession::armPoll()
+{
+    pollTimer_ = scheduler_.startTimer(pollInterval, [session = weak_from_this()] {
+        auto alive = session.lock();
+        if (!alive)
+            return;
+        alive->evaluate();
+        // Re-armed from a fresh task: this timer is still running its task.
+        alive->scheduler_.post([session] {
+            if (auto again = session.lock(); again && again->pipeline_)
+                again->armPoll();
+        });
+    });
+}
+
+void PlaybinSession::setBufferFlags(bool empty, bool likely)
+{
+    if (empty != bufferEmpty_) {
+        bufferEmpty_ = empty;
+        bufferEmptyChanged.notify(empty);
+    }
+    if (likely != likelyToKeepUp_) {
+        likelyToKeepUp_ = likely;
+        likelyToKeepUpChanged.notify(likely);
+    }
+}
+
+void PlaybinSession::updateTimeControl()
+{
+    TimeControlStatus next = TimeControlStatus::waitingToPlayAtSpecifiedRate;
+    if (!wantsToPlay_ || status_ == ItemStatus::failed)
+        next = TimeControlStatus::paused;
+    else if (renderRequested_ && pipelinePlaying_)
+        next = TimeControlStatus::playing;
+    if (next != timeControl_) {
+        timeControl_ = next;
+        timeControlChanged.notify(next);
+    }
+}
+
+} // namespace tunara::gst

@@ -1,0 +1,122 @@
+#pragma once
+
+// One station's pipeline: a playbin reading the stream, and an output bin
+// that buffers decoded audio in front of the sink and sets the tempo. It
+// follows the pipeline's bus on the main thread and keeps the values the
+// player item and the player report: item status and error, buffer empty,
+// likely to keep up, time-control status, and the track metadata.
+
+#include "BufferPolicy.h"
+#include "ConnectionProbe.h"
+#include "ErrorMapping.h"
+#include "GstMetadata.h"
+#include "Notifier.h"
+
+#include "playback/MediaBackend.h"
+#include "playback/Scheduler.h"
+
+#include <gst/gst.h>
+
+#include <QUrl>
+
+#include <atomic>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace tunara::gst {
+
+struct SessionSettings {
+    std::function<GstElement*()> makeAudioSink; // autoaudiosink when empty
+    unsigned sourceTimeoutSeconds = 15;
+    BufferSettings buffering;
+};
+
+class PlaybinSession : public std::enable_shared_from_this<PlaybinSession> {
+public:
+    PlaybinSession(Scheduler& scheduler, SessionSettings settings, QUrl url);
+    ~PlaybinSession();
+
+    PlaybinSession(const PlaybinSession&) = delete;
+    PlaybinSession& operator=(const PlaybinSession&) = delete;
+
+    // Builds the pipeline and starts loading (prerolling) the stream.
+    void start();
+    // Stops and releases the pipeline; the session reports nothing more.
+    void stop();
+    void setWantsToPlay(bool wantsToPlay);
+
+    ItemStatus status() const { return status_; }
+    std::shared_ptr<const MediaError> error() const { return error_; }
+    bool bufferEmpty() const { return bufferEmpty_; }
+    bool likelyToKeepUp() const { return likelyToKeepUp_; }
+    bool wantsToPlay() const { return wantsToPlay_; }
+    TimeControlStatus timeControlStatus() const { return timeControl_; }
+
+    Notifier<ItemStatus> statusChanged;
+    Notifier<bool> bufferEmptyChanged;
+    Notifier<bool> likelyToKeepUpChanged;
+    Notifier<TimeControlStatus> timeControlChanged;
+
+    void addOutput(const std::shared_ptr<GstMetadataOutput>& output);
+    void removeOutput(const std::shared_ptr<GstMetadataOutput>& output);
+
+    // Main thread only; the pipeline's threads reach these through the scheduler.
+    void handleMessage(GstMessage* message);
+    // Re-reads the buffer and applies the policy: state, tempo, flags.
+    void evaluate();
+
+    // Values the pipeline's own threads set, read on the main thread.
+    struct StreamTraits {
+        std::atomic<bool> icy{false};
+        std::atomic<bool> id3{false};
+        std::atomic<bool> inputEnded{false};
+        unsigned sourceTimeoutSeconds = 15;
+    };
+
+private:
+    bool buildPipeline();
+    GstElement* buildOutput();
+    void handleError(GstMessage* message);
+    void handleElementMessage(GstMessage* message);
+    void handleTags(GstMessage* message);
+    void fail(MediaError error);
+    void releasePipeline();
+    void armPoll();
+    void updateTimeControl();
+    void setBufferFlags(bool empty, bool likely);
+
+    Scheduler& scheduler_;
+    SessionSettings settings_;
+    QUrl url_;
+    BufferPolicy policy_;
+    std::shared_ptr<StreamTraits> traits_ = std::make_shared<StreamTraits>();
+
+    GstElement* pipeline_ = nullptr;
+    GstElement* jitterBuffer_ = nullptr; // owned by the pipeline
+    GstElement* pitch_ = nullptr;        // owned by the pipeline; may be absent
+    std::unique_ptr<OneShotTimer> pollTimer_;
+    std::unique_ptr<ConnectionProbe> probe_;
+
+    ItemStatus status_ = ItemStatus::unknown;
+    std::shared_ptr<const MediaError> error_;
+    bool wantsToPlay_ = false;
+    bool renderRequested_ = false;
+    bool pipelinePlaying_ = false;
+    bool bufferEmpty_ = true;
+    bool likelyToKeepUp_ = false;
+    double tempo_ = 1.0;
+    TimeControlStatus timeControl_ = TimeControlStatus::paused;
+
+    // What the HTTP sources answered, to explain a later error.
+    std::map<const GstObject*, unsigned> httpStatusBySource_;
+    std::optional<unsigned> lastFailureStatus_;
+    QString redirectLocation_;
+    QString refusedScheme_;
+
+    std::vector<std::shared_ptr<GstMetadataOutput>> outputs_;
+    std::vector<MetadataEntry> lastEntries_;
+};
+
+} // namespace tunara::gst

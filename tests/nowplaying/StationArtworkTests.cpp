@@ -1,0 +1,213 @@
+#include "nowplaying/StationArtwork.h"
+
+#include "support/StdoutCapture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <string>
+#include <utility>
+
+using namespace tunara::artwork;
+
+namespace {
+
+struct WorkedExample {
+    const char* name;
+    std::uint64_t hash;
+    double hue, saturation, brightness;
+    bool blackText;
+    QStringList lines;
+    std::vector<int> sizes;
+};
+
+std::vector<int> fontSizes(const QStringList& lines)
+{
+    if (lines.size() == 2)
+        return {firstOfTwoLinesFontSize, secondOfTwoLinesFontSize};
+    return {singleLineFontSize(lines.value(0))};
+}
+
+// Test names from the station names' letters and digits.
+template <typename Info>
+std::string nameOf(const char* name, const Info& info)
+{
+    std::string result;
+    for (const char* c = name; *c; ++c)
+        if (std::isalnum(static_cast<unsigned char>(*c)))
+            result.push_back(*c);
+    return result + "_" + std::to_string(info.index);
+}
+
+class WorkedExamples : public ::testing::TestWithParam<WorkedExample> {};
+
+TEST_P(WorkedExamples, HashColourTextAndLayout)
+{
+    const WorkedExample& example = GetParam();
+    const QString name = QString::fromUtf8(example.name);
+
+    EXPECT_EQ(stationHash(name), example.hash);
+    const HSB hsb = stationHSB(stationHash(name));
+    EXPECT_NEAR(hsb.hue, example.hue, 1e-9);
+    EXPECT_NEAR(hsb.saturation, example.saturation, 1e-9);
+    EXPECT_NEAR(hsb.brightness, example.brightness, 1e-9);
+    EXPECT_EQ(textColor(stationColor(name)), example.blackText ? QColor(Qt::black) : QColor(Qt::white));
+    const QStringList lines = initialsLines(name);
+    EXPECT_EQ(lines, example.lines);
+    EXPECT_EQ(fontSizes(lines), example.sizes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    StationArtwork, WorkedExamples,
+    ::testing::Values(
+        WorkedExample{"Worldwide FM", 0x5eb5d5e2f9df5f2fULL, 0.583, 0.91, 0.36, false, {"WFM"}, {80}},
+        WorkedExample{"NTS 2", 0x4165d2927d3ed3fbULL, 0.771, 0.95, 0.44, false, {"NTS 2"}, {60}},
+        WorkedExample{"KCRW Eclectic24", 0x84e66aede041bb98ULL, 0.088, 0.71, 0.94, true, {"KCRW", "E24"}, {72, 48}},
+        WorkedExample{"Blue Lake Radio", 0xa6cc46444583155bULL, 0.235, 0.89, 0.43, false, {"BLR"}, {80}},
+        WorkedExample{"ABCD Live", 0xfd4e96522ad5fb40ULL, 0.208, 0.79, 0.78, true, {"ABCD", "LIVE"}, {72, 48}},
+        WorkedExample{"ABCDEFG", 0xdaa132cff2697a42ULL, 0.586, 0.70, 0.78, false, {"ABCDEFG"}, {48}}),
+    [](const auto& test) { return nameOf(test.param.name, test); });
+
+class InitialsExamples : public ::testing::TestWithParam<std::pair<const char*, QStringList>> {};
+
+TEST_P(InitialsExamples, GiveTheirLines)
+{
+    EXPECT_EQ(initialsLines(QString::fromUtf8(GetParam().first)), GetParam().second);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    StationArtwork, InitialsExamples,
+    ::testing::Values(
+        // Short names whole, upper-cased with full case mapping.
+        std::pair{"NTS 2", QStringList{"NTS 2"}}, std::pair{"The", QStringList{"THE"}},
+        std::pair{"Maße", QStringList{"MASSE"}}, std::pair{"\t nts 2 \u00a0", QStringList{"NTS 2"}},
+        // Ignored words, digits, capitals.
+        std::pair{"The Night Owl", QStringList{"NO"}}, std::pair{"Radio 1", QStringList{"R1"}},
+        std::pair{"Night 24", QStringList{"N24"}}, std::pair{"DeepHouse Beats", QStringList{"DHB"}},
+        std::pair{"eRadio Beats", QStringList{"EB"}},
+        // Two lines, and the fall-back when the remainder abbreviates to nothing.
+        std::pair{"WXYZ Radio 6 Music", QStringList{"WXYZ", "R6M"}},
+        std::pair{"ABCD The And", QStringList{"ABCD"}},
+        // Length limits of the abbreviation.
+        std::pair{"Wonderful Extraordinary Sounds Of The Amazing Night Jazz Club Live", QStringList{"WESOAN"}},
+        std::pair{"Wonderful Extraordinary Sounds Of The Amazing Night Jazz Club", QStringList{"WESOANJC"}},
+        // Nothing to show: one empty line.
+        std::pair{"The And &", QStringList{""}}, std::pair{"", QStringList{""}},
+        std::pair{" \t ", QStringList{""}},
+        // Characters are user-perceived: a family emoji counts as one.
+        std::pair{"\U0001F468\u200D\U0001F469\u200D\U0001F467 FM", QStringList{"\U0001F468\u200D\U0001F469\u200D\U0001F467 FM"}}),
+    [](const auto& test) { return nameOf(test.param.first, test); });
+
+TEST(StationArtwork, SurroundingSpacesKeepInitialsButChangeColour)
+{
+    EXPECT_EQ(initialsLines("  NTS 2 "), initialsLines("NTS 2"));
+    EXPECT_NE(stationColor("  NTS 2 "), stationColor("NTS 2"));
+}
+
+TEST(StationArtwork, SingleLineSizesFollowLength)
+{
+    EXPECT_EQ(singleLineFontSize("ABCD"), 80);
+    EXPECT_EQ(singleLineFontSize("ABCDE"), 60);
+    EXPECT_EQ(singleLineFontSize("ABCDEF"), 60);
+    EXPECT_EQ(singleLineFontSize("ABCDEFG"), 48);
+}
+
+bool hasPixelOf(const QImage& image, QRgb colour)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == colour)
+                return true;
+    return false;
+}
+
+TEST(StationArtwork, RenderedImageHasBackgroundAtCornersAndTextInTheMiddle)
+{
+    for (const char* name : {"KCRW Eclectic24", "Worldwide FM"}) {
+        const StationImage recipe(QString::fromUtf8(name));
+        const QImage image = recipe.render();
+        ASSERT_EQ(image.size(), QSize(300, 300));
+        const QRgb background = recipe.background().rgb();
+        for (const QPoint corner : {QPoint(0, 0), QPoint(299, 0), QPoint(0, 299), QPoint(299, 299)})
+            EXPECT_EQ(image.pixel(corner), background) << name;
+        EXPECT_TRUE(hasPixelOf(image, recipe.text().rgb())) << name;
+        // Nothing is drawn outside the central band the text occupies.
+        EXPECT_EQ(image.pixel(150, 5), background) << name;
+        EXPECT_EQ(image.pixel(150, 294), background) << name;
+    }
+}
+
+TEST(StationArtwork, NameOfIgnoredWordsRendersBackgroundOnly)
+{
+    const StationImage recipe("The And &");
+    const QImage image = recipe.render();
+    EXPECT_FALSE(hasPixelOf(image, recipe.text().rgb()));
+    EXPECT_EQ(image.pixel(150, 150), recipe.background().rgb());
+}
+
+TEST(StationArtwork, HostileNamesRenderAndNeverNameTheFile)
+{
+    const QString combiningBomb = QStringLiteral("a") + QString(3000, QChar(0x0301));
+    const QString loneSurrogate = QString(QChar(0xD800)) + QStringLiteral("Radio");
+    const QStringList names{QString(5000, u'W') + QStringLiteral(" FM"), QStringLiteral("../../etc/passwd"),
+                            QStringLiteral("Line\nBreak \"Quoted\" 'FM'"), combiningBomb, loneSurrogate,
+                            QStringLiteral("Nul") + QChar(u'\0') + QStringLiteral("FM")};
+    for (const QString& name : names) {
+        const StationImage recipe(name);
+        EXPECT_EQ(recipe.render().size(), QSize(300, 300));
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9a-f]{64}\\.png$")).match(artworkFileName(name)).hasMatch());
+    }
+}
+
+TEST(StationArtwork, PngCopyIsWrittenOnceUnderTheCacheFolder)
+{
+    auto image = std::make_shared<const StationImage>(QStringLiteral("Worldwide FM"));
+    const MediaItemArtwork artwork(QStringLiteral("Worldwide FM"), image);
+    EXPECT_EQ(artwork.boundsSize(), QSize(300, 300));
+    EXPECT_EQ(artwork.image(QSize(64, 64)), image);
+    EXPECT_EQ(artwork.image(QSize(1024, 1024)), image);
+
+    const QUrl url = artwork.fileUrl();
+    ASSERT_TRUE(url.isLocalFile());
+    EXPECT_EQ(QFileInfo(url.toLocalFile()).dir().path(), artworkDirectory());
+    EXPECT_TRUE(artworkDirectory().startsWith(qEnvironmentVariable("XDG_CACHE_HOME")));
+    QFile::remove(url.toLocalFile());
+    EXPECT_EQ(artwork.fileUrl(), url); // written once: not again
+    EXPECT_FALSE(QFile::exists(url.toLocalFile()));
+
+    const MediaItemArtwork again(QStringLiteral("Worldwide FM"), image);
+    const QImage loaded(again.fileUrl().toLocalFile());
+    EXPECT_EQ(loaded.size(), QSize(300, 300));
+    EXPECT_EQ(loaded.pixel(0, 0), image->background().rgb());
+}
+
+TEST(StationArtwork, UnwritableCacheFolderGivesNoUrlAndOneLine)
+{
+    QTemporaryDir dir;
+    const QString blocker = dir.path() + QStringLiteral("/file");
+    QFile file(blocker);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    const QByteArray saved = qgetenv("XDG_CACHE_HOME");
+    qputenv("XDG_CACHE_HOME", blocker.toUtf8());
+    QStringList lines;
+    {
+        tunara::testing::StdoutCapture capture;
+        const MediaItemArtwork artwork(QStringLiteral("NTS 2"), std::make_shared<const StationImage>(QStringLiteral("NTS 2")));
+        EXPECT_TRUE(artwork.fileUrl().isEmpty());
+        EXPECT_TRUE(artwork.fileUrl().isEmpty());
+        lines = capture.lines();
+    }
+    qputenv("XDG_CACHE_HOME", saved);
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Failed to write artwork: ")));
+}
+
+} // namespace
