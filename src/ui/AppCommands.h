@@ -8,7 +8,7 @@ namespace tunara {
 
 // The program-level commands the views trigger (open Settings, quit), the
 // key hints drawn next to them, and the clipboard read for a pasted URL.
-class AppCommands final : public QObject {
+class AppCommands : public QObject {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("Provided by the application")
@@ -23,12 +23,15 @@ public:
 
     Q_INVOKABLE void openSettings() { emit settingsRequested(); }
     Q_INVOKABLE void quit() { emit quitRequested(); }
+    // Escape in the panel.
+    Q_INVOKABLE void dismissPanel() { emit panelDismissRequested(); }
     // The stream URL on the clipboard, trimmed; empty when there is none.
     Q_INVOKABLE QString pastedStreamURL() const;
 
 signals:
     void settingsRequested();
     void quitRequested();
+    void panelDismissRequested();
 };
 
 } // namespace tunara

@@ -15,7 +15,7 @@ namespace tunara {
 // to 0, stand still, and so on. A new text, a text that starts needing to
 // scroll, or the view appearing again starts the loop afresh; the view
 // going away (inactive) ends it.
-class MarqueeScroller final : public QObject {
+class MarqueeScroller : public QObject {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(QString text READ text WRITE setText NOTIFY textChanged)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QList>
+#include <QUuid>
 #include <QtQml/qqmlregistration.h>
 
 namespace tunara {
@@ -10,7 +12,7 @@ class Store;
 // The Store's station list as a Qt item model, for the panel's rows and the
 // Settings window's list. Each row carries the station's id, name, URL
 // text, key hint and whether it is the selected station.
-class StationListModel final : public QAbstractListModel {
+class StationListModel : public QAbstractListModel {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("Provided by the application")

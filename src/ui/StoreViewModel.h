@@ -1,6 +1,7 @@
 #pragma once
 
 #include "StationListModel.h"
+#include "model/AudioStream.h"
 
 #include <QObject>
 #include <QString>
@@ -14,7 +15,7 @@ class Store;
 // What the views read of the Store, in QML's terms: the optional selection
 // as a flag plus texts, the status by its case name, the metadata as texts,
 // and station ids as strings. Every operation goes straight to the Store.
-class StoreViewModel final : public QObject {
+class StoreViewModel : public QObject {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("Provided by the application")

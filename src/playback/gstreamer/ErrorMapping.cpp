@@ -1,6 +1,6 @@
 #include "ErrorMapping.h"
 
-#include <gst/gst.h>
+#include "GLibHeaders.h"
 
 namespace tunara::gst {
 

@@ -7,7 +7,7 @@
 
 #include "playback/MediaBackend.h"
 
-#include <gio/gio.h>
+#include "GLibHeaders.h"
 
 #include <QString>
 

@@ -3,8 +3,7 @@
 // Owning pointers for the GLib, GObject and GStreamer types this backend
 // holds, so every reference is released exactly once.
 
-#include <gio/gio.h>
-#include <gst/gst.h>
+#include "GLibHeaders.h"
 
 #include <memory>
 

@@ -2,8 +2,11 @@
 
 #include "GstMetadata.h"
 #include "PlaybinSession.h"
+#include "RefusingUriSource.h"
 
 #include <cstring>
+#include <set>
+#include <string>
 
 namespace tunara {
 
@@ -110,6 +113,7 @@ GstMediaBackend::GstMediaBackend(Scheduler& scheduler, GstMediaBackendOptions op
     : scheduler_(scheduler)
     , options_(std::move(options))
 {
+    initializeGStreamer();
 }
 
 std::shared_ptr<MetadataOutput> GstMediaBackend::makeMetadataOutput()
@@ -133,12 +137,17 @@ void initializeGStreamer()
     static const bool initialized = [] {
         gst_init(nullptr, nullptr);
         GstRegistry* registry = gst_registry_get();
+        std::set<std::string> refused;
         GList* factories = gst_registry_get_feature_list(registry, GST_TYPE_ELEMENT_FACTORY);
         for (GList* node = factories; node; node = node->next) {
             auto* factory = GST_ELEMENT_FACTORY(node->data);
             if (gst_element_factory_get_uri_type(factory) != GST_URI_SRC
                 || std::strcmp(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)), "souphttpsrc") == 0)
                 continue;
+            if (const gchar* const* protocols = gst_element_factory_get_uri_protocols(factory)) {
+                for (; *protocols; ++protocols)
+                    refused.insert(*protocols);
+            }
             // Loaded first, so the plugin's later loading cannot bring it back.
             GstPluginFeature* loaded = gst_plugin_feature_load(GST_PLUGIN_FEATURE(factory));
             gst_registry_remove_feature(registry, loaded ? loaded : GST_PLUGIN_FEATURE(factory));
@@ -146,6 +155,9 @@ void initializeGStreamer()
                 gst_object_unref(loaded);
         }
         gst_plugin_feature_list_free(factories);
+        for (const char* web : {"http", "https"})
+            refused.erase(web);
+        gst::registerRefusingUriSource({refused.begin(), refused.end()});
         return true;
     }();
     (void)initialized;

@@ -14,7 +14,7 @@
 #include "playback/MediaBackend.h"
 #include "playback/Scheduler.h"
 
-#include <gst/gst.h>
+#include "GLibHeaders.h"
 
 #include <functional>
 
@@ -32,7 +32,7 @@ struct GstMediaBackendOptions {
 
 class GstMediaBackend final : public MediaBackend {
 public:
-    // gst_init must have run (see initializeGStreamer).
+    // Initialises GStreamer (initializeGStreamer) if that has not happened yet.
     explicit GstMediaBackend(Scheduler& scheduler, GstMediaBackendOptions options = {});
 
     std::shared_ptr<MetadataOutput> makeMetadataOutput() override;
@@ -47,7 +47,8 @@ private:
 // Initialises GStreamer for this player, once per process: after it, the
 // only URI source left in the registry is the HTTP one, so no stream,
 // redirect, playlist, variant or segment can open anything but http and
-// https. Call it at start, before any pipeline exists.
+// https. The backend calls it when it is made; a program may call it
+// earlier, at start.
 void initializeGStreamer();
 
 } // namespace tunara

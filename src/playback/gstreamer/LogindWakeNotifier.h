@@ -8,7 +8,7 @@
 
 #include "playback/PlaybackEnvironment.h"
 
-#include <gio/gio.h>
+#include "GLibHeaders.h"
 
 namespace tunara {
 

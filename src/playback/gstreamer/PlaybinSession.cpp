@@ -1,6 +1,7 @@
 #include "PlaybinSession.h"
 
 #include "GObjectPtr.h"
+#include "RefusingUriSource.h"
 
 #include <QRegularExpression>
 
@@ -77,6 +78,11 @@ void noteElementAdded(GstBin*, GstBin*, GstElement* element, gpointer data)
     const char* name = factoryName(GST_OBJECT(element));
     if (std::strcmp(name, "souphttpsrc") == 0)
         g_object_set(element, "timeout", traits.sourceTimeoutSeconds, nullptr);
+    else if (std::strcmp(name, refusingSourceName) == 0)
+    {
+        const GCharPtr uri(gst_uri_handler_get_uri(GST_URI_HANDLER(element)));
+        traits.noteRefusedScheme(QString::fromUtf8(uri.get()).section(QLatin1Char(':'), 0, 0));
+    }
     else if (std::strcmp(name, "icydemux") == 0)
         traits.icy = true;
     else if (std::strcmp(name, "id3demux") == 0 || std::strcmp(name, "hlsdemux") == 0)
@@ -126,6 +132,18 @@ QString stringProperty(GstObject* object, const char* property)
 }
 
 } // namespace
+
+void PlaybinSession::StreamTraits::noteRefusedScheme(const QString& scheme)
+{
+    const std::lock_guard lock(mutex_);
+    refusedScheme_ = scheme;
+}
+
+QString PlaybinSession::StreamTraits::refusedScheme() const
+{
+    const std::lock_guard lock(mutex_);
+    return refusedScheme_;
+}
 
 PlaybinSession::PlaybinSession(Scheduler& scheduler, SessionSettings settings, QUrl url)
     : scheduler_(scheduler)
@@ -318,6 +336,8 @@ void PlaybinSession::handleError(GstMessage* message)
     report.fromHttpSource = isHttpSource(source);
     report.redirectLocation = redirectLocation_;
     report.refusedScheme = refusedScheme_;
+    if (report.refusedScheme.isEmpty())
+        report.refusedScheme = traits_->refusedScheme();
     QString failedUrl = url_.toString();
     if (report.fromHttpSource) {
         const auto status = httpStatusBySource_.find(source);

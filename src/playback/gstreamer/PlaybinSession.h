@@ -15,13 +15,14 @@
 #include "playback/MediaBackend.h"
 #include "playback/Scheduler.h"
 
-#include <gst/gst.h>
+#include "GLibHeaders.h"
 
 #include <QUrl>
 
 #include <atomic>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <memory>
 #include <vector>
 
@@ -73,6 +74,14 @@ public:
         std::atomic<bool> id3{false};
         std::atomic<bool> inputEnded{false};
         unsigned sourceTimeoutSeconds = 15;
+
+        // The scheme of a non-web URI some element asked a source for.
+        void noteRefusedScheme(const QString& scheme);
+        QString refusedScheme() const;
+
+    private:
+        mutable std::mutex mutex_;
+        QString refusedScheme_;
     };
 
 private:

@@ -6,7 +6,7 @@
 // "StreamTitle", "TIT2" and "StreamUrl" apply. Station-level tags (name,
 // genre, bitrate, codec) are left out: they are not track text.
 
-#include <gst/gst.h>
+#include "GLibHeaders.h"
 
 #include <QString>
 

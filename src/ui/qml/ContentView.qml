@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Layouts
 import Tunara
 
 // The header of the panel: what the player does for the selected station,
@@ -137,17 +136,25 @@ Item {
             maximumLineCount: 1
             elide: Text.ElideRight
         }
-        RowLayout {
+        Row {
+            id: detailLine
             objectName: "detailLine"
             visible: root.status === "playing" || root.status === "paused"
             width: parent.width
             spacing: 4
 
+            // The station name keeps at least 40 % of the line when both
+            // are too long; otherwise each text takes what it needs.
+            readonly property real separatorSpace: root.store.hasArtist ? separator.implicitWidth + 2 * spacing : 0
+            readonly property real textSpace: Math.max(0, width - separatorSpace)
+            readonly property real stationWidth: Math.min(stationName.implicitWidth,
+                                                          Math.max(textSpace * 0.4, textSpace - artistName.implicitWidth))
+
             Text {
+                id: artistName
                 objectName: "artistText"
                 visible: root.store.hasArtist
-                Layout.fillWidth: true
-                Layout.maximumWidth: implicitWidth
+                width: Math.min(implicitWidth, detailLine.textSpace - detailLine.stationWidth)
                 text: root.store.artist
                 textFormat: Text.PlainText
                 font.pixelSize: 11
@@ -156,6 +163,7 @@ Item {
                 elide: Text.ElideRight
             }
             Text {
+                id: separator
                 objectName: "artistSeparator"
                 visible: root.store.hasArtist
                 text: "·"
@@ -163,9 +171,9 @@ Item {
                 color: Theme.secondary
             }
             Text {
+                id: stationName
                 objectName: "stationNameText"
-                Layout.fillWidth: true
-                Layout.maximumWidth: implicitWidth
+                width: detailLine.stationWidth
                 text: root.store.selectedName
                 textFormat: Text.PlainText
                 font.pixelSize: 11
@@ -173,7 +181,6 @@ Item {
                 maximumLineCount: 1
                 elide: Text.ElideRight
             }
-            Item { Layout.fillWidth: true }
         }
     }
 }

@@ -26,6 +26,9 @@ Rectangle {
     color: Theme.background
     border.color: Theme.separator
 
+    focus: true
+    Keys.onEscapePressed: root.app.dismissPanel()
+
     AppShortcuts { store: root.store; app: root.app }
 
     Column {

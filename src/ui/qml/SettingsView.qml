@@ -227,15 +227,24 @@ Pane {
 
             Button {
                 objectName: "addButton"
-                icon.source: "qrc:/tunara/icons/symbols/plus.svg"
-                icon.color: root.palette.buttonText
+                Layout.preferredWidth: 36
+                contentItem: Item {
+                    Symbol { anchors.centerIn: parent; name: "plus"; tint: root.palette.buttonText }
+                }
                 Accessible.name: "Add"
                 onClicked: root.addStation()
             }
             Button {
                 objectName: "removeButton"
-                icon.source: "qrc:/tunara/icons/symbols/minus.svg"
-                icon.color: root.palette.buttonText
+                Layout.preferredWidth: 36
+                contentItem: Item {
+                    Symbol {
+                        anchors.centerIn: parent
+                        name: "minus"
+                        tint: root.palette.buttonText
+                        opacity: parent.parent.enabled ? 1 : 0.4
+                    }
+                }
                 Accessible.name: "Remove"
                 enabled: root.selection !== ""
                 onClicked: root.showingDeleteConfirmation = true
@@ -279,21 +288,13 @@ Pane {
     Popup {
         id: editorSheet
         objectName: "editorSheet"
-        readonly property bool wanted: root.showingSheet
-                                       || (root.showingEditSheet && root.store.hasStation(root.selection))
-        onWantedChanged: {
-            if (wanted)
-                open()
-            else
-                close()
-        }
         onClosed: {
             root.showingSheet = false
             root.showingEditSheet = false
             root.forceActiveFocus()
         }
 
-        parent: Overlay.overlay
+        parent: root
         modal: true
         focus: true
         closePolicy: Popup.NoAutoClose
@@ -303,7 +304,7 @@ Pane {
 
         contentItem: Loader {
             id: editorLoader
-            active: editorSheet.wanted
+            active: root.showingSheet || root.showingEditSheet
             focus: true
             sourceComponent: EditStreamView {
                 objectName: "editStreamView"
@@ -315,33 +316,42 @@ Pane {
         }
     }
 
-    // Clears a request to edit a station that is gone, so it cannot open
-    // later by surprise.
+    // The sheets and the dialog follow the three flags. A request to edit
+    // a station that is gone, or to delete with nothing selected, shows
+    // nothing and is dropped, so it cannot open later by surprise.
+    onShowingSheetChanged: showingSheet ? editorSheet.open() : editorSheet.close()
     onShowingEditSheetChanged: {
         if (showingEditSheet && !store.hasStation(selection))
             showingEditSheet = false
+        else if (showingEditSheet)
+            editorSheet.open()
+        else
+            editorSheet.close()
+    }
+    onShowingDeleteConfirmationChanged: {
+        if (showingDeleteConfirmation && selection === "")
+            showingDeleteConfirmation = false
+        else if (showingDeleteConfirmation)
+            deleteDialog.present(selection)
+        else
+            deleteDialog.close()
     }
 
     Dialog {
         id: deleteDialog
         objectName: "deleteDialog"
         property string stationId: ""
-        readonly property bool wanted: root.showingDeleteConfirmation && root.selection !== ""
-        onWantedChanged: {
-            if (wanted) {
-                stationId = root.selection
-                message.text = root.store.deleteConfirmationMessage(stationId)
-                open()
-            } else {
-                close()
-            }
+        function present(id) {
+            stationId = id
+            message.text = root.store.deleteConfirmationMessage(id)
+            open()
         }
         onClosed: {
             root.showingDeleteConfirmation = false
             root.forceActiveFocus()
         }
 
-        parent: Overlay.overlay
+        parent: root
         anchors.centerIn: parent
         width: Math.min(360, parent.width - 40)
         modal: true
@@ -353,6 +363,7 @@ Pane {
             objectName: "deleteMessage"
             visible: text !== ""
             width: parent.width
+            bottomPadding: 8
             wrapMode: Text.Wrap
             textFormat: Text.PlainText
         }

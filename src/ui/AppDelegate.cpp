@@ -1,0 +1,13 @@
+#include "AppDelegate.h"
+
+#include "model/Store.h"
+
+namespace tunara::AppDelegate {
+
+void applicationWillTerminate(Store& store)
+{
+    store.playbackController().stop();
+    store.setSelectedStream(std::nullopt);
+}
+
+} // namespace tunara::AppDelegate

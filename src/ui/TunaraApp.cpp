@@ -1,0 +1,223 @@
+#include "TunaraApp.h"
+
+#include "KeyHints.h"
+#include "PanelPlacement.h"
+#include "SymbolImageProvider.h"
+#include "TrayPresentation.h"
+#include "model/Store.h"
+
+#include <QAction>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QQmlEngine>
+#include <QQuickView>
+#include <QScreen>
+#include <QSystemTrayIcon>
+
+namespace tunara {
+
+namespace {
+
+const QString moduleDirectory = QStringLiteral("qrc:/qt/qml/Tunara/qml/");
+
+// A click on the tray icon first takes the focus from the open panel,
+// which closes it; the click itself arrives just after. Within this time
+// it is taken as the click that closed the panel.
+constexpr qint64 focusLossGraceMilliseconds = 300;
+
+} // namespace
+
+TunaraApp::TunaraApp(Store& store, QObject* parent)
+    : QObject(parent)
+    , store_(store)
+    , viewModel_(store)
+{
+    connect(&commands_, &AppCommands::settingsRequested, this, &TunaraApp::openSettings);
+    connect(&commands_, &AppCommands::quitRequested, this, &TunaraApp::quit);
+    connect(&commands_, &AppCommands::panelDismissRequested, this, &TunaraApp::hidePanel);
+}
+
+TunaraApp::~TunaraApp()
+{
+    // Views go before the engine they were made with.
+    panel_.reset();
+    settings_.reset();
+    engine_.reset();
+}
+
+TunaraApp::Presentation TunaraApp::presentationForThisDesktop()
+{
+    return QSystemTrayIcon::isSystemTrayAvailable() ? Presentation::trayIcon : Presentation::window;
+}
+
+void TunaraApp::start(Presentation presentation)
+{
+    presentation_ = presentation;
+    if (presentation_ == Presentation::trayIcon)
+        createTrayIcon();
+    else
+        showPanel();
+}
+
+QQmlEngine& TunaraApp::engine()
+{
+    if (!engine_) {
+        engine_ = std::make_unique<QQmlEngine>();
+        engine_->addImportPath(QStringLiteral("qrc:/qt/qml"));
+        engine_->addImageProvider(QString::fromLatin1(SymbolImageProvider::providerId), new SymbolImageProvider);
+    }
+    return *engine_;
+}
+
+std::unique_ptr<QQuickView> TunaraApp::makeView(const QString& component)
+{
+    auto view = std::make_unique<QQuickView>(&engine(), nullptr);
+    view->setInitialProperties({
+        {QStringLiteral("store"), QVariant::fromValue(&viewModel_)},
+        {QStringLiteral("app"), QVariant::fromValue(&commands_)},
+    });
+    view->setSource(QUrl(moduleDirectory + component + QStringLiteral(".qml")));
+    if (view->status() == QQuickView::Error) {
+        for (const QQmlError& error : view->errors())
+            qWarning("%s", qPrintable(error.toString()));
+    }
+    return view;
+}
+
+QQuickView& TunaraApp::panel()
+{
+    if (!panel_) {
+        panel_ = makeView(QStringLiteral("MenuBarView"));
+        panel_->setResizeMode(QQuickView::SizeViewToRootObject);
+        panel_->setTitle(QStringLiteral("Tunara"));
+        if (presentation_ == Presentation::trayIcon) {
+            panel_->setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+            connect(panel_.get(), &QWindow::activeChanged, this, &TunaraApp::followPanelFocus);
+            connect(panel_.get(), &QWindow::heightChanged, this, [this] {
+                if (panel_->isVisible())
+                    placePanel();
+            });
+        } else {
+            // The only window of the program: closing it ends the program.
+            panel_->installEventFilter(this);
+        }
+    }
+    return *panel_;
+}
+
+QQuickView& TunaraApp::settings()
+{
+    if (!settings_) {
+        settings_ = makeView(QStringLiteral("SettingsView"));
+        settings_->setResizeMode(QQuickView::SizeRootObjectToView);
+        settings_->setTitle(QStringLiteral("Settings"));
+        settings_->setMinimumSize(QSize(400, 250));
+        settings_->resize(500, 350);
+    }
+    return *settings_;
+}
+
+bool TunaraApp::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == panel_.get() && event->type() == QEvent::Close)
+        quit();
+    return QObject::eventFilter(watched, event);
+}
+
+void TunaraApp::togglePanel()
+{
+    const bool closedByThisClick = sincePanelLostFocus_.isValid()
+                                   && sincePanelLostFocus_.elapsed() < focusLossGraceMilliseconds;
+    if ((panel_ && panel_->isVisible()) || closedByThisClick) {
+        sincePanelLostFocus_.invalidate();
+        hidePanel();
+        return;
+    }
+    showPanel();
+}
+
+void TunaraApp::showPanel()
+{
+    QQuickView& view = panel();
+    if (presentation_ == Presentation::trayIcon) {
+        const QRect iconGeometry = trayIcon_ ? trayIcon_->geometry() : QRect();
+        panelAnchor_ = iconGeometry.isEmpty() ? QRect(QCursor::pos(), QSize(1, 1)) : iconGeometry;
+        placePanel();
+    }
+    view.show();
+    view.raise();
+    view.requestActivate();
+}
+
+void TunaraApp::hidePanel()
+{
+    if (presentation_ == Presentation::trayIcon && panel_)
+        panel_->hide();
+}
+
+void TunaraApp::placePanel()
+{
+    QScreen* screen = QGuiApplication::screenAt(panelAnchor_.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    panel_->setPosition(panelPosition(panelAnchor_, panelAnchor_.topLeft(), panel_->size(), screen->availableGeometry()));
+}
+
+void TunaraApp::followPanelFocus()
+{
+    if (!panel_->isActive() && panel_->isVisible()) {
+        sincePanelLostFocus_.start();
+        panel_->hide();
+    }
+}
+
+void TunaraApp::openSettings()
+{
+    QQuickView& view = settings();
+    view.show();
+    view.raise();
+    view.requestActivate();
+}
+
+void TunaraApp::quit()
+{
+    emit quitRequested();
+}
+
+void TunaraApp::createTrayIcon()
+{
+    trayMenu_ = std::make_unique<QMenu>();
+    QAction* settingsAction = trayMenu_->addAction(QStringLiteral("Settings…"), this, &TunaraApp::openSettings);
+    settingsAction->setShortcut(KeyHints::settingsSequence());
+    settingsAction->setShortcutVisibleInContextMenu(true);
+    QAction* quitAction = trayMenu_->addAction(QStringLiteral("Quit Tunara"), this, &TunaraApp::quit);
+    quitAction->setShortcut(KeyHints::quitSequence());
+    quitAction->setShortcutVisibleInContextMenu(true);
+
+    trayIcon_ = std::make_unique<QSystemTrayIcon>();
+    trayIcon_->setContextMenu(trayMenu_.get());
+    connect(trayIcon_.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+            togglePanel();
+    });
+    connect(&store_, &Store::playingStatusChanged, this, &TunaraApp::updateTrayIcon);
+    connect(&store_, &Store::selectedStreamChanged, this, &TunaraApp::updateTrayIcon);
+    connect(&store_, &Store::parsedMetadataChanged, this, &TunaraApp::updateTrayIcon);
+    updateTrayIcon();
+    trayIcon_->show();
+}
+
+void TunaraApp::updateTrayIcon()
+{
+    const QString path = menuBarIconPath(store_.playingStatus());
+    if (path != trayIconPath_) {
+        trayIconPath_ = path;
+        trayIcon_->setIcon(QIcon(path));
+    }
+    trayIcon_->setToolTip(trayToolTip(store_.selectedStream(), store_.playingStatus(), store_.parsedMetadata()));
+}
+
+} // namespace tunara

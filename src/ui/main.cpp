@@ -1,0 +1,59 @@
+// Tunara: an internet-radio player that lives in the system tray.
+
+#include "AppDelegate.h"
+#include "AppEnvironment.h"
+#include "SingleInstance.h"
+#include "TerminationSignals.h"
+#include "TunaraApp.h"
+#include "model/Store.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QQuickWindow>
+#include <QSGRendererInterface>
+#include <QtQml/QQmlExtensionPlugin>
+
+#include <cstdio>
+
+Q_IMPORT_QML_PLUGIN(TunaraPlugin)
+
+int main(int argc, char* argv[])
+{
+    using namespace tunara;
+
+    // The panel is small and mostly still: Qt Quick's software renderer
+    // draws it at a fraction of the memory of the OpenGL stack.
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tunara"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Tunara"));
+    QApplication::setDesktopFileName(QStringLiteral("tunara"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tunara/icons/tunara.svg")));
+    // Hiding the panel or closing Settings must not end the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    SingleInstance instance(SingleInstance::defaultSocketPath());
+    if (!instance.claim()) {
+        if (!instance.activateRunningInstance())
+            std::printf("Tunara is already running\n");
+        return 0;
+    }
+
+    TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &TerminationSignals::terminationRequested, &application,
+                     &QCoreApplication::quit);
+
+    Store::provideSharedEnvironment(makeAppEnvironment);
+    Store& store = Store::shared();
+
+    TunaraApp app(store);
+    QObject::connect(&app, &TunaraApp::quitRequested, &application, &QCoreApplication::quit);
+    QObject::connect(&instance, &SingleInstance::activationRequested, &app, &TunaraApp::showPanel);
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, &app,
+                     [&store] { AppDelegate::applicationWillTerminate(store); });
+    connectRemoteApplicationCommands([&app] { app.quit(); }, [&app] { app.showPanel(); });
+
+    app.start(TunaraApp::presentationForThisDesktop());
+    return application.exec();
+}

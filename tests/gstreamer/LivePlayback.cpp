@@ -1,0 +1,68 @@
+#include "LivePlayback.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+
+namespace tunara::testing {
+
+bool waitUntil(const std::function<bool()>& done, double seconds)
+{
+    QDeadlineTimer deadline(qint64(seconds * 1000));
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+void runFor(double seconds)
+{
+    waitUntil([] { return false; }, seconds);
+}
+
+GstElement* makeRealTimeSink()
+{
+    GstElement* sink = gst_element_factory_make("fakesink", nullptr);
+    g_object_set(sink, "sync", TRUE, nullptr);
+    return sink;
+}
+
+GstMediaBackendOptions LivePlayback::defaultOptions()
+{
+    GstMediaBackendOptions options;
+    options.makeAudioSink = makeRealTimeSink;
+    options.sourceTimeoutSeconds = 3;
+    return options;
+}
+
+LivePlayback::LivePlayback(GstMediaBackendOptions options)
+    : backend(scheduler, std::move(options))
+{
+    PlaybackEnvironment environment;
+    environment.scheduler = &scheduler;
+    environment.mediaBackend = &backend;
+    environment.nowPlaying = [this]() -> NowPlayingPublisher& { return nowPlaying; };
+    environment.makePathMonitor = [this] { return std::make_unique<FakeNetworkPathMonitor>(&networkHandler); };
+    environment.wakeNotifier = &wakeNotifier;
+    controller = std::make_unique<PlaybackController>(environment);
+    controller->setDelegate(&delegate);
+}
+
+LivePlayback::~LivePlayback()
+{
+    controller->stop();
+    controller.reset();
+    // Let tasks already posted by the pipeline's threads run out.
+    runFor(0.05);
+}
+
+std::shared_ptr<const MediaError> LivePlayback::itemError() const
+{
+    const auto& player = controller->player();
+    if (!player || !player->currentItem())
+        return nullptr;
+    return player->currentItem()->error();
+}
+
+} // namespace tunara::testing

@@ -1,0 +1,248 @@
+// A station played for real: the controller on the GStreamer backend
+// against the local stream server.
+
+#include "LivePlayback.h"
+
+#include "ErrorMapping.h"
+#include "support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tunara::testing {
+namespace {
+
+using namespace tunara::gst;
+
+struct CharsetCase {
+    const char* name;
+    const char* charset;
+    const char* artist;
+    const char* title;
+};
+
+void PrintTo(const CharsetCase& charset, std::ostream* os)
+{
+    *os << charset.name;
+}
+
+class IcyTitleTest : public ::testing::TestWithParam<CharsetCase> {};
+
+TEST_P(IcyTitleTest, StationPlaysAndItsTitleArrivesAsTheRightText)
+{
+    LivePlayback live;
+    ASSERT_TRUE(live.server.isRunning());
+    live.play(live.server.http(QStringLiteral("/icy/mp3?charset=%1").arg(GetParam().charset)));
+    EXPECT_EQ(live.controller->status(), PlayingStatus::loading);
+
+    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::playing; }, 10));
+    EXPECT_EQ(live.controller->retryCount(), 0);
+    EXPECT_FALSE(live.controller->hasStallTimer());
+
+    ASSERT_TRUE(waitUntil([&] { return !live.controller->metadata().isPlaceholder(); }, 10));
+    EXPECT_EQ(live.controller->metadata().artist, QString::fromUtf8(GetParam().artist));
+    EXPECT_EQ(live.controller->metadata().title, QString::fromUtf8(GetParam().title));
+}
+
+INSTANTIATE_TEST_SUITE_P(Charsets, IcyTitleTest,
+                         ::testing::Values(CharsetCase{"Utf8", "utf-8", "Sigur Rós", "Hoppípolla ♫"},
+                                           CharsetCase{"Windows1252", "windows-1252", "Sinéad O’Connor",
+                                                       "Nothing Compares 2 U"},
+                                           CharsetCase{"Windows1251", "windows-1251", "Кино", "Группа крови"}),
+                         [](const ::testing::TestParamInfo<CharsetCase>& param) { return param.param.name; });
+
+} // namespace
+} // namespace tunara::testing
+
+namespace tunara::testing {
+namespace {
+
+using namespace tunara::gst;
+
+struct FailureCase {
+    const char* name;
+    std::function<QUrl(const StreamFixture&)> url;
+    QString domain;
+    long long code;
+};
+
+void PrintTo(const FailureCase& failure, std::ostream* os)
+{
+    *os << failure.name;
+}
+
+std::string caseName(const ::testing::TestParamInfo<FailureCase>& info)
+{
+    return info.param.name;
+}
+
+QUrl path(const StreamFixture& server, const char* pathAndQuery)
+{
+    return server.http(QString::fromUtf8(pathAndQuery));
+}
+
+class UnrecoverableFailureTest : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(UnrecoverableFailureTest, EndsInErrorAtOnceWithoutRetry)
+{
+    LivePlayback live;
+    ASSERT_TRUE(live.server.isRunning());
+    live.play(GetParam().url(live.server));
+
+    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::error; }, 15));
+    EXPECT_FALSE(live.controller->hasStallTimer());
+    EXPECT_FALSE(live.controller->hasRetryTimer());
+    const auto error = live.itemError();
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->domain, GetParam().domain);
+    EXPECT_EQ(error->code, GetParam().code);
+    EXPECT_TRUE(PlaybackController::isUnrecoverable(error.get()));
+    EXPECT_TRUE(error->underlyingError) << "keeps the GStreamer or GIO error";
+    EXPECT_EQ(std::find(live.delegate.statuses.begin(), live.delegate.statuses.end(), PlayingStatus::playing),
+              live.delegate.statuses.end());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, UnrecoverableFailureTest,
+    ::testing::Values(
+        FailureCase{"NotFound", [](auto& s) { return path(s, "/status/404"); }, NSURLErrorDomain, -1100},
+        FailureCase{"Gone", [](auto& s) { return path(s, "/status/410"); }, NSURLErrorDomain, -1100},
+        FailureCase{"Unauthorized", [](auto& s) { return path(s, "/status/401"); }, NSURLErrorDomain, -1013},
+        FailureCase{"Forbidden", [](auto& s) { return path(s, "/status/403"); }, NSURLErrorDomain, -1102},
+        FailureCase{"ServerError", [](auto& s) { return path(s, "/status/500"); }, NSURLErrorDomain, -1011},
+        FailureCase{"UnknownHost", [](auto&) { return QUrl(QStringLiteral("http://no-such-station.invalid/live")); },
+                    NSURLErrorDomain, -1003},
+        FailureCase{"SelfSignedCertificate", [](auto& s) { return s.https(QStringLiteral("/icy/mp3")); },
+                    NSURLErrorDomain, -1203},
+        FailureCase{"GarbageBody", [](auto& s) { return path(s, "/garbage"); }, AVFoundationErrorDomain, -11828},
+        FailureCase{"RedirectToFile", [](auto& s) { return path(s, "/redirect?to=file:///etc/hostname"); },
+                    NSURLErrorDomain, -1002},
+        FailureCase{"FileStation", [](auto&) { return QUrl(QStringLiteral("file:///etc/hostname")); },
+                    NSURLErrorDomain, -1002},
+        FailureCase{"UnparsablePlaylist", [](auto& s) { return path(s, "/hls/garbage.m3u8"); },
+                    AVFoundationErrorDomain, -11853}),
+    caseName);
+
+class RecoverableFailureTest : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(RecoverableFailureTest, WaitsWithTheStallTimerArmed)
+{
+    LivePlayback live;
+    ASSERT_TRUE(live.server.isRunning());
+    live.play(GetParam().url(live.server));
+
+    ASSERT_TRUE(waitUntil([&] { return live.itemError() != nullptr; }, 20));
+    runFor(0.05);
+    const auto waiting = live.controller->hasEverPlayed() ? PlayingStatus::buffering : PlayingStatus::loading;
+    EXPECT_EQ(live.controller->status(), waiting);
+    EXPECT_TRUE(live.controller->hasStallTimer());
+    EXPECT_FALSE(live.controller->hasRetryTimer());
+    const auto error = live.itemError();
+    EXPECT_EQ(error->domain, GetParam().domain);
+    EXPECT_EQ(error->code, GetParam().code);
+    EXPECT_FALSE(PlaybackController::isUnrecoverable(error.get()));
+    EXPECT_TRUE(error->underlyingError || error->code == -1005) << "keeps the GStreamer or GIO error";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, RecoverableFailureTest,
+    ::testing::Values(
+        FailureCase{"ServiceUnavailable", [](auto& s) { return path(s, "/status/503"); }, HTTPErrorDomain, 503},
+        FailureCase{"BadGateway", [](auto& s) { return path(s, "/status/502"); }, HTTPErrorDomain, 502},
+        FailureCase{"ConnectionRefused", [](auto& s) { return s.refused(); }, NSURLErrorDomain, -1004},
+        FailureCase{"SilentServer", [](auto& s) { return path(s, "/silent"); }, NSURLErrorDomain, -1001},
+        FailureCase{"ClosedMidStream", [](auto& s) { return path(s, "/icy/mp3?burst=32000&close_after=1"); },
+                    NSURLErrorDomain, -1005}),
+    caseName);
+
+} // namespace
+} // namespace tunara::testing
+
+namespace tunara::testing {
+namespace {
+
+TEST(LiveHlsTest, PackedAudioPlaylistPlaysWithItsSegmentTitles)
+{
+    LivePlayback live;
+    ASSERT_TRUE(live.server.isRunning());
+    live.play(live.server.http(QStringLiteral("/hls/master.m3u8")));
+
+    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::playing; }, 15));
+    ASSERT_TRUE(waitUntil([&] { return !live.controller->metadata().isPlaceholder(); }, 15));
+    // The ID3 title frame wins over the artist frame.
+    EXPECT_TRUE(live.controller->metadata().title.startsWith(QStringLiteral("HLS Song ")));
+    EXPECT_FALSE(live.controller->metadata().artist);
+}
+
+// Whether some process holds the FIFO open for reading.
+bool fifoHasReader(const QString& fifo)
+{
+    const int fd = ::open(fifo.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
+TEST(LiveHlsTest, PlaylistEntryNamingALocalFileIsNeverOpened)
+{
+    LivePlayback live;
+    ASSERT_TRUE(live.server.isRunning());
+    const QString fifo = live.server.workDirectory() + QStringLiteral("/segment.aac");
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    live.play(live.server.http(QStringLiteral("/hls/file-entry.m3u8?path=") + fifo));
+
+    bool opened = false;
+    const bool failed = waitUntil(
+        [&] {
+            opened = opened || fifoHasReader(fifo);
+            return live.controller->status() == PlayingStatus::error;
+        },
+        15);
+    EXPECT_FALSE(opened);
+    ASSERT_TRUE(failed);
+    ASSERT_TRUE(live.itemError());
+    EXPECT_EQ(live.itemError()->domain, NSURLErrorDomain);
+    EXPECT_EQ(live.itemError()->code, -1002);
+}
+
+TEST(LiveSupervisionTest, StallBecomesBufferingWithTheStallTimerArmed)
+{
+    LivePlayback live;
+    ASSERT_TRUE(live.server.isRunning());
+    live.play(live.server.http(QStringLiteral("/icy/mp3?stop_after=2")));
+    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::playing; }, 10));
+
+    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::buffering; }, 10));
+    EXPECT_TRUE(live.controller->hasStallTimer());
+    EXPECT_FALSE(live.controller->hasRetryTimer());
+    EXPECT_TRUE(live.controller->player()->currentItem()->playbackBufferEmpty());
+}
+
+TEST(LiveSupervisionTest, StreamBackAfterARetryPlaysWithTheRetryCountReset)
+{
+    // The source waits longer than the stall timer, so the stall ends in a
+    // retry (after 15 s and 15 s more) rather than in a source error.
+    auto options = LivePlayback::defaultOptions();
+    options.sourceTimeoutSeconds = 60;
+    LivePlayback live(options);
+    ASSERT_TRUE(live.server.isRunning());
+    live.play(live.server.http(QStringLiteral("/icy/mp3?stop_after=1")));
+    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::playing; }, 10));
+
+    ASSERT_TRUE(waitUntil([&] { return live.controller->hasRetryTimer(); }, 25));
+    EXPECT_EQ(live.controller->retryCount(), 1);
+    EXPECT_EQ(live.controller->status(), PlayingStatus::buffering);
+
+    // The retry reconnects; the server streams again.
+    ASSERT_TRUE(waitUntil([&] { return !live.controller->hasRetryTimer(); }, 20));
+    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::playing; }, 10));
+    EXPECT_EQ(live.controller->retryCount(), 0);
+    EXPECT_FALSE(live.controller->hasStallTimer());
+}
+
+} // namespace
+} // namespace tunara::testing

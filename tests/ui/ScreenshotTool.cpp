@@ -1,0 +1,154 @@
+// Renders the panel in each status, the empty panel, the Settings window,
+// the station editor with a validation message, the delete confirmation
+// and the tray icons, as PNG files into the folder given as argument.
+
+#include "ManualMarqueeClock.h"
+#include "MarqueeScroller.h"
+#include "TrayPresentation.h"
+#include "UiFixture.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QIcon>
+#include <QPainter>
+#include <QQuickWindow>
+#include <QSGRendererInterface>
+#include <QTest>
+#include <QtQml/QQmlExtensionPlugin>
+
+#include <cstdio>
+
+Q_IMPORT_QML_PLUGIN(TunaraPlugin)
+
+namespace tunara::testing {
+namespace {
+
+QString outputDirectory;
+
+void save(QQuickWindow& window, const QString& name)
+{
+    QTest::qWait(50);
+    const QString path = QDir(outputDirectory).filePath(name + QStringLiteral(".png"));
+    window.grabWindow().save(path);
+    std::printf("%s\n", qPrintable(path));
+}
+
+void renderPanels()
+{
+    const QString shortTitle = QStringLiteral("Blue in Green");
+    const QString longTitle = QStringLiteral("Concierto de Aranjuez (Adagio) — Live at the Blue Note, 1967 Remaster");
+    const QStringList names = {QStringLiteral("Worldwide FM"), QStringLiteral("NTS 1"), QStringLiteral("NTS 2"),
+                               QStringLiteral("KCRW Eclectic24"), QStringLiteral("Radio Paradise — Main Mix")};
+
+    {
+        UiHarness ui;
+        ui.setStations({});
+        save(ui.showPanel(), QStringLiteral("panel-empty"));
+    }
+    {
+        UiHarness ui;
+        ui.setStations(names);
+        save(ui.showPanel(), QStringLiteral("panel-no-selection"));
+    }
+
+    const std::pair<PlayingStatus, const char*> statuses[] = {
+        {PlayingStatus::loading, "loading"}, {PlayingStatus::buffering, "buffering"}, {PlayingStatus::playing, "playing"},
+        {PlayingStatus::error, "error"},     {PlayingStatus::paused, "paused"},
+    };
+    for (const auto& [status, statusName] : statuses) {
+        for (const bool isLong : {false, true}) {
+            UiHarness ui;
+            QStringList stationNames = names;
+            if (isLong)
+                stationNames[1] = QStringLiteral("NTS 1 — a station name long enough to wrap onto a second line");
+            ui.setStations(stationNames);
+            ui.present(1, status,
+                       metadata(isLong ? longTitle : shortTitle,
+                                isLong ? QStringLiteral("Miles Davis & Gil Evans Orchestra") : QStringLiteral("Miles Davis")));
+            QQuickView& panel = ui.showPanel();
+            ManualMarqueeClock clock;
+            if (QQuickItem* marquee = UiHarness::find(panel, QStringLiteral("titleMarquee"))) {
+                auto* scroller = marquee->property("scroller").value<MarqueeScroller*>();
+                scroller->setClock(&clock);
+                clock.advance(2 + 4); // half way through the first pass
+                save(panel, QStringLiteral("panel-%1-%2").arg(QLatin1String(statusName), isLong ? "long" : "short"));
+                scroller->setClock(nullptr);
+            } else {
+                save(panel, QStringLiteral("panel-%1-%2").arg(QLatin1String(statusName), isLong ? "long" : "short"));
+            }
+        }
+    }
+}
+
+void renderSettings()
+{
+    UiHarness ui;
+    ui.setStations({QStringLiteral("Worldwide FM"), QStringLiteral("NTS 1"), QStringLiteral("KCRW Eclectic24"),
+                    QStringLiteral("A station with a rather long name that wraps")});
+    ui.store->updateStream(ui.station(2).id, QStringLiteral("KCRW Eclectic24"),
+                           QStringLiteral("https://kcrw.streamguys1.com/kcrw_192k_mp3_e24_internet_radio?listening-from-radio-garden=1"));
+    QQuickView& settings = ui.showSettings();
+    QQuickItem* root = settings.rootObject();
+    root->setProperty("selection", ui.station(1).id.toString(QUuid::WithoutBraces));
+    save(settings, QStringLiteral("settings"));
+
+    root->setProperty("showingDeleteConfirmation", true);
+    save(settings, QStringLiteral("settings-delete"));
+    root->setProperty("showingDeleteConfirmation", false);
+    QTest::qWait(50);
+
+    QMetaObject::invokeMethod(root, "addStation");
+    QTest::qWait(50);
+    save(settings, QStringLiteral("editor-add"));
+    QQuickItem* editor = UiHarness::find(settings, QStringLiteral("editStreamView"));
+    UiHarness::find(settings, QStringLiteral("nameField"))->setProperty("text", QStringLiteral("Jazz24"));
+    UiHarness::find(settings, QStringLiteral("urlField"))->setProperty("text", QStringLiteral("ftp://jazz24.example/live"));
+    QMetaObject::invokeMethod(editor, "save");
+    save(settings, QStringLiteral("editor-validation"));
+    QMetaObject::invokeMethod(editor, "dismiss");
+    QTest::qWait(50);
+
+    root->setProperty("showingEditSheet", true);
+    save(settings, QStringLiteral("editor-edit"));
+}
+
+void renderTrayIcons()
+{
+    // Each icon at tray sizes on a light and a dark panel.
+    QImage sheet(4 * 40 + 8, 2 * 40 + 8, QImage::Format_ARGB32);
+    sheet.fill(Qt::white);
+    QPainter painter(&sheet);
+    painter.fillRect(0, sheet.height() / 2, sheet.width(), sheet.height() / 2, QColor(0x2b, 0x2b, 0x2b));
+    int x = 4;
+    for (const PlayingStatus status : {PlayingStatus::paused, PlayingStatus::playing}) {
+        const QIcon icon(menuBarIconPath(status));
+        for (const int size : {16, 24}) {
+            painter.drawPixmap(x + (40 - size) / 2, 4 + (40 - size) / 2, icon.pixmap(size));
+            painter.drawPixmap(x + (40 - size) / 2, 44 + (40 - size) / 2, icon.pixmap(size));
+            x += 40;
+        }
+    }
+    painter.end();
+    const QString path = QDir(outputDirectory).filePath(QStringLiteral("tray-icons.png"));
+    sheet.scaled(sheet.size() * 3).save(path);
+    std::printf("%s\n", qPrintable(path));
+}
+
+} // namespace
+} // namespace tunara::testing
+
+int main(int argc, char* argv[])
+{
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    QApplication application(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT_DIRECTORY\n", argv[0]);
+        return 2;
+    }
+    tunara::testing::outputDirectory = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(tunara::testing::outputDirectory);
+    tunara::testing::renderPanels();
+    tunara::testing::renderSettings();
+    tunara::testing::renderTrayIcons();
+    return 0;
+}

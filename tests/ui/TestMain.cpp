@@ -1,0 +1,32 @@
+// Runs the UI tests in a QApplication on the offscreen platform, with the
+// software scene graph the program uses.
+
+#include <QApplication>
+#include <QDir>
+#include <QQuickWindow>
+#include <QSGRendererInterface>
+#include <QTemporaryDir>
+#include <QtQml/QQmlExtensionPlugin>
+
+#include <gtest/gtest.h>
+
+Q_IMPORT_QML_PLUGIN(TunaraPlugin)
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Private runtime and data directories: nothing of the user's is touched.
+    QTemporaryDir home;
+    qputenv("XDG_RUNTIME_DIR", QDir(home.path()).filePath(QStringLiteral("runtime")).toUtf8());
+    QDir(home.path()).mkpath(QStringLiteral("runtime"));
+    QFile::setPermissions(QDir(home.path()).filePath(QStringLiteral("runtime")),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_DATA_HOME", QDir(home.path()).filePath(QStringLiteral("data")).toUtf8());
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    QApplication application(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

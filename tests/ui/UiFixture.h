@@ -1,0 +1,59 @@
+#pragma once
+
+// A Store on the fake platform, with its library in a temporary folder, and
+// the application shell around it; helpers to show the windows and find
+// their items.
+
+#include "TunaraApp.h"
+#include "model/Store.h"
+#include "support/FakePlatform.h"
+
+#include <QQuickItem>
+#include <QQuickView>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace tunara::testing {
+
+class UiHarness {
+public:
+    UiHarness();
+    ~UiHarness();
+
+    // Replaces the station list by stations with these names and loopback URLs.
+    void setStations(const QStringList& names);
+    const AudioStream& station(int index) const { return store->streams().at(index); }
+    // Selects a station and makes the Store report a status and metadata, as
+    // the controller would.
+    void present(int index, PlayingStatus status, const ParsedMetadata& metadata = {});
+    QString libraryPath() const;
+
+    QQuickView& showPanel();
+    QQuickView& showSettings();
+
+    static QQuickItem* find(QQuickView& view, const QString& objectName);
+    static QQuickItem* find(QQuickItem* root, const QString& objectName);
+    // Every item below root in the visual tree, depth first.
+    static QList<QQuickItem*> descendants(QQuickItem* root);
+    static QVariant property(QQuickView& view, const QString& objectName, const char* name);
+    // The item's centre in window coordinates.
+    static QPoint centreOf(QQuickItem* item);
+
+    FakePlatform platform;
+    QTemporaryDir directory;
+    std::unique_ptr<Store> store;
+    std::unique_ptr<TunaraApp> app;
+};
+
+ParsedMetadata metadata(const QString& title, std::optional<QString> artist = std::nullopt);
+
+class UiTest : public ::testing::Test {
+protected:
+    UiHarness ui;
+};
+
+} // namespace tunara::testing
