@@ -1,5 +1,8 @@
 #include "LivePlayback.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 
@@ -63,6 +66,15 @@ std::shared_ptr<const MediaError> LivePlayback::itemError() const
     if (!player || !player->currentItem())
         return nullptr;
     return player->currentItem()->error();
+}
+
+bool fifoHasReader(const QString& fifo)
+{
+    const int fd = ::open(fifo.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
 }
 
 } // namespace tunara::testing

@@ -22,6 +22,9 @@ bool waitUntil(const std::function<bool()>& done, double seconds);
 // Processes events for the given time.
 void runFor(double seconds);
 
+// Whether some process holds the FIFO open for reading.
+bool fifoHasReader(const QString& fifo);
+
 // A sink that plays nothing but consumes in real time.
 GstElement* makeRealTimeSink();
 

@@ -177,16 +177,6 @@ TEST(LiveHlsTest, PackedAudioPlaylistPlaysWithItsSegmentTitles)
     EXPECT_FALSE(live.controller->metadata().artist);
 }
 
-// Whether some process holds the FIFO open for reading.
-bool fifoHasReader(const QString& fifo)
-{
-    const int fd = ::open(fifo.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    return true;
-}
-
 TEST(LiveHlsTest, PlaylistEntryNamingALocalFileIsNeverOpened)
 {
     LivePlayback live;

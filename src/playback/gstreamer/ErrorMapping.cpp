@@ -189,6 +189,11 @@ MediaError unsupportedSchemeError(const QString& scheme)
                           QStringLiteral("No source is allowed for the scheme \"%1\".").arg(scheme), nullptr}));
 }
 
+MediaError unparsablePlaylistError(std::shared_ptr<const MediaError> cause)
+{
+    return avFailure(avError::failedToParse, std::move(cause));
+}
+
 MediaError streamEndedError()
 {
     return urlFailure(urlError::networkConnectionLost, nullptr);

@@ -77,5 +77,7 @@ MediaError mapProbedFailure(const FailureReport& report, const ProbeOutcome& pro
 // The errors the backend raises on its own.
 MediaError unsupportedSchemeError(const QString& scheme);
 MediaError streamEndedError();
+// A playlist file that is too large, too slow, or names no stream to play.
+MediaError unparsablePlaylistError(std::shared_ptr<const MediaError> cause);
 
 } // namespace tunara::gst

@@ -3,6 +3,8 @@
 #include "GObjectPtr.h"
 #include "RefusingUriSource.h"
 
+#include "playback/PlaylistParser.h"
+
 #include <QRegularExpression>
 
 #include <cstring>
@@ -16,6 +18,26 @@ namespace {
 // buffers decoded audio itself.
 constexpr guint playFlagAudio = 1u << 1;
 constexpr guint playFlagSoftVolume = 1u << 4;
+
+// For each station URL that named a playlist, the entry that last played,
+// so the next start goes straight to it. Main thread only.
+struct WorkingEntry {
+    QUrl url;
+    int depth = 0;
+};
+std::map<QString, WorkingEntry>& workingEntries()
+{
+    static std::map<QString, WorkingEntry> entries;
+    return entries;
+}
+
+bool mayBePlaylist(const MediaError& error)
+{
+    // What playbin says of a body that is not audio: a playlist file is text.
+    return error.domain == AVFoundationErrorDomain
+        && (error.code == avError::fileFormatNotRecognized || error.code == avError::decoderNotFound
+            || error.code == avError::failedToParse);
+}
 
 constexpr double pollInterval = 0.1;
 
@@ -149,8 +171,16 @@ PlaybinSession::PlaybinSession(Scheduler& scheduler, SessionSettings settings, Q
     : scheduler_(scheduler)
     , settings_(std::move(settings))
     , url_(std::move(url))
+    , current_{url_, 0}
     , policy_(settings_.buffering)
 {
+    const auto worked = workingEntries().find(url_.toString(QUrl::FullyEncoded));
+    if (worked != workingEntries().end()) {
+        // Start with the entry that last played; the playlist itself is
+        // read again only if that entry fails.
+        current_ = {worked->second.url, worked->second.depth};
+        alternatives_.push_back({url_, 0});
+    }
     traits_->sourceTimeoutSeconds = settings_.sourceTimeoutSeconds;
     const QString scheme = url_.scheme().toLower();
     if (!isWebScheme(scheme)) {
@@ -184,6 +214,7 @@ void PlaybinSession::start()
 void PlaybinSession::stop()
 {
     probe_.reset();
+    playlistFetch_.reset();
     releasePipeline();
     wantsToPlay_ = false;
 }
@@ -219,7 +250,7 @@ bool PlaybinSession::buildPipeline()
         return false;
     }
     pipeline_ = GST_ELEMENT(gst_object_ref_sink(playbin));
-    g_object_set(pipeline_, "uri", url_.toEncoded().constData(), "flags", playFlagAudio | playFlagSoftVolume,
+    g_object_set(pipeline_, "uri", current_.url.toEncoded().constData(), "flags", playFlagAudio | playFlagSoftVolume,
                  "audio-sink", output, nullptr);
     g_signal_connect_data(pipeline_, "deep-element-added", G_CALLBACK(noteElementAdded),
                           new Relay{&scheduler_, weak_from_this(), traits_}, Relay::destroy, GConnectFlags(0));
@@ -295,10 +326,15 @@ void PlaybinSession::handleMessage(GstMessage* message)
     case GST_MESSAGE_ERROR: handleError(message); break;
     case GST_MESSAGE_EOS:
         // A live stream has no end: the server closed it.
-        fail(streamEndedError());
+        sourceFailed(streamEndedError());
         break;
     case GST_MESSAGE_ASYNC_DONE:
         if (GST_MESSAGE_SRC(message) == GST_OBJECT(pipeline_) && status_ == ItemStatus::unknown) {
+            if (current_.url != url_)
+                workingEntries()[url_.toString(QUrl::FullyEncoded)] = {current_.url, current_.depth};
+            else
+                workingEntries().erase(url_.toString(QUrl::FullyEncoded));
+            alternatives_.clear();
             status_ = ItemStatus::readyToPlay;
             statusChanged.notify(status_);
             evaluate();
@@ -338,7 +374,7 @@ void PlaybinSession::handleError(GstMessage* message)
     report.refusedScheme = refusedScheme_;
     if (report.refusedScheme.isEmpty())
         report.refusedScheme = traits_->refusedScheme();
-    QString failedUrl = url_.toString();
+    QString failedUrl = current_.url.toString();
     if (report.fromHttpSource) {
         const auto status = httpStatusBySource_.find(source);
         report.httpStatus = status != httpStatusBySource_.end() ? status->second : 0u;
@@ -351,14 +387,14 @@ void PlaybinSession::handleError(GstMessage* message)
 
     releasePipeline();
     if (!needsConnectionProbe(report)) {
-        fail(mapFailure(report));
+        sourceFailed(mapFailure(report));
         return;
     }
     probe_ = std::make_unique<ConnectionProbe>(
         failedUrl, std::max(1u, settings_.sourceTimeoutSeconds),
         [session = weak_from_this(), report](ProbeOutcome outcome) {
             if (auto alive = session.lock())
-                alive->fail(mapProbedFailure(report, outcome));
+                alive->sourceFailed(mapProbedFailure(report, outcome));
         });
 }
 
@@ -410,6 +446,81 @@ void PlaybinSession::handleTags(GstMessage* message)
     const auto outputs = outputs_;
     for (const auto& output : outputs)
         output->deliver(groups);
+}
+
+bool PlaybinSession::tryAnotherSource(const MediaError& error)
+{
+    // Once audio has played, a failure is the stream's, not the source's.
+    if (status_ != ItemStatus::unknown)
+        return false;
+    probe_.reset();
+    releasePipeline();
+    if (mayBePlaylist(error) && current_.depth < maxPlaylistDepth) {
+        // The body was not audio: it may be a playlist file naming the stream.
+        playlistFetch_ = std::make_unique<PlaylistFetch>(
+            current_.url, std::max(1u, settings_.sourceTimeoutSeconds),
+            [session = weak_from_this(), error](PlaylistDownload download) {
+                if (auto alive = session.lock())
+                    alive->playlistFetched(std::move(download), error);
+            });
+        return true;
+    }
+    return startNextSource();
+}
+
+bool PlaybinSession::startNextSource()
+{
+    if (alternatives_.empty())
+        return false;
+    current_ = alternatives_.front();
+    alternatives_.pop_front();
+    // What the previous pipeline reported says nothing about this one.
+    traits_ = std::make_shared<StreamTraits>();
+    traits_->sourceTimeoutSeconds = settings_.sourceTimeoutSeconds;
+    httpStatusBySource_.clear();
+    lastFailureStatus_.reset();
+    redirectLocation_.clear();
+    refusedScheme_.clear();
+    lastEntries_.clear();
+    start();
+    return true;
+}
+
+void PlaybinSession::playlistFetched(PlaylistDownload download, const MediaError& sourceError)
+{
+    playlistFetch_.reset();
+    const PlaylistFormat format = detectPlaylistFormat(download.contentType, download.body.left(1024));
+    const bool isPlaylist = format != PlaylistFormat::notPlaylist && format != PlaylistFormat::hls;
+    const auto cause = std::make_shared<const MediaError>(sourceError);
+
+    std::optional<MediaError> failure;
+    if (download.outcome == PlaylistDownload::Outcome::timedOut
+        || (download.outcome == PlaylistDownload::Outcome::tooLarge && isPlaylist)) {
+        failure = unparsablePlaylistError(cause);
+    } else if (download.outcome != PlaylistDownload::Outcome::complete || !isPlaylist) {
+        failure = sourceError; // not a playlist: the source's own failure stands
+    } else {
+        // Entries of any other scheme are never opened.
+        const QUrl base = download.finalURL.isValid() ? download.finalURL : current_.url;
+        std::vector<Source> entries;
+        for (const QUrl& entry : parsePlaylist(format, download.body, base)) {
+            const QString scheme = entry.scheme().toLower();
+            if (isWebScheme(scheme) && entry != current_.url)
+                entries.push_back({entry, current_.depth + 1});
+        }
+        if (entries.empty())
+            failure = unparsablePlaylistError(cause);
+        alternatives_.insert(alternatives_.begin(), entries.begin(), entries.end());
+    }
+    if (startNextSource())
+        return;
+    fail(failure.value_or(unparsablePlaylistError(cause)));
+}
+
+void PlaybinSession::sourceFailed(MediaError error)
+{
+    if (!tryAnotherSource(error))
+        fail(std::move(error));
 }
 
 void PlaybinSession::fail(MediaError error)

@@ -11,6 +11,7 @@
 #include "ErrorMapping.h"
 #include "GstMetadata.h"
 #include "Notifier.h"
+#include "PlaylistFetch.h"
 
 #include "playback/MediaBackend.h"
 #include "playback/Scheduler.h"
@@ -20,6 +21,7 @@
 #include <QUrl>
 
 #include <atomic>
+#include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -85,6 +87,21 @@ public:
     };
 
 private:
+    // Where the pipeline reads: the station URL, or an entry of a playlist
+    // file it names (depth 1), or of a playlist named there (depth 2).
+    struct Source {
+        QUrl url;
+        int depth = 0;
+    };
+    static constexpr int maxPlaylistDepth = 2;
+
+    // Before any audio has played, a failing source gives way to the next
+    // one: the entries of a playlist file, in order.
+    void sourceFailed(MediaError error);
+    bool tryAnotherSource(const MediaError& error);
+    bool startNextSource();
+    void playlistFetched(PlaylistDownload download, const MediaError& sourceError);
+
     bool buildPipeline();
     GstElement* buildOutput();
     void handleError(GstMessage* message);
@@ -99,6 +116,9 @@ private:
     Scheduler& scheduler_;
     SessionSettings settings_;
     QUrl url_;
+    Source current_;
+    std::deque<Source> alternatives_;
+    std::unique_ptr<PlaylistFetch> playlistFetch_;
     BufferPolicy policy_;
     std::shared_ptr<StreamTraits> traits_ = std::make_shared<StreamTraits>();
 

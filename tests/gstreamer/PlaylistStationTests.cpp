@@ -1,0 +1,114 @@
+// Stations whose URL names a playlist file (PLS, M3U, XSPF, ASX) instead
+// of a stream: the backend plays the stream the file lists.
+
+#include "LivePlayback.h"
+
+#include "support/QtPrinters.h"
+
+#include <QUrlQuery>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace tunara::testing {
+namespace {
+
+// A URL of the fixture server that serves body with the given content type.
+QUrl playlistURL(const StreamFixture& server, const QString& contentType, const QString& body)
+{
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("type"), QString::fromUtf8(QUrl::toPercentEncoding(contentType)));
+    query.addQueryItem(QStringLiteral("body"), QString::fromUtf8(QUrl::toPercentEncoding(body)));
+    QUrl url = server.http(QStringLiteral("/playlist"));
+    url.setQuery(query.query(QUrl::FullyEncoded), QUrl::StrictMode);
+    return url;
+}
+
+QString pls(const QStringList& entries)
+{
+    QString text = QStringLiteral("[playlist]\r\nNumberOfEntries=%1\r\n").arg(entries.size() + 3);
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        text += QStringLiteral("File%1=%2\r\n").arg(i + 1).arg(entries[i]);
+    return text;
+}
+
+bool playing(const LivePlayback& live)
+{
+    return live.controller->status() == PlayingStatus::playing;
+}
+
+TEST(PlaylistStationTest, PlsStationPlaysItsStreamWithTheTitle)
+{
+    LivePlayback live;
+    ASSERT_TRUE(live.server.isRunning());
+    const QString stream = live.server.http(QStringLiteral("/icy/mp3?charset=utf-8")).toString();
+    live.play(playlistURL(live.server, QStringLiteral("audio/x-scpls"), pls({stream})));
+    ASSERT_TRUE(waitUntil([&] { return playing(live); }, 10));
+    ASSERT_TRUE(waitUntil([&] { return !live.controller->metadata().isPlaceholder(); }, 10));
+    EXPECT_EQ(live.controller->metadata().title, QString::fromUtf8("Hoppípolla ♫"));
+    // The station is still known by its playlist URL.
+    EXPECT_TRUE(live.nowPlaying.updates.back().stationName == QStringLiteral("Fixture Radio"));
+}
+
+TEST(PlaylistStationTest, DeadFirstEntryGivesWayToTheNextWithoutARetry)
+{
+    LivePlayback live;
+    ASSERT_TRUE(live.server.isRunning());
+    const QString stream = live.server.http(QStringLiteral("/icy/mp3")).toString();
+    const QString body = QStringLiteral("#EXTM3U\n#EXTINF:-1,Mirror 1\n%1\n#EXTINF:-1,Mirror 2\n%2\n")
+                             .arg(live.server.refused().toString(), stream);
+    // Served as plain text: recognised by its first bytes.
+    live.play(playlistURL(live.server, QStringLiteral("text/plain"), body));
+    ASSERT_TRUE(waitUntil([&] { return playing(live); }, 4));
+    EXPECT_EQ(live.controller->retryCount(), 0);
+    EXPECT_EQ(std::count(live.delegate.statuses.begin(), live.delegate.statuses.end(), PlayingStatus::error), 0);
+}
+
+TEST(PlaylistStationTest, NestedPlaylistsAreFollowedTwoLevelsDeep)
+{
+    LivePlayback live;
+    ASSERT_TRUE(live.server.isRunning());
+    const QString stream = live.server.http(QStringLiteral("/icy/mp3")).toString();
+    const QString xspf = QStringLiteral("<?xml version=\"1.0\"?><playlist xmlns=\"http://xspf.org/ns/0/\"><trackList>"
+                                        "<track><location>%1</location></track></trackList></playlist>")
+                             .arg(stream.toHtmlEscaped());
+    const QUrl inner = playlistURL(live.server, QStringLiteral("application/xspf+xml"), xspf);
+    live.play(playlistURL(live.server, QStringLiteral("audio/x-scpls"), pls({inner.toString()})));
+    ASSERT_TRUE(waitUntil([&] { return playing(live); }, 10));
+
+    // One level more is not followed: the deepest file is not audio.
+    const QUrl outer = playlistURL(live.server, QStringLiteral("audio/x-scpls"), pls({inner.toString()}));
+    live.play(playlistURL(live.server, QStringLiteral("audio/x-mpegurl"), outer.toString() + QStringLiteral("\n")));
+    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::error; }, 10));
+}
+
+TEST(PlaylistStationTest, PlaylistThatCannotServeFailsAsUnparsable)
+{
+    LivePlayback live;
+    ASSERT_TRUE(live.server.isRunning());
+    const QString fifo = live.server.workDirectory() + QStringLiteral("/station.mp3");
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    const QUrl localOnly = playlistURL(live.server, QStringLiteral("audio/x-scpls"),
+                                       pls({QUrl::fromLocalFile(fifo).toString(), QStringLiteral("rtsp://x.example/")}));
+    QUrl tooLarge = live.server.http(QStringLiteral("/playlist?type=audio/x-mpegurl&size=70000"));
+
+    for (const QUrl& url : {localOnly, tooLarge}) {
+        live.play(url);
+        bool opened = false;
+        const bool failed = waitUntil(
+            [&] {
+                opened = opened || fifoHasReader(fifo);
+                return live.controller->status() == PlayingStatus::error;
+            },
+            10);
+        EXPECT_FALSE(opened);
+        ASSERT_TRUE(failed) << url.toString().toStdString();
+        ASSERT_TRUE(live.itemError());
+        EXPECT_EQ(live.itemError()->domain, AVFoundationErrorDomain);
+        EXPECT_EQ(live.itemError()->code, -11853);
+    }
+}
+
+} // namespace
+} // namespace tunara::testing
