@@ -187,12 +187,4 @@ TEST_F(StationLibraryTest, SaveCreatesMissingDirectoriesAndLeavesNoTemporaryFile
     EXPECT_EQ(StationLibrary::loadStreams(url("a/b/database.json")).size(), 4);
 }
 
-TEST_F(StationLibraryTest, PerUserLocationIsItsOwnFolderInTheDataDirectory)
-{
-    const QByteArray saved = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", dir.path().toUtf8());
-    EXPECT_EQ(StationLibrary::applicationSupportDirectory(), dir.filePath("tunara"));
-    qputenv("XDG_DATA_HOME", saved);
-}
-
 } // namespace
