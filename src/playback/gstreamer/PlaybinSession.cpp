@@ -489,16 +489,16 @@ bool PlaybinSession::startNextSource()
 void PlaybinSession::playlistFetched(PlaylistDownload download, const MediaError& sourceError)
 {
     playlistFetch_.reset();
-    const PlaylistFormat format = detectPlaylistFormat(download.contentType, download.body.left(1024));
+    const PlaylistFormat format =
+        detectPlaylistFormat(download.contentType, download.body.left(PlaylistFetch::sniffedBytes));
     const bool isPlaylist = format != PlaylistFormat::notPlaylist && format != PlaylistFormat::hls;
     const auto cause = std::make_shared<const MediaError>(sourceError);
 
     std::optional<MediaError> failure;
-    if (download.outcome == PlaylistDownload::Outcome::timedOut
-        || (download.outcome == PlaylistDownload::Outcome::tooLarge && isPlaylist)) {
-        failure = unparsablePlaylistError(cause);
-    } else if (download.outcome != PlaylistDownload::Outcome::complete || !isPlaylist) {
+    if (!isPlaylist || download.outcome == PlaylistDownload::Outcome::failed) {
         failure = sourceError; // not a playlist: the source's own failure stands
+    } else if (download.outcome != PlaylistDownload::Outcome::complete) {
+        failure = unparsablePlaylistError(cause); // too large, or too slow
     } else {
         // Entries of any other scheme are never opened.
         const QUrl base = download.finalURL.isValid() ? download.finalURL : current_.url;

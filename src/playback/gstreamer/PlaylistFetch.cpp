@@ -2,6 +2,8 @@
 
 #include "GLibHeaders.h"
 
+#include "playback/PlaylistParser.h"
+
 #pragma push_macro("signals")
 #undef signals
 #include <libsoup/soup.h>
@@ -88,6 +90,12 @@ struct PlaylistFetch::Operation {
         self->download.body.append(self->chunk, count);
         if (self->download.body.size() > PlaylistFetch::maxBytes)
             return self->finish(PlaylistDownload::Outcome::tooLarge, stream);
+        // The first bytes tell a playlist from a stream: a stream is not
+        // downloaded any further.
+        if (self->download.body.size() >= sniffedBytes
+            && detectPlaylistFormat(self->download.contentType, self->download.body.left(sniffedBytes))
+                == PlaylistFormat::notPlaylist)
+            return self->finish(PlaylistDownload::Outcome::complete, stream);
         self->readNext(stream);
     }
 };

@@ -18,13 +18,15 @@ struct PlaylistDownload {
     enum class Outcome { complete, tooLarge, timedOut, failed };
     Outcome outcome = Outcome::failed;
     QByteArray contentType; // as the server named it
-    QByteArray body;        // up to maxBytes + 1 bytes
+    QByteArray body;        // up to maxBytes + 1 bytes; less when it is no playlist
     QUrl finalURL;          // after redirects: relative entries resolve against it
 };
 
 class PlaylistFetch {
 public:
     static constexpr qsizetype maxBytes = 64 * 1024;
+    // Enough of the body to tell a playlist from anything else.
+    static constexpr qsizetype sniffedBytes = 1024;
     using Completion = std::function<void(PlaylistDownload)>;
 
     PlaylistFetch(const QUrl& url, unsigned timeoutSeconds, Completion completion);
