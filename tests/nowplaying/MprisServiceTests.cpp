@@ -1,41 +1,86 @@
 // The MPRIS2 service on a private session bus, driven through the shared
 // Store on the fake media backend and checked with real D-Bus clients.
 
-#include "MainLoop.h"
-
 #include "model/Store.h"
 #include "nowplaying/MprisService.h"
 #include "nowplaying/NowPlayingManager.h"
-#include "support/FakePlatform.h"
-#include "support/StdoutCapture.h"
-
 #include "playback/QtScheduler.h"
+#include "support/FakePlatform.h"
 
+#include <QCoreApplication>
 #include <QDBusArgument>
-#include <QDBusConnectionInterface>
-#include <QFile>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDBusReply>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace tunara {
 namespace {
 
-using testing::ClientResult;
-using testing::drainMainLoop;
 using testing::FakePlatform;
-using testing::runClient;
-using testing::spinUntil;
+
+// Runs the main loop until condition holds or timeoutMs pass.
+bool spinUntil(const std::function<bool()>& condition, int timeoutMs = 5000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+    }
+    return true;
+}
+
+// Runs the main loop until every task posted to it before this call has run.
+void drainMainLoop()
+{
+    auto done = std::make_shared<bool>(false);
+    QtScheduler::mainLoop().post([done] { *done = true; });
+    spinUntil([done] { return *done; });
+}
+
+struct ClientResult {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// Runs a real client to its end (at most 10 s) while the main loop keeps
+// serving the bus.
+ClientResult runClient(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    QEventLoop loop;
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    process.start(program, arguments);
+    loop.exec();
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
 
 const QString service = MprisService::serviceName;
 const QString path = MprisService::objectPath;
 const QString playerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 const QString playlistsInterface = QStringLiteral("org.mpris.MediaPlayer2.Playlists");
 
-// Records PropertiesChanged and PlaylistChanged, as a desktop widget on
-// another connection sees them.
+// Records PropertiesChanged as a desktop widget on another connection sees
+// it.
 class SignalRecorder final : public QObject {
     Q_OBJECT
 
@@ -51,8 +96,6 @@ public:
         connection_.connect(service, path, QStringLiteral("org.freedesktop.DBus.Properties"),
                             QStringLiteral("PropertiesChanged"), this,
                             SLOT(recordProperties(QString, QVariantMap, QStringList)));
-        connection_.connect(service, path, playlistsInterface, QStringLiteral("PlaylistChanged"), this,
-                            SLOT(recordPlaylist(QDBusMessage)));
         // A round trip on the same connection: the match rules are in place.
         connection_.interface()->isServiceRegistered(service);
     }
@@ -79,14 +122,12 @@ public:
         drainMainLoop();
         changes_.clear();
     }
-    int playlistChangedCount = 0;
 
 public slots:
     void recordProperties(const QString& interface, const QVariantMap& changed, const QStringList&)
     {
         changes_.push_back({interface, changed});
     }
-    void recordPlaylist(const QDBusMessage&) { ++playlistChangedCount; }
 
 private:
     QDBusConnection connection_;
@@ -181,20 +222,21 @@ TEST_F(MprisTest, ServiceAppearsWithItsFixedProperties)
     const ClientResult players = runClient(QStringLiteral("playerctl"), {"-l"});
     EXPECT_TRUE(players.out.split(u'\n').contains(QStringLiteral("tunara"))) << players.out.toStdString();
 
-    const ClientResult root = gdbusCall("org.freedesktop.DBus.Properties.GetAll", {"org.mpris.MediaPlayer2"});
-    ASSERT_EQ(root.exitCode, 0) << root.err.toStdString();
-    for (const char* expected : {"'Identity': <'Tunara'>", "'DesktopEntry': <'tunara'>", "'CanQuit': <true>",
-                                 "'CanRaise': <true>", "'HasTrackList': <false>", "'SupportedUriSchemes': <@as []>",
-                                 "'SupportedMimeTypes': <@as []>"})
-        EXPECT_TRUE(root.out.contains(QLatin1String(expected))) << expected << root.out.toStdString();
-
-    const ClientResult player = gdbusCall("org.freedesktop.DBus.Properties.GetAll", {playerInterface});
-    ASSERT_EQ(player.exitCode, 0) << player.err.toStdString();
-    for (const char* expected :
+    const std::pair<QString, QStringList> expectations[] = {
+        {QStringLiteral("org.mpris.MediaPlayer2"),
+         {"'Identity': <'Tunara'>", "'DesktopEntry': <'tunara'>", "'CanQuit': <true>", "'CanRaise': <true>",
+          "'HasTrackList': <false>", "'SupportedUriSchemes': <@as []>", "'SupportedMimeTypes': <@as []>"}},
+        {playerInterface,
          {"'PlaybackStatus': <'Stopped'>", "'Rate': <1.0>", "'MinimumRate': <1.0>", "'MaximumRate': <1.0>",
           "'CanControl': <true>", "'CanPlay': <true>", "'CanPause': <true>", "'CanGoNext': <false>",
-          "'CanGoPrevious': <false>", "'CanSeek': <false>", "'Metadata': <@a{sv} {}>"})
-        EXPECT_TRUE(player.out.contains(QLatin1String(expected))) << expected << player.out.toStdString();
+          "'CanGoPrevious': <false>", "'CanSeek': <false>", "'Metadata': <@a{sv} {}>"}},
+    };
+    for (const auto& [interface, expected] : expectations) {
+        const ClientResult all = gdbusCall("org.freedesktop.DBus.Properties.GetAll", {interface});
+        ASSERT_EQ(all.exitCode, 0) << all.err.toStdString();
+        for (const QString& property : expected)
+            EXPECT_TRUE(all.out.contains(property)) << property.toStdString() << all.out.toStdString();
+    }
 }
 
 TEST_F(MprisTest, MetadataAndStatusFollowTheController)
@@ -284,11 +326,9 @@ TEST_F(MprisTest, ClientCommandsReachTheStore)
     command({"play-pause"});
     EXPECT_EQ(store.playingStatus(), PlayingStatus::paused);
 
-    // Next and Previous exist but do nothing.
-    for (const char* method : {"Next", "Previous"}) {
-        const ClientResult next = gdbusCall(playerInterface + "." + method, {});
-        EXPECT_EQ(next.exitCode, 0) << next.err.toStdString();
-    }
+    // Next exists but does nothing.
+    const ClientResult next = gdbusCall(playerInterface + ".Next", {});
+    EXPECT_EQ(next.exitCode, 0) << next.err.toStdString();
     drainMainLoop();
     settle();
     EXPECT_EQ(store.playingStatus(), PlayingStatus::paused);
@@ -306,8 +346,6 @@ TEST_F(MprisTest, PlaylistsListTheStationsAndActivateOne)
         EXPECT_GT(found, position) << station.name.toStdString();
         position = found;
     }
-    EXPECT_EQ(gdbusCall(playlistsInterface + ".GetPlaylists", {"0", "100", "Alphabetical", "false"}).exitCode == 0,
-              false);
 
     const AudioStream third = store.streams().at(2);
     const QString thirdPath = mpris::playlistPath(third.id).path();
@@ -321,39 +359,27 @@ TEST_F(MprisTest, PlaylistsListTheStationsAndActivateOne)
     EXPECT_EQ(platform().backend.item().url, third.url);
     EXPECT_EQ(store.playingStatus(), PlayingStatus::loading);
 
-    SignalRecorder::Change change = recorder.next(playlistsInterface);
-    EXPECT_TRUE(change.changed.contains("ActivePlaylist"));
-    const ClientResult active =
-        gdbusCall("org.freedesktop.DBus.Properties.Get", {playlistsInterface, "ActivePlaylist"});
-    EXPECT_TRUE(active.out.contains("(true, (objectpath '" + thirdPath + "', '" + third.name + "'"))
-        << active.out.toStdString();
+    EXPECT_TRUE(recorder.next(playlistsInterface).changed.contains("ActivePlaylist"));
 
     const ClientResult unknown =
         gdbusCall(playlistsInterface + ".ActivatePlaylist", {"/tunara/playlist/00000000000000000000000000000000"});
-    EXPECT_NE(unknown.exitCode, 0);
     EXPECT_TRUE(unknown.err.contains("InvalidArgs")) << unknown.err.toStdString();
 
-    // The list changes: the count follows and the new playlist is announced.
-    const int announced = recorder.playlistChangedCount;
+    // The list changes: the count follows.
     ASSERT_TRUE(store.addStreamReturningId("Blue Lake Radio", "http://127.0.0.1:9/stream"));
-    change = recorder.next(playlistsInterface);
-    EXPECT_EQ(change.changed.value("PlaylistCount").toUInt(), static_cast<uint>(store.streams().size()));
-    EXPECT_TRUE(spinUntil([&] { return recorder.playlistChangedCount > announced; }));
+    EXPECT_EQ(recorder.next(playlistsInterface).changed.value("PlaylistCount").toUInt(),
+              static_cast<uint>(store.streams().size()));
 }
 
 TEST_F(MprisTest, RefusedAndMalformedCallsGetErrors)
 {
     const ClientResult openUri = gdbusCall(playerInterface + ".OpenUri", {"file:///etc/passwd"});
-    EXPECT_NE(openUri.exitCode, 0);
     EXPECT_TRUE(openUri.err.contains("NotSupported")) << openUri.err.toStdString();
 
     const ClientResult seek = runClient(QStringLiteral("dbus-send"),
                                         {"--session", "--print-reply", "--dest=" + service, path,
                                          playerInterface + ".Seek", "string:far"});
     EXPECT_NE(seek.exitCode, 0);
-    const ClientResult setRate =
-        gdbusCall("org.freedesktop.DBus.Properties.Set", {playerInterface, "Rate", "<2.0>"});
-    EXPECT_NE(setRate.exitCode, 0);
 
     EXPECT_EQ(playerctl({"status"}), "Stopped");
 }
@@ -384,23 +410,6 @@ TEST_F(MprisTest, AnyTextTravelsSafely)
     EXPECT_EQ(metadata.value("xesam:album").toString(), QStringLiteral("St\nation \"\u2603\""));
     EXPECT_EQ(playerctl({"metadata", "xesam:artist"}), QStringLiteral("Ärtist \U0001F3B5"));
     manager.clearNowPlaying();
-}
-
-TEST_F(MprisTest, ASecondPlayerCannotTakeTheName)
-{
-    QStringList lines;
-    {
-        testing::StdoutCapture capture;
-        NowPlayingManager second(QtScheduler::mainLoop(), []() -> Store& { return Store::shared(); },
-                                 QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("second")));
-        ASSERT_NE(second.mprisService(), nullptr);
-        EXPECT_FALSE(second.mprisService()->isRegistered());
-        lines = capture.lines();
-    }
-    QDBusConnection::disconnectFromBus(QStringLiteral("second"));
-    ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(lines[0].startsWith("Failed to register " + service));
-    EXPECT_EQ(playerctl({"status"}), "Stopped");
 }
 
 } // namespace

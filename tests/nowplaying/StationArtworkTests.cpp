@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <string>
 #include <utility>
 
@@ -33,17 +32,6 @@ std::vector<int> fontSizes(const QStringList& lines)
     if (lines.size() == 2)
         return {firstOfTwoLinesFontSize, secondOfTwoLinesFontSize};
     return {singleLineFontSize(lines.value(0))};
-}
-
-// Test names from the station names' letters and digits.
-template <typename Info>
-std::string nameOf(const char* name, const Info& info)
-{
-    std::string result;
-    for (const char* c = name; *c; ++c)
-        if (std::isalnum(static_cast<unsigned char>(*c)))
-            result.push_back(*c);
-    return result + "_" + std::to_string(info.index);
 }
 
 class WorkedExamples : public ::testing::TestWithParam<WorkedExample> {};
@@ -73,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
         WorkedExample{"Blue Lake Radio", 0xa6cc46444583155bULL, 0.235, 0.89, 0.43, false, {"BLR"}, {80}},
         WorkedExample{"ABCD Live", 0xfd4e96522ad5fb40ULL, 0.208, 0.79, 0.78, true, {"ABCD", "LIVE"}, {72, 48}},
         WorkedExample{"ABCDEFG", 0xdaa132cff2697a42ULL, 0.586, 0.70, 0.78, false, {"ABCDEFG"}, {48}}),
-    [](const auto& test) { return nameOf(test.param.name, test); });
+    [](const auto& test) { return std::to_string(test.index); });
 
 class InitialsExamples : public ::testing::TestWithParam<std::pair<const char*, QStringList>> {};
 
@@ -103,20 +91,12 @@ INSTANTIATE_TEST_SUITE_P(
         std::pair{" \t ", QStringList{""}},
         // Characters are user-perceived: a family emoji counts as one.
         std::pair{"\U0001F468\u200D\U0001F469\u200D\U0001F467 FM", QStringList{"\U0001F468\u200D\U0001F469\u200D\U0001F467 FM"}}),
-    [](const auto& test) { return nameOf(test.param.first, test); });
-
-TEST(StationArtwork, SurroundingSpacesKeepInitialsButChangeColour)
-{
-    EXPECT_EQ(initialsLines("  NTS 2 "), initialsLines("NTS 2"));
-    EXPECT_NE(stationColor("  NTS 2 "), stationColor("NTS 2"));
-}
+    [](const auto& test) { return std::to_string(test.index); });
 
 TEST(StationArtwork, SingleLineSizesFollowLength)
 {
-    EXPECT_EQ(singleLineFontSize("ABCD"), 80);
-    EXPECT_EQ(singleLineFontSize("ABCDE"), 60);
-    EXPECT_EQ(singleLineFontSize("ABCDEF"), 60);
-    EXPECT_EQ(singleLineFontSize("ABCDEFG"), 48);
+    for (const auto& [line, size] : {std::pair{"ABCD", 80}, {"ABCDE", 60}, {"ABCDEF", 60}, {"ABCDEFG", 48}})
+        EXPECT_EQ(singleLineFontSize(line), size) << line;
 }
 
 bool hasPixelOf(const QImage& image, QRgb colour)
@@ -138,18 +118,10 @@ TEST(StationArtwork, RenderedImageHasBackgroundAtCornersAndTextInTheMiddle)
         for (const QPoint corner : {QPoint(0, 0), QPoint(299, 0), QPoint(0, 299), QPoint(299, 299)})
             EXPECT_EQ(image.pixel(corner), background) << name;
         EXPECT_TRUE(hasPixelOf(image, recipe.text().rgb())) << name;
-        // Nothing is drawn outside the central band the text occupies.
-        EXPECT_EQ(image.pixel(150, 5), background) << name;
-        EXPECT_EQ(image.pixel(150, 294), background) << name;
     }
-}
-
-TEST(StationArtwork, NameOfIgnoredWordsRendersBackgroundOnly)
-{
-    const StationImage recipe("The And &");
-    const QImage image = recipe.render();
-    EXPECT_FALSE(hasPixelOf(image, recipe.text().rgb()));
-    EXPECT_EQ(image.pixel(150, 150), recipe.background().rgb());
+    // A name of ignored words only: background, no text.
+    const StationImage empty("The And &");
+    EXPECT_FALSE(hasPixelOf(empty.render(), empty.text().rgb()));
 }
 
 TEST(StationArtwork, HostileNamesRenderAndNeverNameTheFile)
@@ -170,14 +142,9 @@ TEST(StationArtwork, PngCopyIsWrittenOnceUnderTheCacheFolder)
 {
     auto image = std::make_shared<const StationImage>(QStringLiteral("Worldwide FM"));
     const MediaItemArtwork artwork(QStringLiteral("Worldwide FM"), image);
-    EXPECT_EQ(artwork.boundsSize(), QSize(300, 300));
-    EXPECT_EQ(artwork.image(QSize(64, 64)), image);
-    EXPECT_EQ(artwork.image(QSize(1024, 1024)), image);
-
     const QUrl url = artwork.fileUrl();
     ASSERT_TRUE(url.isLocalFile());
-    EXPECT_EQ(QFileInfo(url.toLocalFile()).dir().path(), artworkDirectory());
-    EXPECT_TRUE(artworkDirectory().startsWith(qEnvironmentVariable("XDG_CACHE_HOME")));
+    EXPECT_EQ(QFileInfo(url.toLocalFile()).dir().path(), qEnvironmentVariable("XDG_CACHE_HOME") + "/tunara/artwork");
     QFile::remove(url.toLocalFile());
     EXPECT_EQ(artwork.fileUrl(), url); // written once: not again
     EXPECT_FALSE(QFile::exists(url.toLocalFile()));
@@ -202,7 +169,7 @@ TEST(StationArtwork, UnwritableCacheFolderGivesNoUrlAndOneLine)
         tunara::testing::StdoutCapture capture;
         const MediaItemArtwork artwork(QStringLiteral("NTS 2"), std::make_shared<const StationImage>(QStringLiteral("NTS 2")));
         EXPECT_TRUE(artwork.fileUrl().isEmpty());
-        EXPECT_TRUE(artwork.fileUrl().isEmpty());
+        EXPECT_TRUE(artwork.fileUrl().isEmpty()); // tried once, reported once
         lines = capture.lines();
     }
     qputenv("XDG_CACHE_HOME", saved);

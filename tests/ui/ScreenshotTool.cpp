@@ -66,16 +66,17 @@ void renderPanels()
                        metadata(isLong ? longTitle : shortTitle,
                                 isLong ? QStringLiteral("Miles Davis & Gil Evans Orchestra") : QStringLiteral("Miles Davis")));
             QQuickView& panel = ui.showPanel();
+            // A scrolling title is shown half way through its first pass.
             ManualMarqueeClock clock;
-            if (QQuickItem* marquee = UiHarness::find(panel, QStringLiteral("titleMarquee"))) {
-                auto* scroller = marquee->property("scroller").value<MarqueeScroller*>();
+            QQuickItem* marquee = UiHarness::find(panel, QStringLiteral("titleMarquee"));
+            auto* scroller = marquee ? marquee->property("scroller").value<MarqueeScroller*>() : nullptr;
+            if (scroller) {
                 scroller->setClock(&clock);
-                clock.advance(2 + 4); // half way through the first pass
-                save(panel, QStringLiteral("panel-%1-%2").arg(QLatin1String(statusName), isLong ? "long" : "short"));
-                scroller->setClock(nullptr);
-            } else {
-                save(panel, QStringLiteral("panel-%1-%2").arg(QLatin1String(statusName), isLong ? "long" : "short"));
+                clock.advance(2 + 4);
             }
+            save(panel, QStringLiteral("panel-%1-%2").arg(QLatin1String(statusName), isLong ? "long" : "short"));
+            if (scroller)
+                scroller->setClock(nullptr);
         }
     }
 }

@@ -17,10 +17,10 @@ int main(int argc, char* argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // Private runtime and data directories: nothing of the user's is touched.
     QTemporaryDir home;
-    qputenv("XDG_RUNTIME_DIR", QDir(home.path()).filePath(QStringLiteral("runtime")).toUtf8());
-    QDir(home.path()).mkpath(QStringLiteral("runtime"));
-    QFile::setPermissions(QDir(home.path()).filePath(QStringLiteral("runtime")),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString runtime = QDir(home.path()).filePath(QStringLiteral("runtime"));
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
     qputenv("XDG_DATA_HOME", QDir(home.path()).filePath(QStringLiteral("data")).toUtf8());
     qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
 

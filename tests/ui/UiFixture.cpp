@@ -1,6 +1,5 @@
 #include "UiFixture.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QTest>
 
@@ -8,15 +7,8 @@ namespace tunara::testing {
 
 UiHarness::UiHarness()
 {
-    const QUrl library = QUrl::fromLocalFile(QDir(directory.path()).filePath(QStringLiteral("database.json")));
-    store = std::make_unique<Store>(platform.environment(), library);
+    store = std::make_unique<Store>(platform.environment(), QUrl::fromLocalFile(libraryPath()));
     app = std::make_unique<TunaraApp>(*store);
-}
-
-UiHarness::~UiHarness()
-{
-    app.reset();
-    store.reset();
 }
 
 QString UiHarness::libraryPath() const
@@ -62,9 +54,7 @@ QQuickView& UiHarness::showSettings()
 QList<QQuickItem*> UiHarness::descendants(QQuickItem* root)
 {
     QList<QQuickItem*> result;
-    if (!root)
-        return result;
-    for (QQuickItem* child : root->childItems()) {
+    for (QQuickItem* child : root ? root->childItems() : QList<QQuickItem*>()) {
         result.append(child);
         result.append(descendants(child));
     }
@@ -73,9 +63,7 @@ QList<QQuickItem*> UiHarness::descendants(QQuickItem* root)
 
 QQuickItem* UiHarness::find(QQuickItem* root, const QString& objectName)
 {
-    if (!root)
-        return nullptr;
-    if (root->objectName() == objectName)
+    if (root && root->objectName() == objectName)
         return root;
     for (QQuickItem* item : descendants(root)) {
         if (item->objectName() == objectName)
@@ -84,17 +72,15 @@ QQuickItem* UiHarness::find(QQuickItem* root, const QString& objectName)
     return nullptr;
 }
 
-QQuickItem* UiHarness::find(QQuickView& view, const QString& objectName)
+QList<QQuickItem*> UiHarness::rows(QQuickItem* list, const char* marker)
 {
-    // Popups and dialogs live in the window's overlay, beside the root.
-    return find(view.contentItem(), objectName);
-}
-
-QVariant UiHarness::property(QQuickView& view, const QString& objectName, const char* name)
-{
-    QQuickItem* item = find(view, objectName);
-    EXPECT_NE(item, nullptr) << qPrintable(objectName);
-    return item ? item->property(name) : QVariant();
+    QList<QQuickItem*> result;
+    for (QQuickItem* child : descendants(list)) {
+        if (child->property(marker).isValid())
+            result.append(child);
+    }
+    std::sort(result.begin(), result.end(), [](QQuickItem* a, QQuickItem* b) { return a->y() < b->y(); });
+    return result;
 }
 
 QPoint UiHarness::centreOf(QQuickItem* item)

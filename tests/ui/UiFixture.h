@@ -22,7 +22,6 @@ namespace tunara::testing {
 class UiHarness {
 public:
     UiHarness();
-    ~UiHarness();
 
     // Replaces the station list by stations with these names and loopback URLs.
     void setStations(const QStringList& names);
@@ -35,11 +34,13 @@ public:
     QQuickView& showPanel();
     QQuickView& showSettings();
 
-    static QQuickItem* find(QQuickView& view, const QString& objectName);
+    // Popups and dialogs live in the window's overlay, beside the root.
+    static QQuickItem* find(QQuickView& view, const QString& objectName) { return find(view.contentItem(), objectName); }
     static QQuickItem* find(QQuickItem* root, const QString& objectName);
     // Every item below root in the visual tree, depth first.
     static QList<QQuickItem*> descendants(QQuickItem* root);
-    static QVariant property(QQuickView& view, const QString& objectName, const char* name);
+    // The items below list that have the marker property, top to bottom.
+    static QList<QQuickItem*> rows(QQuickItem* list, const char* marker);
     // The item's centre in window coordinates.
     static QPoint centreOf(QQuickItem* item);
 
