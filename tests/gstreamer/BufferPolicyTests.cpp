@@ -76,5 +76,24 @@ TEST(BufferPolicyTest, PauseStopsRenderingAndResumeNeedsTheResumeLevel)
     });
 }
 
+TEST(BufferPolicyTest, LooksOftenOnlyWhileWaitingOrCloseToSlowingDown)
+{
+    const BufferSettings settings;
+    BufferPolicy policy(settings);
+    policy.update(true, 0.1, false);
+    EXPECT_DOUBLE_EQ(policy.nextCheck(0.1), settings.waitingCheckInterval); // waiting for the start level
+
+    policy.update(true, 0.5, false);
+    EXPECT_DOUBLE_EQ(policy.nextCheck(0.5), settings.longestCheckInterval); // slow: only the target matters
+
+    policy.update(true, 3.0, false);
+    EXPECT_DOUBLE_EQ(policy.nextCheck(5.0), settings.longestCheckInterval);
+    EXPECT_DOUBLE_EQ(policy.nextCheck(2.8), 0.3); // could fall below the hysteresis in 0.3 s
+    EXPECT_DOUBLE_EQ(policy.nextCheck(2.55), settings.waitingCheckInterval);
+
+    policy.update(true, 0.0, false); // ran dry
+    EXPECT_DOUBLE_EQ(policy.nextCheck(0.0), settings.waitingCheckInterval);
+}
+
 } // namespace
 } // namespace tunara::gst

@@ -1,5 +1,7 @@
 #include "BufferPolicy.h"
 
+#include <algorithm>
+
 namespace tunara::gst {
 
 BufferPolicy::Decision BufferPolicy::update(bool wantsToPlay, double level, bool inputEnded)
@@ -26,6 +28,17 @@ bool BufferPolicy::likelyToKeepUp(double level, bool inputEnded) const
     if (rendering_ || inputEnded)
         return true;
     return level >= (hasRendered_ ? settings_.resumeLevel : settings_.startLevel);
+}
+
+double BufferPolicy::nextCheck(double level) const
+{
+    if (!rendering_)
+        return settings_.waitingCheckInterval;
+    // Slow: only reaching the target changes the tempo, and reaching it a
+    // little late costs nothing. Normal tempo: falling below the hysteresis.
+    const double margin = tempo_ < 1.0 ? settings_.longestCheckInterval
+                                       : level - (settings_.targetLevel - settings_.tempoHysteresis);
+    return std::clamp(margin, settings_.waitingCheckInterval, settings_.longestCheckInterval);
 }
 
 } // namespace tunara::gst

@@ -18,6 +18,11 @@ struct BufferSettings {
     double slowTempo = 0.96;   // tempo while the buffer is below its target
     double tempoHysteresis = 0.5; // seconds below the target before slowing again
     double dryLevel = 0.005;   // below this the buffer counts as empty
+    double readPacingLevel = 0.3; // with this much buffered the network is read in spaced blocks,
+    double readIntervalShare = 0.25; // waiting this share of the buffered seconds between reads,
+    double longestReadInterval = 0.5; // but no longer than this
+    double waitingCheckInterval = 0.1; // seconds between looks at the buffer while waiting to render
+    double longestCheckInterval = 1.0; // the longest while rendering (running dry is signalled at once)
 };
 
 class BufferPolicy {
@@ -35,6 +40,9 @@ public:
 
     bool bufferEmpty(double level, bool inputEnded) const { return level < settings_.dryLevel && !inputEnded; }
     bool likelyToKeepUp(double level, bool inputEnded) const;
+    // Seconds until the level, falling at most as fast as it plays with
+    // nothing arriving, could call for another decision.
+    double nextCheck(double level) const;
 
     const BufferSettings& settings() const { return settings_; }
 

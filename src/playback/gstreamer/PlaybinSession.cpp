@@ -39,8 +39,6 @@ bool mayBePlaylist(const MediaError& error)
             || error.code == avError::failedToParse);
 }
 
-constexpr double pollInterval = 0.1;
-
 // Hands work from GStreamer's threads to the session on the main thread.
 struct Relay {
     Scheduler* scheduler;
@@ -94,12 +92,16 @@ GstBusSyncReply relayBusMessage(GstBus*, GstMessage* message, gpointer data)
     return GST_BUS_DROP;
 }
 
-void noteElementAdded(GstBin*, GstBin*, GstElement* element, gpointer data)
+void noteElementAdded(GstBin*, GstBin* parent, GstElement* element, gpointer data)
 {
     auto& traits = *static_cast<Relay*>(data)->traits;
     const char* name = factoryName(GST_OBJECT(element));
-    if (std::strcmp(name, "souphttpsrc") == 0)
+    if (std::strcmp(name, "souphttpsrc") == 0) {
         g_object_set(element, "timeout", traits.sourceTimeoutSeconds, nullptr);
+        // Only the stream's own source: HLS segment downloads go at full speed.
+        if (traits.readPacer && std::strcmp(factoryName(GST_OBJECT(parent)), "uridecodebin") == 0)
+            traits.readPacer->attach(element);
+    }
     else if (std::strcmp(name, refusingSourceName) == 0)
     {
         const GCharPtr uri(gst_uri_handler_get_uri(GST_URI_HANDLER(element)));
@@ -173,6 +175,7 @@ PlaybinSession::PlaybinSession(Scheduler& scheduler, SessionSettings settings, Q
     , url_(std::move(url))
     , current_{url_, 0}
     , policy_(settings_.buffering)
+    , nextCheck_(settings_.buffering.waitingCheckInterval)
 {
     const auto worked = workingEntries().find(url_.toString(QUrl::FullyEncoded));
     if (worked != workingEntries().end()) {
@@ -298,6 +301,9 @@ GstElement* PlaybinSession::buildOutput()
 
     jitterBuffer_ = queue;
     pitch_ = pitch;
+    const BufferSettings& buffering = settings_.buffering;
+    traits_->readPacer = std::make_shared<ReadPacer>(ReadPacer::queueLevel(queue), buffering.readPacingLevel,
+                                                     buffering.readIntervalShare, buffering.longestReadInterval);
     return bin;
 }
 
@@ -306,7 +312,10 @@ void PlaybinSession::releasePipeline()
     if (!pipeline_)
         return;
     pollTimer_.reset();
+    if (traits_->readPacer)
+        traits_->readPacer->cancel(); // a paced read would hold up the source's stop
     gst_element_set_state(pipeline_, GST_STATE_NULL);
+    traits_->readPacer.reset();
     GstBus* bus = gst_element_get_bus(pipeline_);
     gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
     gst_object_unref(bus);
@@ -316,6 +325,7 @@ void PlaybinSession::releasePipeline()
     pitch_ = nullptr;
     renderRequested_ = false;
     pipelinePlaying_ = false;
+    nextCheck_ = settings_.buffering.waitingCheckInterval;
 }
 
 void PlaybinSession::handleMessage(GstMessage* message)
@@ -555,20 +565,32 @@ void PlaybinSession::evaluate()
     }
     setBufferFlags(policy_.bufferEmpty(level, ended), policy_.likelyToKeepUp(level, ended));
     updateTimeControl();
+
+    // The buffer is looked at often only while waiting to render; running dry
+    // and the input's end are signalled from the pipeline's threads.
+    nextCheck_ = policy_.nextCheck(level);
+    if (nextCheck_ < armedCheck_)
+        rearmPollSoon();
 }
 
 void PlaybinSession::armPoll()
 {
-    pollTimer_ = scheduler_.startTimer(pollInterval, [session = weak_from_this()] {
-        auto alive = session.lock();
-        if (!alive)
-            return;
-        alive->evaluate();
-        // Re-armed from a fresh task: this timer is still running its task.
-        alive->scheduler_.post([session] {
-            if (auto again = session.lock(); again && again->pipeline_)
-                again->armPoll();
-        });
+    armedCheck_ = nextCheck_;
+    pollTimer_ = scheduler_.startTimer(nextCheck_, [session = weak_from_this()] {
+        if (auto alive = session.lock()) {
+            alive->armedCheck_ = 0; // spent: re-armed once, below
+            alive->evaluate();
+            alive->rearmPollSoon();
+        }
+    });
+}
+
+void PlaybinSession::rearmPollSoon()
+{
+    // From a fresh task: the poll timer may be running its own.
+    scheduler_.post([session = weak_from_this()] {
+        if (auto alive = session.lock(); alive && alive->pipeline_)
+            alive->armPoll();
     });
 }
 

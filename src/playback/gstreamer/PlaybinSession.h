@@ -12,6 +12,7 @@
 #include "GstMetadata.h"
 #include "Notifier.h"
 #include "PlaylistFetch.h"
+#include "ReadPacer.h"
 
 #include "playback/MediaBackend.h"
 #include "playback/Scheduler.h"
@@ -76,6 +77,8 @@ public:
         std::atomic<bool> id3{false};
         std::atomic<bool> inputEnded{false};
         unsigned sourceTimeoutSeconds = 15;
+        // Paces the stream's own HTTP source; set while no pipeline runs.
+        std::shared_ptr<ReadPacer> readPacer;
 
         // The scheme of a non-web URI some element asked a source for.
         void noteRefusedScheme(const QString& scheme);
@@ -110,6 +113,7 @@ private:
     void fail(MediaError error);
     void releasePipeline();
     void armPoll();
+    void rearmPollSoon();
     void updateTimeControl();
     void setBufferFlags(bool empty, bool likely);
 
@@ -126,6 +130,8 @@ private:
     GstElement* jitterBuffer_ = nullptr; // owned by the pipeline
     GstElement* pitch_ = nullptr;        // owned by the pipeline; may be absent
     std::unique_ptr<OneShotTimer> pollTimer_;
+    double nextCheck_ = 0;  // seconds until the buffer should be looked at again
+    double armedCheck_ = 0; // what the poll timer was armed with
     std::unique_ptr<ConnectionProbe> probe_;
 
     ItemStatus status_ = ItemStatus::unknown;
