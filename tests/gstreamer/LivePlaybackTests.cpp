@@ -38,11 +38,11 @@ TEST_P(IcyTitleTest, StationPlaysAndItsTitleArrivesAsTheRightText)
     live.play(live.server.http(QStringLiteral("/icy/mp3?charset=%1").arg(GetParam().charset)));
     EXPECT_EQ(live.controller->status(), PlayingStatus::loading);
 
-    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::playing; }, 10));
+    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::playing; }, 20));
     EXPECT_EQ(live.controller->retryCount(), 0);
     EXPECT_FALSE(live.controller->hasStallTimer());
 
-    ASSERT_TRUE(waitUntil([&] { return !live.controller->metadata().isPlaceholder(); }, 10));
+    ASSERT_TRUE(waitUntil([&] { return !live.controller->metadata().isPlaceholder(); }, 20));
     EXPECT_EQ(live.controller->metadata().artist, QString::fromUtf8(GetParam().artist));
     EXPECT_EQ(live.controller->metadata().title, QString::fromUtf8(GetParam().title));
 }
@@ -92,7 +92,7 @@ TEST_P(UnrecoverableFailureTest, EndsInErrorAtOnceWithoutRetry)
     ASSERT_TRUE(live.server.isRunning());
     live.play(GetParam().url(live.server));
 
-    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::error; }, 15));
+    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::error; }, 30));
     EXPECT_FALSE(live.controller->hasStallTimer());
     EXPECT_FALSE(live.controller->hasRetryTimer());
     const auto error = live.itemError();
@@ -204,9 +204,9 @@ TEST(LiveSupervisionTest, StallBecomesBufferingWithTheStallTimerArmed)
     LivePlayback live;
     ASSERT_TRUE(live.server.isRunning());
     live.play(live.server.http(QStringLiteral("/icy/mp3?stop_after=2")));
-    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::playing; }, 10));
+    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::playing; }, 20));
 
-    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::buffering; }, 10));
+    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::buffering; }, 20));
     EXPECT_TRUE(live.controller->hasStallTimer());
     EXPECT_FALSE(live.controller->hasRetryTimer());
     EXPECT_TRUE(live.controller->player()->currentItem()->playbackBufferEmpty());
@@ -221,7 +221,7 @@ TEST(LiveSupervisionTest, StreamBackAfterARetryPlaysWithTheRetryCountReset)
     LivePlayback live(options);
     ASSERT_TRUE(live.server.isRunning());
     live.play(live.server.http(QStringLiteral("/icy/mp3?stop_after=1")));
-    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::playing; }, 10));
+    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::playing; }, 20));
 
     ASSERT_TRUE(waitUntil([&] { return live.controller->hasRetryTimer(); }, 25));
     EXPECT_EQ(live.controller->retryCount(), 1);
@@ -229,7 +229,7 @@ TEST(LiveSupervisionTest, StreamBackAfterARetryPlaysWithTheRetryCountReset)
 
     // The retry reconnects; the server streams again.
     ASSERT_TRUE(waitUntil([&] { return !live.controller->hasRetryTimer(); }, 20));
-    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::playing; }, 10));
+    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::playing; }, 20));
     EXPECT_EQ(live.controller->retryCount(), 0);
     EXPECT_FALSE(live.controller->hasStallTimer());
 }

@@ -44,8 +44,8 @@ TEST(PlaylistStationTest, PlsStationPlaysItsStreamWithTheTitle)
     ASSERT_TRUE(live.server.isRunning());
     const QString stream = live.server.http(QStringLiteral("/icy/mp3?charset=utf-8")).toString();
     live.play(playlistURL(live.server, QStringLiteral("audio/x-scpls"), pls({stream})));
-    ASSERT_TRUE(waitUntil([&] { return playing(live); }, 10));
-    ASSERT_TRUE(waitUntil([&] { return !live.controller->metadata().isPlaceholder(); }, 10));
+    ASSERT_TRUE(waitUntil([&] { return playing(live); }, 20));
+    ASSERT_TRUE(waitUntil([&] { return !live.controller->metadata().isPlaceholder(); }, 20));
     EXPECT_EQ(live.controller->metadata().title, QString::fromUtf8("Hoppípolla ♫"));
     // The station is still known by its playlist URL.
     EXPECT_TRUE(live.nowPlaying.updates.back().stationName == QStringLiteral("Fixture Radio"));
@@ -60,7 +60,8 @@ TEST(PlaylistStationTest, DeadFirstEntryGivesWayToTheNextWithoutARetry)
                              .arg(live.server.refused().toString(), stream);
     // Served as plain text: recognised by its first bytes.
     live.play(playlistURL(live.server, QStringLiteral("text/plain"), body));
-    ASSERT_TRUE(waitUntil([&] { return playing(live); }, 4));
+    // Well before a stall time-out and a retry could have played it.
+    ASSERT_TRUE(waitUntil([&] { return playing(live); }, 12));
     EXPECT_EQ(live.controller->retryCount(), 0);
     EXPECT_EQ(std::count(live.delegate.statuses.begin(), live.delegate.statuses.end(), PlayingStatus::error), 0);
 }
@@ -75,12 +76,12 @@ TEST(PlaylistStationTest, NestedPlaylistsAreFollowedTwoLevelsDeep)
                              .arg(stream.toHtmlEscaped());
     const QUrl inner = playlistURL(live.server, QStringLiteral("application/xspf+xml"), xspf);
     live.play(playlistURL(live.server, QStringLiteral("audio/x-scpls"), pls({inner.toString()})));
-    ASSERT_TRUE(waitUntil([&] { return playing(live); }, 10));
+    ASSERT_TRUE(waitUntil([&] { return playing(live); }, 20));
 
     // One level more is not followed: the deepest file is not audio.
     const QUrl outer = playlistURL(live.server, QStringLiteral("audio/x-scpls"), pls({inner.toString()}));
     live.play(playlistURL(live.server, QStringLiteral("audio/x-mpegurl"), outer.toString() + QStringLiteral("\n")));
-    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::error; }, 10));
+    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::error; }, 20));
 }
 
 TEST(PlaylistStationTest, PlaylistThatCannotServeFailsAsUnparsable)
@@ -101,7 +102,7 @@ TEST(PlaylistStationTest, PlaylistThatCannotServeFailsAsUnparsable)
                 opened = opened || fifoHasReader(fifo);
                 return live.controller->status() == PlayingStatus::error;
             },
-            10);
+            20);
         EXPECT_FALSE(opened);
         ASSERT_TRUE(failed) << url.toString().toStdString();
         ASSERT_TRUE(live.itemError());
