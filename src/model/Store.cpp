@@ -100,7 +100,7 @@ std::optional<std::pair<QString, QUrl>> Store::validatedInput(const QString& nam
     return std::make_pair(trimmedName, *url);
 }
 
-std::optional<QUuid> Store::addStreamReturningId(const QString& name, const QString& urlText)
+std::optional<QUuid> Store::addStream(const QString& name, const QString& urlText)
 {
     const auto input = validatedInput(name, urlText);
     if (!input)
@@ -110,12 +110,6 @@ std::optional<QUuid> Store::addStreamReturningId(const QString& name, const QStr
     emit streamsChanged();
     save();
     return stream.id;
-}
-
-QVariant Store::addStream(const QString& name, const QString& urlText)
-{
-    const std::optional<QUuid> id = addStreamReturningId(name, urlText);
-    return id ? QVariant::fromValue(*id) : QVariant();
 }
 
 void Store::stopAndDeselect()

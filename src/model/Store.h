@@ -59,16 +59,14 @@ public:
     std::optional<QUrl> databaseFileURL() const;
     void save();
 
-    Q_INVOKABLE QVariant addStream(const QString& name, const QString& urlText); // the new id or null
-    std::optional<QUuid> addStreamReturningId(const QString& name, const QString& urlText);
-    Q_INVOKABLE bool updateStream(const QUuid& id, const QString& name, const QString& urlText);
+    // The new station's id; none when the input is rejected.
+    std::optional<QUuid> addStream(const QString& name, const QString& urlText);
+    bool updateStream(const QUuid& id, const QString& name, const QString& urlText);
     void deleteStreams(const QSet<QUuid>& ids);
-    Q_INVOKABLE void deleteStream(const QUuid& id) { deleteStreams({id}); }
     void moveStreams(const QList<int>& sourcePositions, int destination);
 
     void playStream(std::optional<QUuid> id = std::nullopt);
-    Q_INVOKABLE void playStreamWithId(const QUuid& id) { playStream(id); }
-    Q_INVOKABLE void togglePlayPause();
+    void togglePlayPause();
 
     // PlaybackControllerDelegate
     void didChangeStatus(PlayingStatus status) override;

@@ -74,7 +74,7 @@ void StoreViewModel::togglePlayPause()
 
 bool StoreViewModel::addStream(const QString& name, const QString& urlText)
 {
-    return store_.addStreamReturningId(name, urlText).has_value();
+    return store_.addStream(name, urlText).has_value();
 }
 
 bool StoreViewModel::updateStream(const QString& stationId, const QString& name, const QString& urlText)

@@ -90,7 +90,7 @@ TEST_F(StoreTest, StartsWithTheLoadedListAndNothingSelectedOrPlaying)
 
 TEST_F(StoreTest, AddStreamTrimsAppendsAndSavesButNeverSelects)
 {
-    const auto id = store->addStreamReturningId("  Four \n", "\t https://four.example/stream  ");
+    const auto id = store->addStream("  Four \n", "\t https://four.example/stream  ");
     ASSERT_TRUE(id);
     EXPECT_EQ(store->streams().back().id, *id);
     EXPECT_EQ(store->streams().back().name, "Four");
@@ -99,7 +99,7 @@ TEST_F(StoreTest, AddStreamTrimsAppendsAndSavesButNeverSelects)
     EXPECT_FALSE(store->selectedStream());
     EXPECT_EQ(streamsNotifications, 1);
     // The same stream may be added twice.
-    EXPECT_TRUE(store->addStreamReturningId("Four", "https://four.example/stream"));
+    EXPECT_TRUE(store->addStream("Four", "https://four.example/stream"));
 }
 
 TEST_F(StoreTest, AddStreamRejectsBadInputWithoutAnyChange)
@@ -110,8 +110,7 @@ TEST_F(StoreTest, AddStreamRejectsBadInputWithoutAnyChange)
              {"Name", "ftp://x.example/"},
              {"Name", "https://"},
              {"Name", "radio"}}) {
-        EXPECT_FALSE(store->addStreamReturningId(name, url)) << qPrintable(url);
-        EXPECT_TRUE(store->addStream(name, url).isNull());
+        EXPECT_FALSE(store->addStream(name, url)) << qPrintable(url);
     }
     EXPECT_EQ(names(), QStringList({"One", "Two", "Three"}));
     EXPECT_EQ(streamsNotifications, 0);

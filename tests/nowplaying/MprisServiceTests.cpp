@@ -366,7 +366,7 @@ TEST_F(MprisTest, PlaylistsListTheStationsAndActivateOne)
     EXPECT_TRUE(unknown.err.contains("InvalidArgs")) << unknown.err.toStdString();
 
     // The list changes: the count follows.
-    ASSERT_TRUE(store.addStreamReturningId("Blue Lake Radio", "http://127.0.0.1:9/stream"));
+    ASSERT_TRUE(store.addStream("Blue Lake Radio", "http://127.0.0.1:9/stream"));
     EXPECT_EQ(recorder.next(playlistsInterface).changed.value("PlaylistCount").toUInt(),
               static_cast<uint>(store.streams().size()));
 }

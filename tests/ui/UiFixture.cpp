@@ -23,7 +23,7 @@ void UiHarness::setStations(const QStringList& names)
         ids.insert(stream.id);
     store->deleteStreams(ids);
     for (qsizetype i = 0; i < names.size(); ++i)
-        store->addStreamReturningId(names.at(i), QStringLiteral("http://127.0.0.1:8000/station%1").arg(i));
+        store->addStream(names.at(i), QStringLiteral("http://127.0.0.1:8000/station%1").arg(i));
 }
 
 void UiHarness::present(int index, PlayingStatus status, const ParsedMetadata& metadata)
