@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+namespace tunara {
+
+// The one cleaning every text from outside (stream titles, station names
+// from a file or a directory) gets before it is shown or published: control
+// characters (C0, C1, DEL) are removed, line breaks and tabs become spaces,
+// runs of white space become one space, the ends are trimmed, and the text
+// is cut at maxDisplayTextLength user-perceived characters, never inside one.
+QString cleanDisplayText(const QString& text);
+
+inline constexpr qsizetype maxDisplayTextLength = 1024;
+
+} // namespace tunara
