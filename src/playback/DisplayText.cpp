@@ -1,5 +1,6 @@
 #include "DisplayText.h"
 
+#include <QList>
 #include <QTextBoundaryFinder>
 
 namespace tunara {
@@ -37,7 +38,8 @@ QString cleanDisplayText(const QString& text)
     QString cleaned;
     cleaned.reserve(text.size());
     bool pendingSpace = false;
-    for (const char32_t c : text.toUcs4()) {
+    const QList<uint> codePoints = text.toUcs4();
+    for (const char32_t c : codePoints) {
         if (isBreakOrSpace(c)) {
             pendingSpace = !cleaned.isEmpty();
             continue;
