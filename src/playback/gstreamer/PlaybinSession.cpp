@@ -1,6 +1,7 @@
 #include "PlaybinSession.h"
 
 #include "GObjectPtr.h"
+#include "PipelineHandles.h"
 #include "RefusingUriSource.h"
 
 #include "playback/PlaylistParser.h"
@@ -83,12 +84,13 @@ bool isRelayed(GstMessage* message)
     }
 }
 
+// A sync handler that drops a message owns it: the message is released
+// here, or once the main loop has handled it.
 GstBusSyncReply relayBusMessage(GstBus*, GstMessage* message, gpointer data)
 {
-    if (isRelayed(message)) {
-        std::shared_ptr<GstMessage> held(gst_message_ref(message), gst_message_unref);
-        static_cast<Relay*>(data)->post([held](PlaybinSession& session) { session.handleMessage(held.get()); });
-    }
+    std::shared_ptr<GstMessage> owned(message, [](GstMessage* held) { gst_message_unref(held); });
+    if (isRelayed(message))
+        static_cast<Relay*>(data)->post([owned](PlaybinSession& session) { session.handleMessage(owned.get()); });
     return GST_BUS_DROP;
 }
 
@@ -206,11 +208,8 @@ void PlaybinSession::start()
                         QStringLiteral("The GStreamer elements for playback are missing."), nullptr});
         return;
     }
-    GstBus* bus = gst_element_get_bus(pipeline_);
-    gst_bus_set_sync_handler(bus, relayBusMessage, new Relay{&scheduler_, weak_from_this(), traits_},
-                             [](gpointer relay) { Relay::destroy(relay); });
-    gst_object_unref(bus);
-    gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+    pipeline_->setBusSyncHandler(relayBusMessage, newRelay(), [](gpointer relay) { Relay::destroy(relay); });
+    gst_element_set_state(pipeline_->get(), GST_STATE_PAUSED);
     armPoll();
 }
 
@@ -252,11 +251,11 @@ bool PlaybinSession::buildPipeline()
         gst_object_unref(gst_object_ref_sink(playbin));
         return false;
     }
-    pipeline_ = GST_ELEMENT(gst_object_ref_sink(playbin));
-    g_object_set(pipeline_, "uri", current_.url.toEncoded().constData(), "flags", playFlagAudio | playFlagSoftVolume,
+    pipeline_ = std::make_unique<OwnedPipeline>(playbin);
+    g_object_set(playbin, "uri", current_.url.toEncoded().constData(), "flags", playFlagAudio,
                  "audio-sink", output, nullptr);
-    g_signal_connect_data(pipeline_, "deep-element-added", G_CALLBACK(noteElementAdded),
-                          new Relay{&scheduler_, weak_from_this(), traits_}, Relay::destroy, GConnectFlags(0));
+    pipeline_->connect(playbin, "deep-element-added", G_CALLBACK(noteElementAdded), newRelay(), Relay::destroy);
+    connectOutput();
     return true;
 }
 
@@ -292,19 +291,26 @@ GstElement* PlaybinSession::buildOutput()
     gst_element_add_pad(bin, gst_ghost_pad_new("sink", input));
     gst_object_unref(input);
 
-    g_signal_connect_data(queue, "underrun", G_CALLBACK(bufferRanDry),
-                          new Relay{&scheduler_, weak_from_this(), traits_}, Relay::destroy, GConnectFlags(0));
-    GstPad* queueInput = gst_element_get_static_pad(queue, "sink");
-    gst_pad_add_probe(queueInput, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, watchStreamEnd,
-                      new Relay{&scheduler_, weak_from_this(), traits_}, [](gpointer relay) { Relay::destroy(relay); });
-    gst_object_unref(queueInput);
-
     jitterBuffer_ = queue;
     pitch_ = pitch;
     const BufferSettings& buffering = settings_.buffering;
     traits_->readPacer = std::make_shared<ReadPacer>(ReadPacer::queueLevel(queue), buffering.readPacingLevel,
                                                      buffering.readIntervalShare, buffering.longestReadInterval);
     return bin;
+}
+
+void* PlaybinSession::newRelay()
+{
+    return new Relay{&scheduler_, weak_from_this(), traits_};
+}
+
+void PlaybinSession::connectOutput()
+{
+    pipeline_->connect(jitterBuffer_, "underrun", G_CALLBACK(bufferRanDry), newRelay(), Relay::destroy);
+    GstPad* queueInput = gst_element_get_static_pad(jitterBuffer_, "sink");
+    pipeline_->addProbe(queueInput, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, watchStreamEnd, newRelay(),
+                        [](gpointer relay) { Relay::destroy(relay); });
+    gst_object_unref(queueInput);
 }
 
 void PlaybinSession::releasePipeline()
@@ -314,13 +320,8 @@ void PlaybinSession::releasePipeline()
     pollTimer_.reset();
     if (traits_->readPacer)
         traits_->readPacer->cancel(); // a paced read would hold up the source's stop
-    gst_element_set_state(pipeline_, GST_STATE_NULL);
+    pipeline_.reset();
     traits_->readPacer.reset();
-    GstBus* bus = gst_element_get_bus(pipeline_);
-    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
-    gst_object_unref(bus);
-    gst_object_unref(pipeline_);
-    pipeline_ = nullptr;
     jitterBuffer_ = nullptr;
     pitch_ = nullptr;
     renderRequested_ = false;
@@ -339,7 +340,7 @@ void PlaybinSession::handleMessage(GstMessage* message)
         sourceFailed(streamEndedError());
         break;
     case GST_MESSAGE_ASYNC_DONE:
-        if (GST_MESSAGE_SRC(message) == GST_OBJECT(pipeline_) && status_ == ItemStatus::unknown) {
+        if (GST_MESSAGE_SRC(message) == GST_OBJECT(pipeline_->get()) && status_ == ItemStatus::unknown) {
             if (current_.url != url_)
                 workingEntries()[url_.toString(QUrl::FullyEncoded)] = {current_.url, current_.depth};
             else
@@ -351,7 +352,7 @@ void PlaybinSession::handleMessage(GstMessage* message)
         }
         break;
     case GST_MESSAGE_STATE_CHANGED:
-        if (GST_MESSAGE_SRC(message) == GST_OBJECT(pipeline_)) {
+        if (GST_MESSAGE_SRC(message) == GST_OBJECT(pipeline_->get())) {
             GstState newState = GST_STATE_NULL;
             gst_message_parse_state_changed(message, nullptr, &newState, nullptr);
             pipelinePlaying_ = renderRequested_ && newState == GST_STATE_PLAYING;
@@ -561,7 +562,7 @@ void PlaybinSession::evaluate()
     if (decision.render != renderRequested_) {
         renderRequested_ = decision.render;
         pipelinePlaying_ = false;
-        gst_element_set_state(pipeline_, renderRequested_ ? GST_STATE_PLAYING : GST_STATE_PAUSED);
+        gst_element_set_state(pipeline_->get(), renderRequested_ ? GST_STATE_PLAYING : GST_STATE_PAUSED);
     }
     setBufferFlags(policy_.bufferEmpty(level, ended), policy_.likelyToKeepUp(level, ended));
     updateTimeControl();

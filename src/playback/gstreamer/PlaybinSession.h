@@ -31,6 +31,8 @@
 
 namespace tunara::gst {
 
+class OwnedPipeline;
+
 struct SessionSettings {
     std::function<GstElement*()> makeAudioSink; // autoaudiosink when empty
     unsigned sourceTimeoutSeconds = 15;
@@ -107,6 +109,9 @@ private:
 
     bool buildPipeline();
     GstElement* buildOutput();
+    void connectOutput();
+    // Data for a handler on a GStreamer thread: reaches this session on the main loop.
+    void* newRelay();
     void handleError(GstMessage* message);
     void handleElementMessage(GstMessage* message);
     void handleTags(GstMessage* message);
@@ -126,7 +131,7 @@ private:
     BufferPolicy policy_;
     std::shared_ptr<StreamTraits> traits_ = std::make_shared<StreamTraits>();
 
-    GstElement* pipeline_ = nullptr;
+    std::unique_ptr<OwnedPipeline> pipeline_;
     GstElement* jitterBuffer_ = nullptr; // owned by the pipeline
     GstElement* pitch_ = nullptr;        // owned by the pipeline; may be absent
     std::unique_ptr<OneShotTimer> pollTimer_;
