@@ -3,7 +3,9 @@
 #include "support/FakePlatform.h"
 #include "support/QtPrinters.h"
 #include "support/StdoutCapture.h"
+#include "support/UnprivilegedFileAccess.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -40,7 +42,7 @@ protected:
     QStringList namesOnDisk() const
     {
         QStringList result;
-        for (const auto& stream : StationLibrary::loadStreams(libraryURL()))
+        for (const auto& stream : StationLibrary::loadStreams(libraryURL()).streams)
             result << stream.name;
         return result;
     }
@@ -114,6 +116,70 @@ TEST_F(StoreTest, AddStreamRejectsBadInputWithoutAnyChange)
     }
     EXPECT_EQ(names(), QStringList({"One", "Two", "Three"}));
     EXPECT_EQ(streamsNotifications, 0);
+}
+
+// The URL " https://…" with leading spaces is stored trimmed, as typed in
+// the editor or pasted.
+TEST_F(StoreTest, AddStreamTakesAURLWithLeadingSpacesTrimmed)
+{
+    const auto id = store->addStream("Five", "  \t https://five.example/stream");
+    ASSERT_TRUE(id);
+    EXPECT_EQ(store->streams().back().urlText(), "https://five.example/stream");
+}
+
+TEST_F(StoreTest, AFailedSaveIsShownUntilTheNextSuccessfulOne)
+{
+    int errorNotifications = 0;
+    QObject::connect(store.get(), &Store::saveErrorChanged, [&] { ++errorNotifications; });
+    UnprivilegedFileAccess::openUp(dir.path());
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
+                                          | QFileDevice::ExeOther);
+    StdoutCapture out;
+    {
+        UnprivilegedFileAccess asUser;
+        ASSERT_TRUE(store->addStream("Four", "https://four.example/stream"));
+    }
+    ASSERT_EQ(out.lines().size(), 1);
+    EXPECT_TRUE(out.lines()[0].startsWith("Failed to save streams: "));
+    EXPECT_FALSE(store->saveError().isEmpty());
+    EXPECT_EQ(namesOnDisk(), QStringList({"One", "Two", "Three"}));
+
+    UnprivilegedFileAccess::openUp(dir.path());
+    store->deleteStreams({id(3)});
+    EXPECT_TRUE(store->saveError().isEmpty());
+    EXPECT_EQ(errorNotifications, 2);
+}
+
+TEST_F(StoreTest, ALibraryThatCouldNotBeReadOrMovedIsNeverWrittenOver)
+{
+    const QByteArray mine = R"([{"name": "Mine", "url": "https://mine.example/"}])";
+    const QString path = dir.filePath("kept/database.json");
+    ASSERT_TRUE(QDir(dir.path()).mkpath("kept"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(mine);
+    }
+    QFile::setPermissions(path, QFileDevice::WriteOwner);
+    UnprivilegedFileAccess::openUp(dir.path());
+    QFile::setPermissions(dir.filePath("kept"), QFileDevice::ReadOwner | QFileDevice::ExeOwner
+                                                    | QFileDevice::ReadOther | QFileDevice::ExeOther);
+    std::unique_ptr<Store> kept;
+    {
+        UnprivilegedFileAccess asUser;
+        kept = std::make_unique<Store>(platform.environment(), QUrl::fromLocalFile(path));
+    }
+    EXPECT_EQ(kept->streams().size(), 4); // the defaults
+    UnprivilegedFileAccess::openUp(dir.filePath("kept"));
+    StdoutCapture out;
+    ASSERT_TRUE(kept->addStream("Four", "https://four.example/stream"));
+    ASSERT_EQ(out.lines().size(), 1);
+    EXPECT_TRUE(out.lines()[0].startsWith("Failed to save streams: "));
+    EXPECT_FALSE(kept->saveError().isEmpty());
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), mine);
 }
 
 TEST_F(StoreTest, RenamingThePlayingStationKeepsItPlaying)
