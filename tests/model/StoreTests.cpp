@@ -118,15 +118,6 @@ TEST_F(StoreTest, AddStreamRejectsBadInputWithoutAnyChange)
     EXPECT_EQ(streamsNotifications, 0);
 }
 
-// The URL " https://…" with leading spaces is stored trimmed, as typed in
-// the editor or pasted.
-TEST_F(StoreTest, AddStreamTakesAURLWithLeadingSpacesTrimmed)
-{
-    const auto id = store->addStream("Five", "  \t https://five.example/stream");
-    ASSERT_TRUE(id);
-    EXPECT_EQ(store->streams().back().urlText(), "https://five.example/stream");
-}
-
 TEST_F(StoreTest, AFailedSaveIsShownUntilTheNextSuccessfulOne)
 {
     int errorNotifications = 0;
@@ -344,6 +335,29 @@ TEST_F(StoreTest, ToggleWithNothingSelectedDoesNothing)
     store->playStream();
     EXPECT_TRUE(platform.backend.players.empty());
     EXPECT_EQ(selectionNotifications, 0);
+}
+
+TEST_F(StoreTest, ToggleWhileConnectingOrRebufferingPausesTheSameConnection)
+{
+    // Connecting: no audio yet.
+    store->playStream(id(0));
+    platform.clock.runPending();
+    ASSERT_EQ(store->playingStatus(), PlayingStatus::loading);
+    store->togglePlayPause();
+    EXPECT_EQ(store->playingStatus(), PlayingStatus::paused);
+    EXPECT_TRUE(store->playbackController().isUserPaused());
+    EXPECT_EQ(platform.backend.players.size(), 1u);
+
+    // Rebuffering after audio played.
+    store->togglePlayPause();
+    reachPlaying();
+    platform.backend.player().reportTimeControlStatus(TimeControlStatus::waitingToPlayAtSpecifiedRate);
+    platform.clock.runPending();
+    ASSERT_EQ(store->playingStatus(), PlayingStatus::buffering);
+    store->togglePlayPause();
+    EXPECT_EQ(store->playingStatus(), PlayingStatus::paused);
+    EXPECT_FALSE(store->playbackController().hasStallTimer());
+    EXPECT_EQ(platform.backend.players.size(), 1u);
 }
 
 TEST_F(StoreTest, NotificationsFollowTheirRules)

@@ -123,7 +123,8 @@ std::shared_ptr<MetadataOutput> GstMediaBackend::makeMetadataOutput()
 
 std::shared_ptr<PlayerItem> GstMediaBackend::makePlayerItem(const QUrl& url)
 {
-    gst::SessionSettings settings{options_.makeAudioSink, options_.sourceTimeoutSeconds, options_.buffering};
+    gst::SessionSettings settings{options_.makeAudioSink, options_.sourceTimeoutSeconds, options_.startTimeoutSeconds,
+                                  options_.buffering};
     return std::make_shared<GstPlayerItem>(std::make_shared<PlaybinSession>(scheduler_, std::move(settings), url));
 }
 

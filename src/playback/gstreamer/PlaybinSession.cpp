@@ -94,20 +94,37 @@ GstBusSyncReply relayBusMessage(GstBus*, GstMessage* message, gpointer data)
     return GST_BUS_DROP;
 }
 
+GstPadProbeReturn noteFirstBytes(GstPad*, GstPadProbeInfo*, gpointer data)
+{
+    static_cast<PlaybinSession::StreamTraits*>(data)->bytesArrived = true;
+    return GST_PAD_PROBE_REMOVE;
+}
+
 void noteElementAdded(GstBin*, GstBin* parent, GstElement* element, gpointer data)
 {
-    auto& traits = *static_cast<Relay*>(data)->traits;
+    const auto& relay = *static_cast<Relay*>(data);
+    auto& traits = *relay.traits;
     const char* name = factoryName(GST_OBJECT(element));
     if (std::strcmp(name, "souphttpsrc") == 0) {
         g_object_set(element, "timeout", traits.sourceTimeoutSeconds, nullptr);
+        if (GstPad* output = gst_element_get_static_pad(element, "src")) {
+            // The traits outlive the probe: the relay holding them goes with the pipeline.
+            gst_pad_add_probe(output, GST_PAD_PROBE_TYPE_BUFFER, noteFirstBytes, &traits, nullptr);
+            gst_object_unref(output);
+        }
         // Only the stream's own source: HLS segment downloads go at full speed.
         if (traits.readPacer && std::strcmp(factoryName(GST_OBJECT(parent)), "uridecodebin") == 0)
             traits.readPacer->attach(element);
     }
     else if (std::strcmp(name, refusingSourceName) == 0)
     {
+        // Some part of the stream (an HLS variant or segment) names a URI
+        // this player never opens: the stream fails now, not after the
+        // demuxer's retries.
         const GCharPtr uri(gst_uri_handler_get_uri(GST_URI_HANDLER(element)));
-        traits.noteRefusedScheme(QString::fromUtf8(uri.get()).section(QLatin1Char(':'), 0, 0));
+        const QString scheme = QString::fromUtf8(uri.get()).section(QLatin1Char(':'), 0, 0);
+        traits.noteRefusedScheme(scheme);
+        relay.post([scheme, traits = relay.traits](PlaybinSession& session) { session.refuseScheme(traits, scheme); });
     }
     else if (std::strcmp(name, "icydemux") == 0)
         traits.icy = true;
@@ -211,6 +228,28 @@ void PlaybinSession::start()
     pipeline_->setBusSyncHandler(relayBusMessage, newRelay(), [](gpointer relay) { Relay::destroy(relay); });
     gst_element_set_state(pipeline_->get(), GST_STATE_PAUSED);
     armPoll();
+    startDeadline_ = scheduler_.startTimer(settings_.startTimeoutSeconds, [session = weak_from_this()] {
+        if (auto alive = session.lock())
+            alive->startDeadlinePassed();
+    });
+}
+
+void PlaybinSession::startDeadlinePassed()
+{
+    // A stream that neither fails nor becomes playable would leave the
+    // player loading for ever with nothing to say.
+    if (!pipeline_ || status_ != ItemStatus::unknown || probe_)
+        return;
+    sourceFailed(traits_->bytesArrived ? unintelligibleStreamError() : startTimedOutError());
+}
+
+void PlaybinSession::refuseScheme(const std::shared_ptr<StreamTraits>& traits, const QString& scheme)
+{
+    if (traits != traits_ || !pipeline_ || status_ == ItemStatus::failed)
+        return; // a refusal of a pipeline that has already gone
+    refusedScheme_ = scheme;
+    probe_.reset();
+    sourceFailed(unsupportedSchemeError(scheme));
 }
 
 void PlaybinSession::stop()
@@ -320,6 +359,7 @@ void PlaybinSession::releasePipeline()
     pollTimer_.reset();
     if (traits_->readPacer)
         traits_->readPacer->cancel(); // a paced read would hold up the source's stop
+    startDeadline_.reset();
     pipeline_.reset();
     traits_->readPacer.reset();
     jitterBuffer_ = nullptr;
@@ -346,6 +386,7 @@ void PlaybinSession::handleMessage(GstMessage* message)
             else
                 workingEntries().erase(url_.toString(QUrl::FullyEncoded));
             alternatives_.clear();
+            startDeadline_.reset();
             status_ = ItemStatus::readyToPlay;
             statusChanged.notify(status_);
             evaluate();
