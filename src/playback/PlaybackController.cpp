@@ -2,6 +2,7 @@
 
 #include "Diagnostics.h"
 #include "DisplayText.h"
+#include "StartTrace.h"
 
 namespace tunara {
 
@@ -79,6 +80,8 @@ void PlaybackController::setStatus(PlayingStatus status)
     if (status_ == status)
         return;
     status_ = status;
+    if (status_ == PlayingStatus::playing)
+        trace::mark("playing");
     if (delegate_)
         delegate_->didChangeStatus(status_);
 }
@@ -99,6 +102,7 @@ PlayingStatus PlaybackController::waitingStatus() const
 
 void PlaybackController::play(const QUrl& url, const QString& name, bool resetRetryState)
 {
+    trace::mark("play");
     teardown();
     currentStreamName_ = cleanDisplayText(name);
     currentStreamURL_ = url;

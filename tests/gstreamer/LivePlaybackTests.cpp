@@ -220,8 +220,10 @@ TEST(LiveHlsTest, PackedAudioPlaylistPlaysWithItsSegmentTitles)
     EXPECT_FALSE(live.controller->metadata().artist);
 }
 
-// A local file named anywhere in a stream (an HLS segment, a redirect) is
-// never opened, and the station fails at once: long before any time-out.
+// A local file named anywhere in a stream (an HLS variant or segment, a
+// redirect), or any other URI that is not http or https, is never opened,
+// and the station fails at once: long before any time-out. %1 is a FIFO,
+// which shows whether anything opened it.
 class NonWebURITest : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(NonWebURITest, IsNeverOpenedAndFailsAtOnce)
@@ -233,7 +235,9 @@ TEST_P(NonWebURITest, IsNeverOpenedAndFailsAtOnce)
     ASSERT_TRUE(live.server.isRunning());
     const QString fifo = live.server.workDirectory() + QStringLiteral("/segment.aac");
     ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
-    live.play(live.server.http(QString::fromUtf8(GetParam()).arg(fifo)));
+    const QString uri = QString::fromUtf8(GetParam()).arg(fifo);
+    const QString query = QString::fromLatin1(QUrl::toPercentEncoding(uri));
+    live.play(live.server.http(uri.startsWith(QLatin1Char('/')) ? uri : QStringLiteral("/hls/entry.m3u8?uri=") + query));
 
     bool opened = false;
     const bool failed = waitUntil(
@@ -250,7 +254,8 @@ TEST_P(NonWebURITest, IsNeverOpenedAndFailsAtOnce)
 }
 
 INSTANTIATE_TEST_SUITE_P(Places, NonWebURITest,
-                         ::testing::Values("/hls/file-entry.m3u8?path=%1", "/redirect?to=file://%1"));
+                         ::testing::Values("file://%1", "/hls/variant.m3u8?uri=file://%1", "/redirect?to=file://%1",
+                                           "fd://0", "data:audio/aac;base64,AAAA"));
 
 TEST(LiveSupervisionTest, StallBecomesBufferingWithTheStallTimerArmed)
 {

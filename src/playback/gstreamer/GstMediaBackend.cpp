@@ -4,6 +4,7 @@
 #include "PlaybinSession.h"
 #include "RefusingUriSource.h"
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 #include <string>
@@ -137,9 +138,13 @@ void initializeGStreamer()
 {
     static const bool initialized = [] {
         gst_init(nullptr, nullptr);
-        GstRegistry* registry = gst_registry_get();
+        // Every scheme some installed source can open, but http and https,
+        // goes to the refusing source, ranked above all of them: GStreamer
+        // always makes the highest-ranked source for a URI. The registry
+        // knows each source's schemes and rank without loading its plugin.
         std::set<std::string> refused;
-        GList* factories = gst_registry_get_feature_list(registry, GST_TYPE_ELEMENT_FACTORY);
+        guint highestRank = GST_RANK_PRIMARY;
+        GList* factories = gst_registry_get_feature_list(gst_registry_get(), GST_TYPE_ELEMENT_FACTORY);
         for (GList* node = factories; node; node = node->next) {
             auto* factory = GST_ELEMENT_FACTORY(node->data);
             if (gst_element_factory_get_uri_type(factory) != GST_URI_SRC
@@ -149,16 +154,12 @@ void initializeGStreamer()
                 for (; *protocols; ++protocols)
                     refused.insert(*protocols);
             }
-            // Loaded first, so the plugin's later loading cannot bring it back.
-            GstPluginFeature* loaded = gst_plugin_feature_load(GST_PLUGIN_FEATURE(factory));
-            gst_registry_remove_feature(registry, loaded ? loaded : GST_PLUGIN_FEATURE(factory));
-            if (loaded)
-                gst_object_unref(loaded);
+            highestRank = std::max(highestRank, gst_plugin_feature_get_rank(GST_PLUGIN_FEATURE(factory)));
         }
         gst_plugin_feature_list_free(factories);
         for (const char* web : {"http", "https"})
             refused.erase(web);
-        gst::registerRefusingUriSource({refused.begin(), refused.end()});
+        gst::registerRefusingUriSource({refused.begin(), refused.end()}, highestRank + 1);
         return true;
     }();
     (void)initialized;

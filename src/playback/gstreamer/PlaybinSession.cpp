@@ -5,6 +5,7 @@
 #include "RefusingUriSource.h"
 
 #include "playback/PlaylistParser.h"
+#include "playback/StartTrace.h"
 
 #include <QRegularExpression>
 
@@ -84,19 +85,45 @@ bool isRelayed(GstMessage* message)
     }
 }
 
+// The start steps a bus message marks, as it is posted.
+void traceStartSteps(GstMessage* message, PlaybinSession::StreamTraits& traits)
+{
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ELEMENT
+        && gst_structure_has_name(gst_message_get_structure(message), "http-headers"))
+        traits.markOnce(traits.connectedMarked, "connected");
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_STATE_CHANGED && GST_IS_PIPELINE(GST_MESSAGE_SRC(message))) {
+        GstState newState = GST_STATE_NULL;
+        gst_message_parse_state_changed(message, nullptr, &newState, nullptr);
+        if (newState == GST_STATE_PLAYING)
+            traits.markOnce(traits.sinkStartedMarked, "sink-started");
+    }
+}
+
 // A sync handler that drops a message owns it: the message is released
 // here, or once the main loop has handled it.
 GstBusSyncReply relayBusMessage(GstBus*, GstMessage* message, gpointer data)
 {
     std::shared_ptr<GstMessage> owned(message, [](GstMessage* held) { gst_message_unref(held); });
+    auto* relay = static_cast<Relay*>(data);
+    if (trace::enabled())
+        traceStartSteps(message, *relay->traits);
     if (isRelayed(message))
-        static_cast<Relay*>(data)->post([owned](PlaybinSession& session) { session.handleMessage(owned.get()); });
+        relay->post([owned](PlaybinSession& session) { session.handleMessage(owned.get()); });
     return GST_BUS_DROP;
+}
+
+GstPadProbeReturn traceFirstDecoded(GstPad*, GstPadProbeInfo*, gpointer data)
+{
+    auto& traits = *static_cast<PlaybinSession::StreamTraits*>(data);
+    traits.markOnce(traits.firstDecodedMarked, "first-decoded");
+    return GST_PAD_PROBE_REMOVE;
 }
 
 GstPadProbeReturn noteFirstBytes(GstPad*, GstPadProbeInfo*, gpointer data)
 {
-    static_cast<PlaybinSession::StreamTraits*>(data)->bytesArrived = true;
+    auto& traits = *static_cast<PlaybinSession::StreamTraits*>(data);
+    if (!traits.bytesArrived.exchange(true))
+        trace::mark("first-byte");
     return GST_PAD_PROBE_REMOVE;
 }
 
@@ -176,6 +203,12 @@ QString stringProperty(GstObject* object, const char* property)
 
 } // namespace
 
+void PlaybinSession::StreamTraits::markOnce(std::atomic<bool>& marked, const char* event)
+{
+    if (!marked.exchange(true))
+        trace::mark(event);
+}
+
 void PlaybinSession::StreamTraits::noteRefusedScheme(const QString& scheme)
 {
     const std::lock_guard lock(mutex_);
@@ -225,6 +258,7 @@ void PlaybinSession::start()
                         QStringLiteral("The GStreamer elements for playback are missing."), nullptr});
         return;
     }
+    trace::mark("pipeline-built");
     pipeline_->setBusSyncHandler(relayBusMessage, newRelay(), [](gpointer relay) { Relay::destroy(relay); });
     gst_element_set_state(pipeline_->get(), GST_STATE_PAUSED);
     armPoll();
@@ -349,6 +383,8 @@ void PlaybinSession::connectOutput()
     GstPad* queueInput = gst_element_get_static_pad(jitterBuffer_, "sink");
     pipeline_->addProbe(queueInput, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, watchStreamEnd, newRelay(),
                         [](gpointer relay) { Relay::destroy(relay); });
+    if (trace::enabled())
+        gst_pad_add_probe(queueInput, GST_PAD_PROBE_TYPE_BUFFER, traceFirstDecoded, traits_.get(), nullptr);
     gst_object_unref(queueInput);
 }
 

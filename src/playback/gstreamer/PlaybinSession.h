@@ -86,6 +86,11 @@ public:
         std::atomic<bool> id3{false};
         std::atomic<bool> inputEnded{false};
         std::atomic<bool> bytesArrived{false}; // the stream's HTTP source has read something
+        // Start steps already traced for this pipeline.
+        std::atomic<bool> connectedMarked{false};
+        std::atomic<bool> firstDecodedMarked{false};
+        std::atomic<bool> sinkStartedMarked{false};
+        void markOnce(std::atomic<bool>& marked, const char* event);
         unsigned sourceTimeoutSeconds = 15;
         // Paces the stream's own HTTP source; set while no pipeline runs.
         std::shared_ptr<ReadPacer> readPacer;
