@@ -134,6 +134,25 @@ std::shared_ptr<Player> GstMediaBackend::makePlayer(const std::shared_ptr<Player
     return std::make_shared<GstPlayer>(std::dynamic_pointer_cast<GstPlayerItem>(item));
 }
 
+namespace {
+
+// FFmpeg's decoders (gstreamer1.0-libav) rank as high as the small ones for
+// MP3 and above them for AAC, and loading them maps FFmpeg with everything
+// it links: codecs, filters, speech voices, an SVG renderer; about 20 MiB
+// for one radio station. The libraries made for one format play these two
+// as well, so they go first; FFmpeg stays for what only it decodes.
+void preferLightDecoders()
+{
+    for (const char* name : {"mpg123audiodec", "faad"}) {
+        if (GstPluginFeature* decoder = gst_registry_lookup_feature(gst_registry_get(), name)) {
+            gst_plugin_feature_set_rank(decoder, GST_RANK_PRIMARY + 1);
+            gst_object_unref(decoder);
+        }
+    }
+}
+
+} // namespace
+
 void initializeGStreamer()
 {
     static const bool initialized = [] {
@@ -160,6 +179,7 @@ void initializeGStreamer()
         for (const char* web : {"http", "https"})
             refused.erase(web);
         gst::registerRefusingUriSource({refused.begin(), refused.end()}, highestRank + 1);
+        preferLightDecoders();
         return true;
     }();
     (void)initialized;
