@@ -11,10 +11,12 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace tunara {
 
@@ -38,13 +40,13 @@ QByteArray encodePng(const QImage& image)
 ArtworkFiles::ArtworkFiles(QString directory)
     : directory_(std::move(directory))
 {
-    // One file at a time, off the main thread.
-    worker_.setMaxThreadCount(1);
+    connect(&drawn_, &QFutureWatcherBase::finished, this, [this] { save(drawn_.result()); });
 }
 
-// The worker is waited for before the object goes; what it posted after
-// that is dropped with the object.
-ArtworkFiles::~ArtworkFiles() = default;
+ArtworkFiles::~ArtworkFiles()
+{
+    drawn_.waitForFinished();
+}
 
 QString ArtworkFiles::fileName(const QString& stationName)
 {
@@ -61,13 +63,14 @@ void ArtworkFiles::readDirectory()
     const QFileInfoList entries = QDir(directory_).entryInfoList(QDir::Files | QDir::Hidden, QDir::NoSort);
     for (const QFileInfo& entry : entries) {
         const QString name = entry.fileName();
-        // A write cut short, or an empty file left by a crash, is redrawn
-        // when asked for; anything else in the folder is left alone.
-        if (name.endsWith(partialSuffix) && ourFile.match(name.chopped(partialSuffix.size())).hasMatch())
+        const bool partial = name.endsWith(partialSuffix);
+        if (!ourFile.match(partial ? name.chopped(partialSuffix.size()) : name).hasMatch())
+            continue; // not ours: left alone
+        // A write cut short, or an empty file left by a crash, is drawn
+        // again when asked for.
+        if (partial || entry.size() == 0)
             QFile::remove(entry.filePath());
-        else if (ourFile.match(name).hasMatch() && entry.size() == 0)
-            QFile::remove(entry.filePath());
-        else if (ourFile.match(name).hasMatch())
+        else
             filesOnDisk_.insert(name);
     }
 }
@@ -140,17 +143,14 @@ void ArtworkFiles::drawNext()
     waitingOrder_.remove(next->second);
     waiting_.erase(next);
 
-    // The worker gets values and gives back a value; only the main thread
+    // The drawing gets values and gives back a value; only the main thread
     // touches this object.
-    worker_.start([this, name = *drawing_, image = artwork::StationImage(*drawing_)] {
-        const QByteArray png = encodePng(image.render());
-        QMetaObject::invokeMethod(this, [this, name, png] { save(name, png); }, Qt::QueuedConnection);
-    });
+    drawn_.setFuture(QtConcurrent::run([image = artwork::StationImage(*drawing_)] { return encodePng(image.render()); }));
 }
 
-void ArtworkFiles::save(const QString& stationName, const QByteArray& png)
+void ArtworkFiles::save(const QByteArray& png)
 {
-    drawing_.reset();
+    const QString stationName = *std::exchange(drawing_, std::nullopt);
     const QString file = fileName(stationName);
     if (isKept(file)) {
         const QString failure = png.isEmpty() ? QStringLiteral("cannot encode PNG") : write(file, png);

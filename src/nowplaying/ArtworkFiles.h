@@ -1,11 +1,11 @@
 #pragma once
 
+#include <QFutureWatcher>
 #include <QHash>
 #include <QObject>
 #include <QSet>
 #include <QString>
 #include <QStringList>
-#include <QThreadPool>
 #include <QUrl>
 
 #include <map>
@@ -15,15 +15,18 @@ namespace tunara {
 
 // The station artwork as PNG files in one folder, which MPRIS clients and
 // desktop widgets load by file URL. A file is drawn only when it is first
-// asked for: a worker thread renders and encodes it and hands the bytes
-// back to the main loop, which writes the file. A file already on disk is
-// used as it is. Everything but the drawing runs on the main thread.
+// asked for, one at a time: a thread of Qt's global pool renders and
+// encodes it and hands the bytes back to the main loop, which writes the
+// file. A file already on disk is used as it is. Everything but the
+// drawing runs on the main thread. Qt waits for the global pool before the
+// application's fonts go away.
 class ArtworkFiles final : public QObject {
     Q_OBJECT
 
 public:
     // The folder is read the first time a file is looked up.
     explicit ArtworkFiles(QString directory);
+    // Waits for the file being drawn, if any.
     ~ArtworkFiles() override;
 
     ArtworkFiles(const ArtworkFiles&) = delete;
@@ -48,7 +51,7 @@ signals:
 private:
     void readDirectory();
     void drawNext();
-    void save(const QString& stationName, const QByteArray& png);
+    void save(const QByteArray& png);
     // Empty when the file was written, else the reason it was not.
     QString write(const QString& file, const QByteArray& png);
     bool isKept(const QString& file) const;
@@ -64,8 +67,8 @@ private:
     QHash<QString, quint64> waitingOrder_;
     quint64 nextOrder_ = 0;
     std::optional<QString> drawing_;
+    QFutureWatcher<QByteArray> drawn_;
     bool failing_ = false;
-    QThreadPool worker_;
 };
 
 // The folder the PNG files go to: $XDG_CACHE_HOME/tunara/artwork.

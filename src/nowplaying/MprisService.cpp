@@ -90,19 +90,22 @@ QString MprisService::iconOf(const QString& stationName)
     return artworkFiles_.url(stationName).toString(QUrl::FullyEncoded);
 }
 
-uint MprisService::playlistCount()
-{
-    if (listChanged_)
-        publishPlaylistChanges();
-    return static_cast<uint>(playlists_.size());
-}
-
-QList<mpris::Playlist> MprisService::playlists(uint index, uint maxCount, bool reverseOrder)
+const QList<mpris::Playlist>& MprisService::currentPlaylists()
 {
     // A client reading the list sees every change made before it asked.
     if (listChanged_)
         publishPlaylistChanges();
-    const qsizetype count = playlists_.size();
+    return playlists_;
+}
+
+uint MprisService::playlistCount()
+{
+    return static_cast<uint>(currentPlaylists().size());
+}
+
+QList<mpris::Playlist> MprisService::playlists(uint index, uint maxCount, bool reverseOrder)
+{
+    const qsizetype count = currentPlaylists().size();
     if (index >= static_cast<uint>(count))
         return {};
     const qsizetype size = std::min<qsizetype>(maxCount, count - index);
@@ -246,12 +249,18 @@ void MprisService::rebuildPlaylists(QVariantMap& changed)
 
     // Stations added, removed or moved: the count tells clients to read the
     // list again, whatever the size of the change. Stations renamed in place
-    // are announced one by one.
+    // are announced one by one, and a renamed station whose icon a client
+    // was shown gets its new icon drawn.
     if (sameStationsInSameOrder(current, playlists_)) {
+        QStringList redrawn;
         for (qsizetype i = 0; i < current.size(); ++i) {
-            if (!(current[i] == playlists_[i]))
-                emit playlistsAdaptor_->PlaylistChanged(current[i]);
+            if (current[i] == playlists_[i])
+                continue;
+            emit playlistsAdaptor_->PlaylistChanged(current[i]);
+            if (current[i].icon.isEmpty() && !playlists_[i].icon.isEmpty())
+                redrawn.append(names[i]);
         }
+        artworkFiles_.request(redrawn);
     } else {
         changed.insert(QStringLiteral("PlaylistCount"), static_cast<uint>(current.size()));
     }

@@ -70,6 +70,7 @@ private:
     void schedulePlaylistChanges(bool listChanged);
     void publishPlaylistChanges();
     void rebuildPlaylists(QVariantMap& changed);
+    const QList<mpris::Playlist>& currentPlaylists();
     void artworkWritten(const QString& stationName);
     QString iconOf(const QString& stationName);
     void sendPropertiesChanged(const QString& interface, const QVariantMap& changed);

@@ -60,7 +60,7 @@ void drawInitials(QPainter& painter, const QStringList& lines, const QColor& tex
                   double width, double height);
 
 // The drawing recipe of one station's image: the values are fixed when it is
-// made; render() draws them whenever a raster is needed.
+// made; render() draws them whenever a raster is needed, on any thread.
 class StationImage {
 public:
     explicit StationImage(const QString& name);

@@ -197,10 +197,10 @@ TEST_F(LongStationList, ClientsGetTheIconsOfWhatTheyList)
 TEST_F(LongStationList, ChangesArePublishedOnceAndTakeTheirFilesAlong)
 {
     recorder.next(playlistsInterface);
-    getPlaylists({"0", "3", "User", "false"});
-    recorder.nextPlaylistChange();
-    recorder.nextPlaylistChange();
-    ASSERT_EQ(filesIn(artworkFolder).size(), 4);
+    getPlaylists({"0", "4", "User", "false"});
+    for (int drawn = 0; drawn < 3; ++drawn)
+        recorder.nextPlaylistChange();
+    ASSERT_EQ(filesIn(artworkFolder).size(), 5);
     recorder.flush();
 
     // Four stations deleted at once: one change, and their files go.
@@ -209,16 +209,23 @@ TEST_F(LongStationList, ChangesArePublishedOnceAndTakeTheirFilesAlong)
     recorder.catchUp();
     EXPECT_TRUE(recorder.changes.empty());
     EXPECT_TRUE(recorder.playlistChanges.empty());
-    EXPECT_EQ(filesIn(artworkFolder), QSet<QString>{"notes.txt"});
+    const QString station3File = ArtworkFiles::fileName("Station 3 FM");
+    EXPECT_EQ(filesIn(artworkFolder), (QSet<QString>{"notes.txt", station3File}));
 
-    // A station renamed in place: that station alone.
+    // A station renamed in place: that station alone, and as its icon was
+    // shown, the new icon follows; the old file goes.
     ASSERT_TRUE(store->updateStream(ids[3], "Renamed FM", url(3)));
     const mpris::Playlist renamed = recorder.nextPlaylistChange();
     EXPECT_EQ(renamed.id.path(), path(3));
     EXPECT_EQ(renamed.name, "Renamed FM");
+    EXPECT_EQ(renamed.icon, "");
+    const mpris::Playlist redrawn = recorder.nextPlaylistChange();
+    EXPECT_EQ(redrawn.id.path(), path(3));
+    EXPECT_EQ(QUrl(redrawn.icon).fileName(), ArtworkFiles::fileName("Renamed FM"));
     recorder.catchUp();
     EXPECT_TRUE(recorder.changes.empty());
     EXPECT_TRUE(recorder.playlistChanges.empty());
+    EXPECT_EQ(filesIn(artworkFolder), (QSet<QString>{"notes.txt", ArtworkFiles::fileName("Renamed FM")}));
 
     // A move keeps the count but changes the list: clients are told to
     // read it again.
