@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDBusArgument>
+#include <QDBusConnectionInterface>
 #include <QDBusPendingCall>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -94,6 +95,9 @@ SignalRecorder::SignalRecorder(const QString& busAddress)
                         QStringLiteral("PropertiesChanged"), this, SLOT(record(QDBusMessage)));
     connection_.connect(QString(), path, QStringLiteral("org.mpris.MediaPlayer2.Playlists"),
                         QStringLiteral("PlaylistChanged"), this, SLOT(record(QDBusMessage)));
+    // A round trip with the bus on the same connection: the match rules
+    // are in place.
+    connection_.interface()->isServiceRegistered(MprisService::serviceName);
 }
 
 SignalRecorder::~SignalRecorder()
