@@ -2,6 +2,7 @@
 stations), ActivatePlaylist, and the PlaybackStatus and Metadata it announces
 with PropertiesChanged, each change stamped on arrival."""
 
+import sys
 import time
 
 import gi
@@ -25,7 +26,6 @@ class Player:
         self.metadata = {}
         self.changed_at = 0.0  # when the last change arrived (time.monotonic())
         self.titles = []  # every distinct title announced, in order
-        self.failures = []
         self.bus.signal_subscribe(None, "org.freedesktop.DBus.Properties", "PropertiesChanged", OBJECT, PLAYER,
                                   Gio.DBusSignalFlags.NONE, self._changed)
 
@@ -80,11 +80,12 @@ class Player:
                       Gio.DBusCallFlags.NONE, 5000, None, self._replied)
         return sent
 
-    def _replied(self, bus, result):
+    @staticmethod
+    def _replied(bus, result):
         try:
             bus.call_finish(result)
         except GLib.Error as error:
-            self.failures.append(error.message)
+            print(f"ActivatePlaylist failed: {error.message}", file=sys.stderr, flush=True)
 
     def playing(self, station):
         return self.status == "Playing" and self.metadata.get("xesam:album") == station
