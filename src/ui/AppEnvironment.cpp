@@ -177,8 +177,9 @@ std::unique_ptr<MediaBackend> loadGStreamerBackend()
 {
     const QString fileName = QStringLiteral("libtunara-gstreamer.so");
     QString failure;
+    const QDir programDirectory(QCoreApplication::applicationDirPath());
     for (const QString& directory :
-         {QCoreApplication::applicationDirPath(), QStringLiteral(TUNARA_BACKEND_MODULE_DIR)}) {
+         {programDirectory.path(), programDirectory.filePath(QStringLiteral(TUNARA_BACKEND_MODULE_DIR))}) {
         QLibrary module(QDir(directory).filePath(fileName));
         if (!module.load()) {
             failure = module.errorString();

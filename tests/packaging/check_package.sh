@@ -43,6 +43,9 @@ desktop=$root/share/applications/tunara.desktop
 icon=$root/share/icons/hicolor/scalable/apps/tunara.svg
 metainfo=$(ls "$root"/share/metainfo/*.metainfo.xml 2>/dev/null || echo "$root/share/metainfo/*.metainfo.xml")
 [ -x "$root/bin/tunara" ] || fail "no executable usr/bin/tunara"
+# The media backend, loaded at the first play from beside the program's
+# library folder.
+ls "$root"/lib/tunara/libtunara-gstreamer.so >/dev/null 2>&1 || fail "no media backend module under usr/lib/tunara"
 for file in "$desktop" "$icon" "$metainfo"; do
   if [ ! -f "$file" ]; then
     echo "FAIL: missing ${file#"$work/root/"}; the package holds:"
