@@ -81,8 +81,10 @@ public:
     // sliders; kept across runs.
     double volume() const { return volume_; }
     void setVolume(double volume);
-    // Moves the volume by a step (negative: quieter), within 0 to 1.
+    // Moves the volume by so much (negative: quieter), within 0 to 1.
     void changeVolume(double step);
+    // One notch of a wheel, one press of a key.
+    static constexpr double volumeStep = 0.05;
     // Writes a volume change that is still settling; at termination.
     void saveSettingsNow();
 

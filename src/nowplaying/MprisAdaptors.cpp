@@ -40,6 +40,16 @@ MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService& service)
 {
 }
 
+double MprisPlayerAdaptor::volume() const
+{
+    return service_.volume();
+}
+
+void MprisPlayerAdaptor::setVolume(double volume)
+{
+    service_.setVolume(volume);
+}
+
 QString MprisPlayerAdaptor::playbackStatus() const
 {
     return service_.playbackStatus();

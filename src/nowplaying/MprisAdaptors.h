@@ -50,7 +50,7 @@ class MprisPlayerAdaptor final : public QDBusAbstractAdaptor {
     Q_PROPERTY(QString PlaybackStatus READ playbackStatus)
     Q_PROPERTY(double Rate READ rate)
     Q_PROPERTY(QVariantMap Metadata READ metadata)
-    Q_PROPERTY(double Volume READ volume)
+    Q_PROPERTY(double Volume READ volume WRITE setVolume)
     Q_PROPERTY(qlonglong Position READ position)
     Q_PROPERTY(double MinimumRate READ rate)
     Q_PROPERTY(double MaximumRate READ rate)
@@ -67,7 +67,9 @@ public:
     QString playbackStatus() const;
     QVariantMap metadata() const;
     double rate() const { return 1.0; }
-    double volume() const { return 1.0; }
+    double volume() const;
+    // Clamped to 0 to 1.
+    void setVolume(double volume);
     qlonglong position() const { return 0; }
     bool canGoNext() const;
     bool canGoPrevious() const;

@@ -10,6 +10,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cmath>
 
 namespace tunara {
 
@@ -131,6 +132,17 @@ mpris::MaybePlaylist MprisService::activePlaylist()
     return {true, {mpris::playlistPath(selected.id), mpris::busSafeText(name), iconOf(name)}};
 }
 
+double MprisService::volume() const
+{
+    return store_ ? store_->volume() : 1.0;
+}
+
+void MprisService::setVolume(double volume)
+{
+    if (store_ && std::isfinite(volume))
+        store_->setVolume(std::clamp(volume, 0.0, 1.0));
+}
+
 void MprisService::followStore(Store& store)
 {
     if (store_ == &store)
@@ -140,6 +152,11 @@ void MprisService::followStore(Store& store)
     store_ = &store;
     connect(&store, &Store::streamsChanged, this, [this] { schedulePlaylistChanges(true); });
     connect(&store, &Store::selectedStreamChanged, this, [this] { schedulePlaylistChanges(false); });
+    // Every change, also one made in the desktop's mixer, reaches the
+    // desktop's media widgets.
+    connect(&store, &Store::volumeChanged, this, [this] {
+        sendPropertiesChanged(playerInterface, {{QStringLiteral("Volume"), volume()}});
+    });
     // Publishes the list and removes the files of stations no longer in it.
     listChanged_ = true;
     publishPlaylistChanges();

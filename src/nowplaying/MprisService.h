@@ -49,6 +49,9 @@ public:
     QVariantMap metadata();
     uint playlistCount();
     mpris::MaybePlaylist activePlaylist();
+    // The Store's volume; 1 before there is a Store.
+    double volume() const;
+    void setVolume(double volume);
 
     // GetPlaylists: a part of the list, from its end when reverseOrder. The
     // icons of the stations in it that are not drawn yet are drawn, and each

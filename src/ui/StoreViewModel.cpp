@@ -24,6 +24,7 @@ StoreViewModel::StoreViewModel(Store& store, QObject* parent)
     connect(&store_, &Store::playingStatusChanged, this, &StoreViewModel::statusChanged);
     connect(&store_, &Store::parsedMetadataChanged, this, &StoreViewModel::metadataChanged);
     connect(&store_, &Store::saveErrorChanged, this, &StoreViewModel::saveFailureMessageChanged);
+    connect(&store_, &Store::volumeChanged, this, &StoreViewModel::volumeChanged);
 }
 
 bool StoreViewModel::hasSelection() const
@@ -78,6 +79,16 @@ void StoreViewModel::playStreamAt(int index)
 void StoreViewModel::togglePlayPause()
 {
     store_.togglePlayPause();
+}
+
+int StoreViewModel::volumePercent() const
+{
+    return qRound(store_.volume() * 100.0);
+}
+
+void StoreViewModel::changeVolume(int steps)
+{
+    store_.changeVolume(steps * Store::volumeStep);
 }
 
 bool StoreViewModel::addStream(const QString& name, const QString& urlText)

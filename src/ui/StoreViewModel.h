@@ -27,6 +27,7 @@ class StoreViewModel : public QObject {
     Q_PROPERTY(QString artist READ artist NOTIFY metadataChanged)
     Q_PROPERTY(bool hasArtist READ hasArtist NOTIFY metadataChanged)
     Q_PROPERTY(QString saveFailureMessage READ saveFailureMessage NOTIFY saveFailureMessageChanged)
+    Q_PROPERTY(int volumePercent READ volumePercent NOTIFY volumeChanged)
 
 public:
     explicit StoreViewModel(Store& store, QObject* parent = nullptr);
@@ -41,10 +42,13 @@ public:
     bool hasArtist() const;
     // "Could not save the station list: …" while the last save failed; empty otherwise.
     QString saveFailureMessage() const;
+    int volumePercent() const;
 
     Q_INVOKABLE void playStream(const QString& stationId);
     Q_INVOKABLE void playStreamAt(int index);
     Q_INVOKABLE void togglePlayPause();
+    // Louder (positive) or quieter by this many volume steps.
+    Q_INVOKABLE void changeVolume(int steps);
     Q_INVOKABLE bool addStream(const QString& name, const QString& urlText);
     Q_INVOKABLE bool updateStream(const QString& stationId, const QString& name, const QString& urlText);
     Q_INVOKABLE void deleteStream(const QString& stationId);
@@ -69,6 +73,7 @@ signals:
     void statusChanged();
     void metadataChanged();
     void saveFailureMessageChanged();
+    void volumeChanged();
 
 private:
     const AudioStream* findStation(const QString& stationId) const;

@@ -32,4 +32,9 @@ QString trayToolTip(const std::optional<AudioStream>& selected, PlayingStatus st
     return appName + QLatin1Char('\n') + selected->name + QLatin1Char('\n') + detail;
 }
 
+QString volumeToolTip(double volume)
+{
+    return QStringLiteral("Tunara — %1 %").arg(qRound(volume * 100.0));
+}
+
 } // namespace tunara

@@ -19,4 +19,7 @@ QString menuBarIconPath(PlayingStatus status);
 QString trayToolTip(const std::optional<AudioStream>& selected, PlayingStatus status,
                     const ParsedMetadata& metadata);
 
+// The tooltip shown for a moment while the wheel changes the volume.
+QString volumeToolTip(double volume);
+
 } // namespace tunara

@@ -14,6 +14,8 @@
 #include <QQuickView>
 #include <QScreen>
 #include <QSystemTrayIcon>
+#include <QToolTip>
+#include <QWheelEvent>
 
 namespace tunara {
 
@@ -122,7 +124,30 @@ bool TunaraApp::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == panel_.get() && event->type() == QEvent::Close)
         quit();
+    // The tray host hands wheel events over the icon to the icon.
+    if (watched == trayIcon_.get() && event->type() == QEvent::Wheel) {
+        turnVolumeWheel(static_cast<QWheelEvent*>(event)->angleDelta().y());
+        return true;
+    }
     return QObject::eventFilter(watched, event);
+}
+
+void TunaraApp::turnVolumeWheel(int angleDelta)
+{
+    // A notch is 120; touchpads send smaller parts of one.
+    constexpr int notch = 120;
+    wheelRemainder_ += angleDelta;
+    const int notches = wheelRemainder_ / notch;
+    wheelRemainder_ -= notches * notch;
+    if (notches == 0)
+        return;
+    store_.changeVolume(notches * Store::volumeStep);
+    const QString text = volumeToolTip(store_.volume());
+    trayIcon_->setToolTip(text);
+    if (trayIcon_->geometry().isValid())
+        QToolTip::showText(QCursor::pos(), text);
+    // Then back to what the icon says about the station.
+    volumeToolTipShown_.start();
 }
 
 void TunaraApp::togglePanel()
@@ -199,6 +224,11 @@ void TunaraApp::createTrayIcon()
 
     trayIcon_ = std::make_unique<QSystemTrayIcon>();
     trayIcon_->setContextMenu(trayMenu_.get());
+    trayIcon_->installEventFilter(this);
+    constexpr int volumeToolTipMilliseconds = 1500;
+    volumeToolTipShown_.setSingleShot(true);
+    volumeToolTipShown_.setInterval(volumeToolTipMilliseconds);
+    connect(&volumeToolTipShown_, &QTimer::timeout, this, &TunaraApp::updateTrayIcon);
     connect(trayIcon_.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
             togglePanel();
@@ -217,7 +247,8 @@ void TunaraApp::updateTrayIcon()
         trayIconPath_ = path;
         trayIcon_->setIcon(QIcon(path));
     }
-    trayIcon_->setToolTip(trayToolTip(store_.selectedStream(), store_.playingStatus(), store_.parsedMetadata()));
+    if (!volumeToolTipShown_.isActive())
+        trayIcon_->setToolTip(trayToolTip(store_.selectedStream(), store_.playingStatus(), store_.parsedMetadata()));
 }
 
 } // namespace tunara

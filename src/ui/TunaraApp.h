@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 #include <QRect>
 
 #include <memory>
@@ -62,6 +63,7 @@ protected:
 private:
     std::unique_ptr<QQuickView> makeView(const QString& component);
     void createTrayIcon();
+    void turnVolumeWheel(int angleDelta);
     void updateTrayIcon();
     void placePanel();
     void followPanelFocus();
@@ -77,6 +79,8 @@ private:
     std::unique_ptr<QQuickView> settings_;
     std::unique_ptr<QMenu> trayMenu_;
     std::unique_ptr<QSystemTrayIcon> trayIcon_;
+    int wheelRemainder_ = 0;
+    QTimer volumeToolTipShown_;
     QString trayIconPath_;
 
     QRect panelAnchor_;

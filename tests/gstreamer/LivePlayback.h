@@ -32,9 +32,11 @@ class RecordingDelegate final : public PlaybackControllerDelegate {
 public:
     void didChangeStatus(PlayingStatus status) override { statuses.push_back(status); }
     void didChangeMetadata(const ParsedMetadata& metadata) override { metadataChanges.push_back(metadata); }
+    void didChangeVolume(double volume) override { volumes.push_back(volume); }
 
     std::vector<PlayingStatus> statuses;
     std::vector<ParsedMetadata> metadataChanges;
+    std::vector<double> volumes;
 };
 
 struct LivePlayback {

@@ -231,6 +231,31 @@ TEST_F(MprisTest, ClientCommandsReachTheStore)
     EXPECT_EQ(platform().backend.players.size(), players);
 }
 
+// The desktop's media widget moves the volume, and follows it when
+// anything else does.
+TEST_F(MprisTest, VolumeIsTheStoresBothWays)
+{
+    for (const auto& [sent, kept] : std::vector<std::pair<QString, double>>{{"0.5", 0.5}, {"1.7", 1.0}, {"0.25", 0.25}}) {
+        const ClientResult set = runClient(QStringLiteral("playerctl"), {"-p", "tunara", "volume", sent});
+        EXPECT_EQ(set.exitCode, 0) << set.err.toStdString();
+        ASSERT_TRUE(spinUntil([&] { return store.volume() == kept; })) << sent.toStdString();
+        EXPECT_EQ(platform().backend.volume(), kept);
+        EXPECT_EQ(recorder.next(playerInterface, QStringLiteral("Volume")).changed.value("Volume").toDouble(), kept);
+    }
+    // A negative volume is silence.
+    const ClientResult negative = gdbusCall(QStringLiteral("org.freedesktop.DBus.Properties.Set"),
+                                            {playerInterface, QStringLiteral("Volume"), QStringLiteral("<-0.2>")});
+    EXPECT_EQ(negative.exitCode, 0) << negative.err.toStdString();
+    ASSERT_TRUE(spinUntil([&] { return store.volume() == 0.0; }));
+    EXPECT_EQ(recorder.next(playerInterface, QStringLiteral("Volume")).changed.value("Volume").toDouble(), 0.0);
+
+    // The desktop's mixer moves it.
+    platform().backend.reportVolumeFromOutside(0.4);
+    EXPECT_EQ(recorder.next(playerInterface, QStringLiteral("Volume")).changed.value("Volume").toDouble(), 0.4);
+    EXPECT_EQ(playerctl({"volume"}).toDouble(), 0.4);
+    store.setVolume(1.0);
+}
+
 TEST_F(MprisTest, PlaylistsListTheStationsAndActivateOne)
 {
     const ClientResult listed = gdbusCall(playlistsInterface + ".GetPlaylists", {"0", "100", "User", "false"});

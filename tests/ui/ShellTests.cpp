@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <csignal>
 #include <thread>
@@ -75,6 +76,38 @@ TEST_F(UiTest, TrayIconFollowsTheStatusAndItsClickTogglesThePanelCreatedOnFirstU
     ui.app->openSettings();
     EXPECT_EQ(&ui.app->settings(), &settings);
     EXPECT_TRUE(settings.isVisible());
+}
+
+// The wheel over the tray icon and Ctrl+Up/Down in the panel move the
+// volume a step at a time; the tooltip tells the new level for a moment.
+TEST_F(UiTest, WheelOverTheTrayIconAndKeysInThePanelSetTheVolume)
+{
+    ui.app->start(TunaraApp::Presentation::trayIcon);
+    QSystemTrayIcon* icon = ui.app->trayIcon();
+    ASSERT_NE(icon, nullptr);
+    ui.store->setVolume(0.5);
+    const auto turn = [&](int angle) {
+        QWheelEvent wheel(QPointF(), QPointF(), QPoint(), QPoint(0, angle), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(icon, &wheel);
+    };
+    turn(2 * 120);
+    EXPECT_DOUBLE_EQ(ui.store->volume(), 0.6);
+    EXPECT_EQ(icon->toolTip(), "Tunara — 60 %");
+    turn(60); // half a notch of a touchpad does nothing yet...
+    EXPECT_DOUBLE_EQ(ui.store->volume(), 0.6);
+    turn(60); // ...the other half makes a step
+    EXPECT_DOUBLE_EQ(ui.store->volume(), 0.65);
+    turn(-120 * 30);
+    EXPECT_DOUBLE_EQ(ui.store->volume(), 0.0);
+    EXPECT_EQ(icon->toolTip(), "Tunara — 0 %");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return icon->toolTip() == "Tunara"; }, 3000));
+
+    QQuickView& panel = ui.showPanel();
+    QTest::keyClick(&panel, Qt::Key_Up, Qt::ControlModifier);
+    QTest::keyClick(&panel, Qt::Key_Up, Qt::ControlModifier);
+    QTest::keyClick(&panel, Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(ui.store->volume(), 0.05);
 }
 
 TEST_F(UiTest, WithoutATrayThePanelIsAWindowAndClosingItQuits)

@@ -30,6 +30,9 @@ Rectangle {
     Keys.onEscapePressed: root.app.dismissPanel()
 
     AppShortcuts { store: root.store; app: root.app }
+    // The volume, a step at a time, while the panel is open.
+    Shortcut { sequence: "Ctrl+Up"; onActivated: root.store.changeVolume(1) }
+    Shortcut { sequence: "Ctrl+Down"; onActivated: root.store.changeVolume(-1) }
 
     Column {
         id: column
