@@ -1,0 +1,43 @@
+#pragma once
+
+// Station lists in the playlist files other players read and write: import
+// from M3U/M3U8, PLS and XSPF, export as an extended M3U8.
+
+#include "AudioStream.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+namespace tunara {
+
+struct ListedStation {
+    QString name;
+    QUrl url;
+};
+
+enum class StationFileProblem { unreadable, tooLarge, noStations };
+
+struct StationFileContents {
+    QList<ListedStation> stations;
+    std::optional<StationFileProblem> problem; // none when stations were found
+};
+
+// Larger files are not read: a station list is a few kilobytes.
+inline constexpr qint64 maxStationFileBytes = 4 * 1024 * 1024;
+
+// The http and https entries of a playlist file in file order, named by the
+// file's title for them (cleaned for display) or else by the URL's host.
+// The file name's extension and the first bytes decide the format.
+QList<ListedStation> stationsInPlaylist(const QString& fileName, const QByteArray& bytes);
+StationFileContents readStationFile(const QString& path);
+
+// "#EXTM3U", then "#EXTINF:-1,<name>" and the URL for each station, UTF-8.
+QByteArray extendedM3u(const QList<AudioStream>& streams);
+// Writes the file atomically; what went wrong, or none.
+std::optional<QString> writeStationFile(const QString& path, const QList<AudioStream>& streams);
+
+} // namespace tunara
