@@ -1,0 +1,52 @@
+#pragma once
+
+#include "StoreViewModel.h"
+
+#include <QFileDialog>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+#include <QWindow>
+#include <QtQml/qqmlregistration.h>
+
+namespace tunara {
+
+// Import and export of the station list as playlist files, for the
+// Settings window: files chosen in the desktop's file dialog or dropped on
+// the list. Each action ends in one line for the user, sent with reported().
+class StationFilesViewModel : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(tunara::StoreViewModel* store MEMBER store_ REQUIRED)
+
+public:
+    using QObject::QObject;
+    ~StationFilesViewModel() override;
+
+    // The file dialogs, modal to the window; one at a time.
+    Q_INVOKABLE void chooseFilesToImport(QWindow* window);
+    Q_INVOKABLE void chooseExportFile(QWindow* window);
+    // Adds the http and https stations of the files that are not in the
+    // list yet, with one save.
+    Q_INVOKABLE void importFiles(const QList<QUrl>& files);
+    Q_INVOKABLE void exportTo(const QUrl& file);
+
+    // The dialog open now, if any.
+    QFileDialog* dialog() const { return dialog_; }
+
+    // The user's documents folder (else the home folder).
+    static QString exportFolder();
+
+signals:
+    void reported(const QString& message);
+
+private:
+    QFileDialog* makeDialog(QWindow* window, const QString& title);
+
+    StoreViewModel* store_ = nullptr; // lives as long as the program
+    QPointer<QFileDialog> dialog_;
+};
+
+} // namespace tunara
