@@ -15,10 +15,11 @@ Popup {
 
     property bool wasOpened: false
 
-    x: 12
+    // The whole window: its list would only show at the edges.
+    x: 0
     y: 0
-    width: parent.width - 24
-    height: parent.height - 12
+    width: parent.width
+    height: parent.height
     modal: true
     focus: true
     closePolicy: Popup.CloseOnEscape
@@ -83,6 +84,7 @@ Popup {
                     ButtonGroup { id: searchBy }
                     Button {
                         objectName: "byNameButton"
+                        Layout.preferredWidth: 64
                         text: "Name"
                         checkable: true
                         checked: !directory.searchByTag
@@ -96,6 +98,7 @@ Popup {
                     }
                     Button {
                         objectName: "byTagButton"
+                        Layout.preferredWidth: 64
                         text: "Tag"
                         checkable: true
                         checked: directory.searchByTag
@@ -267,7 +270,7 @@ Popup {
 
                     Label {
                         Layout.fillWidth: true
-                        text: "From the community directory radio-browser.info"
+                        text: "Stations from the Radio Browser community directory"
                         elide: Text.ElideRight
                         font.pixelSize: 11
                         color: Theme.secondary

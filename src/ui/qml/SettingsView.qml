@@ -268,8 +268,7 @@ Pane {
             }
             Button {
                 objectName: "findStationsButton"
-                text: "Find Stations…"
-                Accessible.name: "Find Stations"
+                text: "Find Stations"
                 onClicked: findSheet.open()
             }
             Item { Layout.fillWidth: true }
