@@ -40,7 +40,7 @@ StationFilesViewModel::~StationFilesViewModel()
     delete dialog_;
 }
 
-QString StationFilesViewModel::exportFolder()
+QString StationFilesViewModel::startFolder()
 {
     // Named by the desktop even where it was never made.
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -72,6 +72,7 @@ void StationFilesViewModel::chooseFilesToImport(QWindow* window)
     dialog->setFileMode(QFileDialog::ExistingFiles);
     dialog->setNameFilters(
         {QStringLiteral("Station lists (*.m3u *.m3u8 *.pls *.xspf)"), QStringLiteral("All files (*)")});
+    dialog->setDirectory(startFolder());
     dialog->setLabelText(QFileDialog::Accept, QStringLiteral("Import"));
     connect(dialog, &QDialog::accepted, this, [this, dialog] { importFiles(dialog->selectedUrls()); });
     dialog->open();
@@ -85,7 +86,7 @@ void StationFilesViewModel::chooseExportFile(QWindow* window)
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setNameFilter(QStringLiteral("Extended M3U (*.m3u8)"));
     dialog->setDefaultSuffix(QStringLiteral("m3u8"));
-    dialog->setDirectory(exportFolder());
+    dialog->setDirectory(startFolder());
     dialog->selectFile(QStringLiteral("Tunara Stations.m3u8"));
     dialog->setLabelText(QFileDialog::Accept, QStringLiteral("Export"));
     connect(dialog, &QDialog::accepted, this, [this, dialog] { exportTo(dialog->selectedUrls().value(0)); });

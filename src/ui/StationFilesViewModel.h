@@ -36,8 +36,8 @@ public:
     // The dialog open now, if any.
     QFileDialog* dialog() const { return dialog_; }
 
-    // The user's documents folder (else the home folder).
-    static QString exportFolder();
+    // Where the dialogs open: the user's documents folder, else the home folder.
+    static QString startFolder();
 
 signals:
     void reported(const QString& message);

@@ -308,6 +308,25 @@ TEST(ServerDiscoveryTest, EveryNamedServerOnceInShuffledOrderOverHttps)
     EXPECT_GT(firsts.size(), 1);
 }
 
+TEST(ServerDiscoveryTest, TheSystemResolverLooksUpBothWays)
+{
+    SystemHostResolver resolver;
+    std::optional<QList<QHostAddress>> addresses;
+    resolver.lookUpAddresses(QStringLiteral("localhost"), [&](const QList<QHostAddress>& found) { addresses = found; });
+    ASSERT_TRUE(waitUntil([&] { return addresses.has_value(); }));
+    EXPECT_TRUE(addresses->contains(QHostAddress(QHostAddress::LocalHost)));
+
+    std::optional<QString> name;
+    resolver.lookUpName(QHostAddress(QHostAddress::LocalHost), [&](const QString& found) { name = found; });
+    ASSERT_TRUE(waitUntil([&] { return name.has_value(); }));
+    EXPECT_EQ(*name, "localhost");
+    // An address without a name gives none, not the address itself.
+    name.reset();
+    resolver.lookUpName(QHostAddress(QStringLiteral("192.0.2.77")), [&](const QString& found) { name = found; });
+    ASSERT_TRUE(waitUntil([&] { return name.has_value(); }));
+    EXPECT_EQ(*name, "");
+}
+
 TEST(ServerDiscoveryTest, NoServerFoundMeansTheDirectoryCannotBeReached)
 {
     // The directory's name does not resolve (no network): the search fails.
