@@ -55,6 +55,9 @@ StationFileContents readStationFile(const QString& path)
     StationFileContents contents{stationsInPlaylist(path, bytes), std::nullopt};
     if (contents.stations.isEmpty())
         contents.problem = StationFileProblem::noStations;
+    contents.truncated = contents.stations.size() > maxStationsPerFile;
+    if (contents.truncated)
+        contents.stations.resize(maxStationsPerFile);
     return contents;
 }
 

@@ -24,15 +24,20 @@ enum class StationFileProblem { unreadable, tooLarge, noStations };
 struct StationFileContents {
     QList<ListedStation> stations;
     std::optional<StationFileProblem> problem; // none when stations were found
+    bool truncated = false; // the file lists more than maxStationsPerFile
 };
 
-// Larger files are not read: a station list is a few kilobytes.
-inline constexpr qint64 maxStationFileBytes = 4 * 1024 * 1024;
+// Larger files are not read, and no more stations taken from one file: a
+// station list of a thousand stations is some 100 KB, and reading the
+// largest file takes a fraction of a second on the main thread.
+inline constexpr qint64 maxStationFileBytes = 1024 * 1024;
+inline constexpr qsizetype maxStationsPerFile = 1000;
 
 // The http and https entries of a playlist file in file order, named by the
 // file's title for them (cleaned for display) or else by the URL's host.
 // The file name's extension and the first bytes decide the format.
 QList<ListedStation> stationsInPlaylist(const QString& fileName, const QByteArray& bytes);
+// The first maxStationsPerFile of them, from the file at path.
 StationFileContents readStationFile(const QString& path);
 
 // "#EXTM3U", then "#EXTINF:-1,<name>" and the URL for each station, UTF-8.

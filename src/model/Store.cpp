@@ -114,11 +114,15 @@ std::optional<QUuid> Store::addStream(const QString& name, const QString& urlTex
 
 QList<QUuid> Store::addStreams(const QList<std::pair<QString, QString>>& namesAndURLTexts)
 {
+    QSet<QUrl> known; // a file may list thousands
+    for (const AudioStream& stream : std::as_const(streams_))
+        known.insert(stream.url);
     QList<QUuid> added;
     for (const auto& [name, urlText] : namesAndURLTexts) {
         const auto input = validatedInput(name, urlText);
-        if (!input || containsStreamURL(input->second))
+        if (!input || known.contains(input->second))
             continue;
+        known.insert(input->second);
         const AudioStream stream = AudioStream::make(input->first, input->second);
         streams_.append(stream);
         added.append(stream.id);

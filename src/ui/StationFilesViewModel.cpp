@@ -4,10 +4,12 @@
 #include "model/StationListFile.h"
 #include "model/Store.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QThreadPool>
 
 namespace tunara {
 
@@ -97,18 +99,41 @@ void StationFilesViewModel::importFiles(const QList<QUrl>& files)
 {
     if (!store_ || files.isEmpty())
         return;
+    // Read on a worker: a large file, or one on a slow disk, would hold up
+    // the window. The contents come back as values to the main thread.
+    QPointer<StationFilesViewModel> self(this);
+    QThreadPool::globalInstance()->start([self, files] {
+        QList<ReadFile> read;
+        for (const QUrl& file : files)
+            read.append({file.isLocalFile() ? file.toLocalFile() : file.toString(), readStationFile(file.toLocalFile())});
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [self, read] {
+                if (self)
+                    self->addStations(read);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void StationFilesViewModel::addStations(const QList<ReadFile>& files)
+{
     QList<std::pair<QString, QString>> stations;
     std::optional<QString> firstProblem;
-    for (const QUrl& file : files) {
-        const QString path = file.toLocalFile();
-        const StationFileContents contents = readStationFile(path);
+    bool truncated = false;
+    for (const auto& [path, contents] : files) {
         if (contents.problem && !firstProblem)
-            firstProblem = problemMessage(*contents.problem, path.isEmpty() ? file.toString() : path);
+            firstProblem = problemMessage(*contents.problem, path);
+        truncated = truncated || contents.truncated;
         for (const ListedStation& station : contents.stations)
             stations.append({station.name, station.url.toString(QUrl::FullyEncoded)});
     }
+    if (!store_)
+        return;
     const qsizetype added = store_->store().addStreams(stations).size();
-    if (added > 0)
+    if (added > 0 && truncated)
+        emit reported(QStringLiteral("Added %1, the first %2 of the file")
+                          .arg(stationCount(added), QString::number(maxStationsPerFile)));
+    else if (added > 0)
         emit reported(QStringLiteral("Added ") + stationCount(added));
     else if (!stations.isEmpty())
         emit reported(QStringLiteral("No new stations: all are in your list already"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "StoreViewModel.h"
+#include "model/StationListFile.h"
 
 #include <QFileDialog>
 #include <QList>
@@ -29,7 +30,7 @@ public:
     Q_INVOKABLE void chooseFilesToImport(QWindow* window);
     Q_INVOKABLE void chooseExportFile(QWindow* window);
     // Adds the http and https stations of the files that are not in the
-    // list yet, with one save.
+    // list yet, with one save, once the files have been read.
     Q_INVOKABLE void importFiles(const QList<QUrl>& files);
     Q_INVOKABLE void exportTo(const QUrl& file);
 
@@ -43,7 +44,13 @@ signals:
     void reported(const QString& message);
 
 private:
+    struct ReadFile {
+        QString path;
+        StationFileContents contents;
+    };
+
     QFileDialog* makeDialog(QWindow* window, const QString& title);
+    void addStations(const QList<ReadFile>& files);
 
     StoreViewModel* store_ = nullptr; // lives as long as the program
     QPointer<QFileDialog> dialog_;

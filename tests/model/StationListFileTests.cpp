@@ -69,8 +69,18 @@ TEST_F(StationListFileTest, RealWorldFilesGiveTheirHttpStations)
     for (const Case& c : cases) {
         const StationFileContents contents = readStationFile(write(QString::fromLatin1(c.fileName), c.bytes));
         EXPECT_EQ(contents.problem, std::nullopt) << c.fileName;
+        EXPECT_FALSE(contents.truncated) << c.fileName;
         EXPECT_EQ(describe(contents.stations), c.stations) << c.fileName;
     }
+
+    // The largest file accepted, all of it entries: the first thousand.
+    QByteArray many;
+    for (int i = 0; many.size() < maxStationFileBytes - 32; ++i)
+        many += "http://" + QByteArray::number(i) + ".example/\n";
+    const StationFileContents contents = readStationFile(write(QStringLiteral("many.m3u"), many));
+    EXPECT_TRUE(contents.truncated);
+    ASSERT_EQ(contents.stations.size(), maxStationsPerFile);
+    EXPECT_EQ(contents.stations.back().name, "999.example");
 }
 
 TEST_F(StationListFileTest, FilesWithoutStationsAreProblemsOfTheirKind)
