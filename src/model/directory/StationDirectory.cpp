@@ -12,6 +12,14 @@ namespace tunara {
 
 namespace {
 
+// The directory asks every client to name itself.
+QNetworkRequest request(const QUrl& url)
+{
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::UserAgentHeader, QByteArrayLiteral("Tunara/" TUNARA_VERSION));
+    return request;
+}
+
 // The base URL with the path appended to its own.
 QUrl endpoint(QUrl base, const QString& path, const QList<std::pair<QString, QString>>& parameters = {})
 {
@@ -19,6 +27,8 @@ QUrl endpoint(QUrl base, const QString& path, const QList<std::pair<QString, QSt
     while (basePath.endsWith(QLatin1Char('/')))
         basePath.chop(1);
     base.setPath(basePath + path);
+    if (parameters.isEmpty())
+        return base;
     // Every value fully encoded: QUrlQuery alone would send "+" as it is,
     // which servers read as a space.
     QUrlQuery query;
@@ -67,11 +77,6 @@ std::unique_ptr<DirectoryServers> StationDirectory::serversFromEnvironment()
         writeDiagnosticLine(QStringLiteral("Not an http or https URL in %1: %2")
                                 .arg(QLatin1String(directoryURLVariable), named));
     return server;
-}
-
-QByteArray StationDirectory::userAgent()
-{
-    return QByteArrayLiteral("Tunara/" TUNARA_VERSION);
 }
 
 QNetworkAccessManager& StationDirectory::network()
@@ -136,12 +141,11 @@ void StationDirectory::sendToCurrentServer()
                                   {QStringLiteral("reverse"), QStringLiteral("true")},
                                   {QStringLiteral("limit"), QString::number(options_.maxStations)},
                               });
-    QNetworkRequest request(url);
-    request.setHeader(QNetworkRequest::UserAgentHeader, userAgent());
-    request.setRawHeader("Accept", "application/json");
+    QNetworkRequest search = request(url);
+    search.setRawHeader("Accept", "application/json");
     replyTooLarge_ = false;
     replyTimedOut_ = false;
-    reply_ = network().get(request);
+    reply_ = network().get(search);
     connect(reply_, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64 total) {
         if (received > options_.maxReplyBytes || total > options_.maxReplyBytes) {
             replyTooLarge_ = true;
@@ -207,11 +211,10 @@ void StationDirectory::reportClick(const DirectoryStation& station)
 {
     if (serverList_.isEmpty() || station.uuid.isNull())
         return;
-    QNetworkRequest request(endpoint(serverList_.at(currentServer_),
-                                     QStringLiteral("/json/url/") + station.uuid.toString(QUuid::WithoutBraces)));
-    request.setHeader(QNetworkRequest::UserAgentHeader, userAgent());
-    request.setTransferTimeout(static_cast<int>(options_.timeout.count()));
-    QNetworkReply* reply = network().get(request);
+    QNetworkRequest click = request(endpoint(serverList_.at(currentServer_),
+                                             QStringLiteral("/json/url/") + station.uuid.toString(QUuid::WithoutBraces)));
+    click.setTransferTimeout(static_cast<int>(options_.timeout.count()));
+    QNetworkReply* reply = network().get(click);
     connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
 }
 

@@ -62,8 +62,6 @@ public:
     // Counts the station's popularity at the server that found it.
     void reportClick(const DirectoryStation& station);
 
-    static QByteArray userAgent();
-
 signals:
     void searchFinished(const QList<tunara::DirectoryStation>& stations);
     void searchFailed(tunara::DirectoryFailure failure);
