@@ -13,7 +13,13 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <variant>
+
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tunara::StationLibrary {
@@ -97,13 +103,60 @@ void syncDirectory(const QString& directory)
     }
 }
 
-void removeItem(const QString& path)
+QString systemError(int error)
 {
-    const QFileInfo info(path);
-    if (info.isDir() && !info.isSymLink())
-        QDir(path).removeRecursively();
-    else
-        QFile::remove(path);
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// What stands at a path; "unknown" when the path cannot even be looked at.
+enum class Entry { none, regularFile, directory, special, unknown };
+
+Entry entryAt(const QString& path)
+{
+    struct stat status{};
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
+        return errno == ENOENT ? Entry::none : Entry::unknown;
+    if (S_ISREG(status.st_mode))
+        return Entry::regularFile;
+    return S_ISDIR(status.st_mode) ? Entry::directory : Entry::special;
+}
+
+// The whole file, or the reason it could not be read.
+std::variant<QByteArray, QString> readWhole(const QString& path)
+{
+    if (entryAt(path) == Entry::unknown)
+        return systemError(errno);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return file.errorString();
+    return bytes;
+}
+
+// Moves the library aside, deleting nothing: over an earlier backup (a
+// regular file) in one atomic rename, else to the first free numbered name.
+// The reason when it could not be moved.
+std::optional<QString> moveAside(const QUrl& fileURL)
+{
+    const QByteArray from = QFile::encodeName(fileURL.toLocalFile());
+    const QString backup = backupURL(fileURL).toLocalFile();
+    const Entry existing = entryAt(backup);
+    if (existing == Entry::none || existing == Entry::regularFile) {
+        if (::rename(from.constData(), QFile::encodeName(backup).constData()) == 0)
+            return std::nullopt;
+        return systemError(errno);
+    }
+    constexpr int lastNumber = 100;
+    for (int n = 2; n <= lastNumber; ++n) {
+        const QByteArray to = QFile::encodeName(numberedBackupURL(fileURL, n).toLocalFile());
+        if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+            return std::nullopt;
+        if (errno != EEXIST)
+            return systemError(errno);
+    }
+    return QStringLiteral("no free backup name beside the library");
 }
 
 } // namespace
@@ -175,55 +228,69 @@ QUrl backupURL(const QUrl& fileURL)
     return QUrl::fromLocalFile(info.dir().filePath(stem + QStringLiteral(".corrupt.json")));
 }
 
-QList<AudioStream> loadStreams(const std::optional<QUrl>& fileURL)
+QUrl numberedBackupURL(const QUrl& fileURL, int n)
 {
-    if (!fileURL)
-        return defaultStreams();
-    const QString path = fileURL->toLocalFile();
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
-        return defaultStreams();
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return defaultStreams();
-    file.close();
-
-    if (std::optional<QList<AudioStream>> streams = decodeStreams(bytes))
-        return *streams;
-
-    const QString backupPath = backupURL(*fileURL).toLocalFile();
-    removeItem(backupPath);
-    QFile corrupt(path);
-    if (!corrupt.rename(backupPath))
-        writeDiagnosticLine(QStringLiteral("Failed to back up database file: ") + corrupt.errorString());
-    return defaultStreams();
+    const QString backup = backupURL(fileURL).toLocalFile();
+    const QString suffix = QStringLiteral(".json");
+    return QUrl::fromLocalFile(backup.left(backup.size() - suffix.size()) + QStringLiteral("-%1").arg(n) + suffix);
 }
 
-void saveStreams(const std::optional<QUrl>& fileURL, const QList<AudioStream>& streams)
+LoadedLibrary loadStreams(const std::optional<QUrl>& fileURL)
+{
+    if (!fileURL)
+        return {defaultStreams(), {}};
+    const QString path = fileURL->toLocalFile();
+    // Only a regular file can be a library. A directory there is left alone
+    // (no save can replace it); a pipe or device is never opened. A path
+    // that cannot be looked at may hide the user's list: it counts as a file
+    // that cannot be read.
+    const Entry entry = entryAt(path);
+    if (entry != Entry::regularFile && entry != Entry::unknown)
+        return {defaultStreams(), {}};
+
+    const auto read = readWhole(path);
+    if (const auto* bytes = std::get_if<QByteArray>(&read)) {
+        if (std::optional<QList<AudioStream>> streams = decodeStreams(*bytes))
+            return {*streams, {}};
+    } else {
+        writeDiagnosticLine(QStringLiteral("Failed to read streams: ") + std::get<QString>(read));
+    }
+
+    // What stands there may be the user's list: it is kept whole, beside
+    // the library or, failing that, where it is.
+    if (const std::optional<QString> failure = moveAside(*fileURL)) {
+        writeDiagnosticLine(QStringLiteral("Failed to back up database file: ") + *failure);
+        return {defaultStreams(),
+                QStringLiteral("%1 could not be read or moved aside, so it is kept as it is").arg(path)};
+    }
+    return {defaultStreams(), {}};
+}
+
+std::optional<QString> saveStreams(const std::optional<QUrl>& fileURL, const QList<AudioStream>& streams)
 {
     if (!fileURL) {
-        writeDiagnosticLine(QStringLiteral("Failed to save: Could not determine database file path"));
-        return;
+        const QString reason = QStringLiteral("Could not determine database file path");
+        writeDiagnosticLine(QStringLiteral("Failed to save: ") + reason);
+        return reason;
     }
+    const auto fail = [](const QString& reason) {
+        writeDiagnosticLine(QStringLiteral("Failed to save streams: ") + reason);
+        return std::optional<QString>(reason);
+    };
     const QString path = fileURL->toLocalFile();
     const QString directory = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(directory)) {
-        writeDiagnosticLine(QStringLiteral("Failed to save streams: could not create the directory ") + directory);
-        return;
-    }
+    if (!QDir().mkpath(directory))
+        return fail(QStringLiteral("could not create the directory ") + directory);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        writeDiagnosticLine(QStringLiteral("Failed to save streams: ") + file.errorString());
-        return;
-    }
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(file.errorString());
     file.write(encodeStreams(streams));
     // commit() flushes the temporary file to disk and renames it over the
     // old library; on any failure the old library stays as it was.
-    if (!file.commit()) {
-        writeDiagnosticLine(QStringLiteral("Failed to save streams: ") + file.errorString());
-        return;
-    }
+    if (!file.commit())
+        return fail(file.errorString());
     syncDirectory(directory);
+    return std::nullopt;
 }
 
 } // namespace tunara::StationLibrary

@@ -25,10 +25,21 @@ std::optional<QString> applicationSupportDirectory();
 // for the whole run.
 const QList<AudioStream>& defaultStreams();
 
-// Reads the library at the given file URL. A missing or unreadable file
-// gives the defaults; a file that does not decode is moved aside to
-// "<name>.corrupt.json" and gives the defaults. Never writes the library.
-QList<AudioStream> loadStreams(const std::optional<QUrl>& fileURL);
+// What loading found.
+struct LoadedLibrary {
+    QList<AudioStream> streams;
+    // Set when a file stands at the location that holds what may be the
+    // user's list, could be neither read nor moved aside, and so must never
+    // be written over: why. Empty when saving may replace the file.
+    QString keepFileReason;
+};
+
+// Reads the library at the given file URL. No file (or no location) gives
+// the defaults. A file that cannot be read or does not decode is moved
+// aside whole (backupURL, or a free name beside it when something else
+// stands there) and gives the defaults; when it cannot be moved it is kept
+// and keepFileReason says why. Never writes the library.
+LoadedLibrary loadStreams(const std::optional<QUrl>& fileURL);
 
 // None when the bytes are not a valid library (the reason is printed).
 std::optional<QList<AudioStream>> decodeStreams(const QByteArray& bytes);
@@ -37,11 +48,15 @@ std::optional<QList<AudioStream>> decodeStreams(const QByteArray& bytes);
 QByteArray encodeStreams(const QList<AudioStream>& streams);
 
 // Writes the list durably (temporary file, flushed, renamed over the old
-// one). Failures are printed, never raised; the old file is left intact.
-void saveStreams(const std::optional<QUrl>& fileURL, const QList<AudioStream>& streams);
+// one). A failure is printed and its description returned; the old file
+// is left intact. None when the list was written.
+std::optional<QString> saveStreams(const std::optional<QUrl>& fileURL, const QList<AudioStream>& streams);
 
 // Where a library that cannot be decoded is moved.
 QUrl backupURL(const QUrl& fileURL);
+// Where it is moved when something that is not an earlier backup stands at
+// backupURL: "<name>.corrupt-<n>.json", n = 2, 3, …
+QUrl numberedBackupURL(const QUrl& fileURL, int n);
 
 } // namespace StationLibrary
 

@@ -2,6 +2,7 @@
 
 #include "StationLibrary.h"
 #include "URLValidation.h"
+#include "playback/Diagnostics.h"
 
 #include <QDir>
 
@@ -26,7 +27,9 @@ Store::Store(PlaybackEnvironment environment, std::optional<QUrl> overrideDataba
 {
     qRegisterMetaType<AudioStream>();
     qRegisterMetaType<ParsedMetadata>();
-    streams_ = StationLibrary::loadStreams(databaseFileURL());
+    StationLibrary::LoadedLibrary library = StationLibrary::loadStreams(databaseFileURL());
+    streams_ = std::move(library.streams);
+    keepFileReason_ = std::move(library.keepFileReason);
     emit streamsChanged();
     playbackController_->setDelegate(this);
 }
@@ -65,7 +68,20 @@ std::optional<QUrl> Store::databaseFileURL() const
 
 void Store::save()
 {
-    StationLibrary::saveStreams(databaseFileURL(), streams_);
+    if (!keepFileReason_.isEmpty()) {
+        writeDiagnosticLine(QStringLiteral("Failed to save streams: ") + keepFileReason_);
+        setSaveError(keepFileReason_);
+        return;
+    }
+    setSaveError(StationLibrary::saveStreams(databaseFileURL(), streams_).value_or(QString()));
+}
+
+void Store::setSaveError(const QString& error)
+{
+    if (saveError_ == error)
+        return;
+    saveError_ = error;
+    emit saveErrorChanged();
 }
 
 void Store::setSelectedStream(std::optional<AudioStream> stream)

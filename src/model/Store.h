@@ -33,6 +33,7 @@ class Store final : public QObject, public PlaybackControllerDelegate {
     Q_PROPERTY(QVariant selectedStream READ selectedStreamVariant NOTIFY selectedStreamChanged)
     Q_PROPERTY(tunara::PlayingStatus playingStatus READ playingStatus NOTIFY playingStatusChanged)
     Q_PROPERTY(tunara::ParsedMetadata parsedMetadata READ parsedMetadata NOTIFY parsedMetadataChanged)
+    Q_PROPERTY(QString saveError READ saveError NOTIFY saveErrorChanged)
 
 public:
     Store(PlaybackEnvironment environment, std::optional<QUrl> overrideDatabaseFileURL = std::nullopt);
@@ -57,7 +58,12 @@ public:
     // Library location: the override, else the per-user data directory
     // with filename appended; none when neither exists.
     std::optional<QUrl> databaseFileURL() const;
+    // Writes the list. A failure is kept in saveError until a save succeeds;
+    // a library file that could not be read or moved aside at start-up is
+    // never written over.
     void save();
+    // Why the last save failed; empty after a successful one.
+    const QString& saveError() const { return saveError_; }
 
     // The new station's id; none when the input is rejected.
     std::optional<QUuid> addStream(const QString& name, const QString& urlText);
@@ -85,10 +91,12 @@ signals:
     void selectedStreamChanged();
     void playingStatusChanged();
     void parsedMetadataChanged();
+    void saveErrorChanged();
 
 private:
     QVariant selectedStreamVariant() const;
     void stopAndDeselect();
+    void setSaveError(const QString& error);
     int indexOf(const QUuid& id) const;
 
     QList<AudioStream> streams_;
@@ -98,6 +106,8 @@ private:
     std::unique_ptr<PlaybackController> playbackController_;
     std::optional<QUrl> overrideDatabaseFileURL_;
     QString filename_;
+    QString keepFileReason_;
+    QString saveError_;
 };
 
 } // namespace tunara

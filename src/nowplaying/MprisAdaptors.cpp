@@ -2,8 +2,6 @@
 
 #include "MprisService.h"
 
-#include <algorithm>
-
 namespace tunara {
 
 namespace {
@@ -111,7 +109,7 @@ MprisPlaylistsAdaptor::MprisPlaylistsAdaptor(MprisService& service)
 
 uint MprisPlaylistsAdaptor::playlistCount() const
 {
-    return static_cast<uint>(service_.playlists().size());
+    return service_.playlistCount();
 }
 
 mpris::MaybePlaylist MprisPlaylistsAdaptor::activePlaylist() const
@@ -132,12 +130,7 @@ QList<mpris::Playlist> MprisPlaylistsAdaptor::GetPlaylists(uint index, uint maxC
                                 QStringLiteral("Unsupported ordering: ") + mpris::busSafeText(order));
         return {};
     }
-    QList<mpris::Playlist> all = service_.playlists();
-    if (reverseOrder)
-        std::reverse(all.begin(), all.end());
-    if (index >= static_cast<uint>(all.size()))
-        return {};
-    return all.mid(index, std::min<qsizetype>(maxCount, all.size() - index));
+    return service_.playlists(index, maxCount, reverseOrder);
 }
 
 } // namespace tunara

@@ -3,6 +3,8 @@
 #include <QDBusMetaType>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace tunara::mpris {
 
 void registerTypes()
@@ -14,6 +16,9 @@ void registerTypes()
 
 QString busSafeText(const QString& text)
 {
+    // Most texts are safe as they are, and keep sharing their data.
+    if (std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c.isNull() || c.isSurrogate(); }))
+        return text;
     // The UTF-8 round trip replaces unpaired surrogates.
     QString safe = QString::fromUtf8(text.toUtf8());
     safe.remove(QChar(u'\0'));

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QMetaType>
 #include <QString>
+#include <QUrl>
 #include <QUuid>
 #include <QVariantMap>
 

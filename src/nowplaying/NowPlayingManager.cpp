@@ -44,8 +44,12 @@ void NowPlayingManager::setupRemoteCommands(std::optional<QDBusConnection> bus)
             store.playStream();
     });
     commandHandlers_[RemoteCommand::pause] = postToStore([](Store& store) { store.playbackController().pause(); });
-    // Stop pauses, so the station stays loaded and can be resumed.
-    commandHandlers_[RemoteCommand::stop] = postToStore([](Store& store) { store.playbackController().pause(); });
+    // Stop pauses, so the station stays loaded and Play resumes it at once;
+    // the desktop is shown the stop it asked for.
+    commandHandlers_[RemoteCommand::stop] = postToStore([this](Store& store) {
+        store.playbackController().pause();
+        showStopped();
+    });
     commandHandlers_[RemoteCommand::togglePlayPause] = postToStore([](Store& store) { store.togglePlayPause(); });
 
     for (const RemoteCommand command :
@@ -99,6 +103,14 @@ void NowPlayingManager::updateNowPlaying(const QString& title, const std::option
     emit nowPlayingChanged();
 }
 
+void NowPlayingManager::showStopped()
+{
+    if (!nowPlayingInfo_ || playbackState_ == NowPlayingPlaybackState::stopped)
+        return;
+    playbackState_ = NowPlayingPlaybackState::stopped;
+    emit nowPlayingChanged();
+}
+
 void NowPlayingManager::clearNowPlaying()
 {
     nowPlayingInfo_.reset();
@@ -110,7 +122,7 @@ std::shared_ptr<const artwork::MediaItemArtwork> NowPlayingManager::artwork(cons
 {
     if (const auto cached = artworkCache_.constFind(stationName); cached != artworkCache_.cend())
         return *cached;
-    auto made = std::make_shared<const artwork::MediaItemArtwork>(stationName, platformImage(stationName));
+    auto made = std::make_shared<const artwork::MediaItemArtwork>(platformImage(stationName));
     artworkCache_.insert(stationName, made);
     return made;
 }

@@ -77,6 +77,10 @@ public:
                           bool isPlaying) override;
     void clearNowPlaying() override;
 
+    // Keeps what is published and shows the state as stopped, until the
+    // next update or clear. Nothing happens when nothing is published.
+    void showStopped();
+
     // What is published now: none after a clear and before the first update.
     const std::optional<NowPlayingInfo>& nowPlayingInfo() const { return nowPlayingInfo_; }
     NowPlayingPlaybackState playbackState() const { return playbackState_; }

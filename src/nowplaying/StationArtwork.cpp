@@ -1,15 +1,11 @@
 #include "StationArtwork.h"
 
-#include "playback/Diagnostics.h"
+#include "DefaultSansFont.h"
 
-#include <QCryptographicHash>
-#include <QDir>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPainter>
-#include <QSaveFile>
-#include <QStandardPaths>
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
@@ -74,15 +70,6 @@ bool isIgnoredWord(const QString& word)
     return std::find(ignoredWords.begin(), ignoredWords.end(), lower) != ignoredWords.end();
 }
 
-QFont initialsFont(int pixelSize, QFont::Weight weight)
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("Roboto"), QStringLiteral("DejaVu Sans")});
-    font.setPixelSize(pixelSize);
-    font.setWeight(weight);
-    return font;
-}
-
 // Draws a line with its measured box's top-left corner at (x, top).
 void drawLine(QPainter& painter, const QString& line, const QFont& font, const QColor& color, double x, double top)
 {
@@ -92,6 +79,21 @@ void drawLine(QPainter& painter, const QString& line, const QFont& font, const Q
 }
 
 } // namespace
+
+QFont initialsFont(int pixelSize, QFont::Weight weight)
+{
+    // The artwork draws in two weights; each family is asked for once.
+    static const QString boldFamily = defaultSansSerifFamily(QFont::Bold);
+    static const QString mediumFamily = defaultSansSerifFamily(QFont::Medium);
+    const QString& family = weight >= QFont::Bold ? boldFamily : mediumFamily;
+    QFont font;
+    if (!family.isEmpty())
+        font.setFamilies({family});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(pixelSize);
+    font.setWeight(weight);
+    return font;
+}
 
 qsizetype characterCount(const QString& text)
 {
@@ -287,7 +289,7 @@ StationImage::StationImage(const QString& name)
 
 QImage StationImage::render() const
 {
-    QImage image(size(), QImage::Format_ARGB32_Premultiplied);
+    QImage image(size(), QImage::Format_RGB32);
     image.fill(background_);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -297,47 +299,14 @@ QImage StationImage::render() const
     return image;
 }
 
-MediaItemArtwork::MediaItemArtwork(const QString& stationName, std::shared_ptr<const StationImage> image)
-    : fileName_(artworkFileName(stationName))
-    , image_(std::move(image))
+MediaItemArtwork::MediaItemArtwork(std::shared_ptr<const StationImage> image)
+    : image_(std::move(image))
 {
 }
 
 const std::shared_ptr<const StationImage>& MediaItemArtwork::image(QSize /*requestedSize*/) const
 {
     return image_;
-}
-
-QUrl MediaItemArtwork::fileUrl() const
-{
-    if (fileUrl_)
-        return *fileUrl_;
-
-    const QString directory = artworkDirectory();
-    const QString path = directory + u'/' + fileName_;
-    fileUrl_ = QUrl();
-    if (!QDir().mkpath(directory)) {
-        writeDiagnosticLine(QStringLiteral("Failed to write artwork: cannot create ") + directory);
-        return *fileUrl_;
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !image_->render().save(&file, "PNG") || !file.commit()) {
-        writeDiagnosticLine(QStringLiteral("Failed to write artwork: ") + file.errorString());
-        return *fileUrl_;
-    }
-    fileUrl_ = QUrl::fromLocalFile(path);
-    return *fileUrl_;
-}
-
-QString artworkDirectory()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/tunara/artwork");
-}
-
-QString artworkFileName(const QString& stationName)
-{
-    const QByteArray digest = QCryptographicHash::hash(stationName.toUtf8(), QCryptographicHash::Sha256);
-    return QString::fromLatin1(digest.toHex()) + QStringLiteral(".png");
 }
 
 } // namespace tunara::artwork

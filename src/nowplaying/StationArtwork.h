@@ -5,15 +5,14 @@
 // white. The same name gives the same image on every run and machine.
 
 #include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QSize>
 #include <QString>
 #include <QStringList>
-#include <QUrl>
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 
 class QPainter;
 
@@ -52,12 +51,16 @@ inline constexpr int firstOfTwoLinesFontSize = 72;
 inline constexpr int secondOfTwoLinesFontSize = 48;
 inline constexpr double lineGap = 8;
 
+// The font of the initials: the desktop's default sans-serif family at
+// the given pixel size and weight.
+QFont initialsFont(int pixelSize, QFont::Weight weight);
+
 // Draws one or two lines centred on a width x height canvas.
 void drawInitials(QPainter& painter, const QStringList& lines, const QColor& text, const QColor& secondary,
                   double width, double height);
 
 // The drawing recipe of one station's image: the values are fixed when it is
-// made; render() draws them whenever a raster is needed.
+// made; render() draws them whenever a raster is needed, on any thread.
 class StationImage {
 public:
     explicit StationImage(const QString& name);
@@ -78,28 +81,16 @@ private:
 };
 
 // The artwork handed to the desktop: a fixed bounds size and the same image
-// for every size asked for, plus its PNG copy in the user's cache folder,
-// which desktop widgets load by file URL.
+// for every size asked for. Its PNG copy on disk is kept by ArtworkFiles.
 class MediaItemArtwork {
 public:
-    MediaItemArtwork(const QString& stationName, std::shared_ptr<const StationImage> image);
+    explicit MediaItemArtwork(std::shared_ptr<const StationImage> image);
 
     QSize boundsSize() const { return {canvasSize, canvasSize}; }
     const std::shared_ptr<const StationImage>& image(QSize requestedSize) const;
 
-    // file:// URL of the PNG; it is written on the first call. Empty when the
-    // file could not be written.
-    QUrl fileUrl() const;
-
 private:
-    QString fileName_;
     std::shared_ptr<const StationImage> image_;
-    mutable std::optional<QUrl> fileUrl_;
 };
-
-// The folder the PNG copies go to: $XDG_CACHE_HOME/tunara/artwork.
-QString artworkDirectory();
-// A file name derived from a cryptographic hash of the name, never the name.
-QString artworkFileName(const QString& stationName);
 
 } // namespace tunara::artwork

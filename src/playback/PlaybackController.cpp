@@ -1,6 +1,8 @@
 #include "PlaybackController.h"
 
 #include "Diagnostics.h"
+#include "DisplayText.h"
+#include "StartTrace.h"
 
 namespace tunara {
 
@@ -29,15 +31,48 @@ void PlaybackController::postWeakly(std::function<void(PlaybackController&)> tas
     });
 }
 
+namespace {
+
+// A controller timer: its work runs as a main-loop task after it fires, and
+// only if the timer has not been invalidated or replaced in between, so a
+// report handled after the firing but before the task (a stream that
+// started playing in the same loop turn) wins.
+class GuardedTimer final : public OneShotTimer {
+public:
+    GuardedTimer(std::unique_ptr<OneShotTimer> timer, std::shared_ptr<bool> armed)
+        : timer_(std::move(timer))
+        , armed_(std::move(armed))
+    {
+    }
+    ~GuardedTimer() override { *armed_ = false; }
+    void invalidate() override
+    {
+        *armed_ = false;
+        timer_->invalidate();
+    }
+
+private:
+    std::unique_ptr<OneShotTimer> timer_;
+    std::shared_ptr<bool> armed_;
+};
+
+} // namespace
+
 std::unique_ptr<OneShotTimer> PlaybackController::armTimer(double seconds,
                                                            std::function<void(PlaybackController&)> task)
 {
     // The timer's own callback only hands the work to a main-loop task, so a
     // timer firing never runs controller code re-entrantly.
-    return environment_.scheduler->startTimer(seconds, [weak = lifetime_.weak(), self = this, task]() mutable {
-        if (weak.lock())
-            self->postWeakly(task);
+    auto armed = std::make_shared<bool>(true);
+    auto timer = environment_.scheduler->startTimer(seconds, [weak = lifetime_.weak(), self = this, armed, task] {
+        if (weak.lock() && *armed) {
+            self->postWeakly([armed, task](PlaybackController& controller) {
+                if (*armed)
+                    task(controller);
+            });
+        }
     });
+    return std::make_unique<GuardedTimer>(std::move(timer), std::move(armed));
 }
 
 void PlaybackController::setStatus(PlayingStatus status)
@@ -45,6 +80,8 @@ void PlaybackController::setStatus(PlayingStatus status)
     if (status_ == status)
         return;
     status_ = status;
+    if (status_ == PlayingStatus::playing)
+        trace::mark("playing");
     if (delegate_)
         delegate_->didChangeStatus(status_);
 }
@@ -65,8 +102,9 @@ PlayingStatus PlaybackController::waitingStatus() const
 
 void PlaybackController::play(const QUrl& url, const QString& name, bool resetRetryState)
 {
+    trace::mark("play");
     teardown();
-    currentStreamName_ = name;
+    currentStreamName_ = cleanDisplayText(name);
     currentStreamURL_ = url;
     isUserPaused_ = false;
     if (resetRetryState) {

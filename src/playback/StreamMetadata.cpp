@@ -3,6 +3,8 @@
 
 #include "PlaybackController.h"
 
+#include "DisplayText.h"
+
 namespace tunara {
 
 namespace {
@@ -52,7 +54,9 @@ void PlaybackController::handleMetadataValue(std::shared_ptr<MetadataItem> item,
     item->loadStringValue([weak = lifetime_.weak(), self = this, output](MetadataItem::LoadResult result) {
         if (!weak.lock() || result.failed || !result.value)
             return;
-        const QString trimmed = result.value->trimmed();
+        // Text from the stream is never trusted: it is cleaned before it is
+        // stored or published.
+        const QString trimmed = cleanDisplayText(*result.value);
         if (trimmed.isEmpty())
             return;
         // A value from an output that is no longer current belongs to a

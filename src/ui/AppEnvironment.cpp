@@ -9,9 +9,14 @@
 #include "nowplaying/NowPlayingManager.h"
 #endif
 #ifdef TUNARA_HAVE_GSTREAMER
+#include "playback/Diagnostics.h"
+#include "playback/gstreamer/BackendModule.h"
 #include "playback/gstreamer/GioNetworkPathMonitor.h"
-#include "playback/gstreamer/GstMediaBackend.h"
 #include "playback/gstreamer/LogindWakeNotifier.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLibrary>
 #endif
 
 namespace tunara {
@@ -46,8 +51,6 @@ private:
     std::function<std::unique_ptr<MediaBackend>()> make_;
     std::unique_ptr<MediaBackend> backend_;
 };
-
-#ifndef TUNARA_HAVE_GSTREAMER
 
 // Without a media framework every item fails at once with an error the
 // controller does not retry, so the program still runs and shows
@@ -136,6 +139,30 @@ public:
     }
 };
 
+#ifdef TUNARA_HAVE_GSTREAMER
+// Loads the GStreamer backend module and makes the backend; a backend that
+// cannot play anything when the module is missing or broken.
+std::unique_ptr<MediaBackend> loadGStreamerBackend()
+{
+    const QString fileName = QStringLiteral("libtunara-gstreamer.so");
+    QString failure;
+    for (const QString& directory :
+         {QCoreApplication::applicationDirPath(), QStringLiteral(TUNARA_BACKEND_MODULE_DIR)}) {
+        QLibrary module(QDir(directory).filePath(fileName));
+        if (!module.load()) {
+            failure = module.errorString();
+            continue;
+        }
+        if (auto make = reinterpret_cast<decltype(&tunara_make_media_backend)>(
+                module.resolve(TUNARA_BACKEND_MODULE_ENTRY)))
+            return std::unique_ptr<MediaBackend>(make(&QtScheduler::mainLoop()));
+        failure = module.errorString();
+    }
+    writeDiagnosticLine(QStringLiteral("Failed to load the media backend: ") + failure);
+    return std::make_unique<UnavailableMediaBackend>();
+}
+#else
+
 // The network is taken as always there, and the machine never sleeps.
 class SilentNetworkPathMonitor final : public NetworkPathMonitor {
 public:
@@ -173,8 +200,7 @@ PlaybackEnvironment makeAppEnvironment()
     PlaybackEnvironment environment;
     environment.scheduler = &QtScheduler::mainLoop();
 #ifdef TUNARA_HAVE_GSTREAMER
-    static DeferredMediaBackend mediaBackend(
-        [] { return std::make_unique<GstMediaBackend>(QtScheduler::mainLoop()); });
+    static DeferredMediaBackend mediaBackend(loadGStreamerBackend);
     static LogindWakeNotifier wakeNotifier;
     environment.makePathMonitor = [] { return std::make_unique<GioNetworkPathMonitor>(); };
 #else

@@ -23,6 +23,7 @@ StoreViewModel::StoreViewModel(Store& store, QObject* parent)
     connect(&store_, &Store::selectedStreamChanged, this, &StoreViewModel::selectionChanged);
     connect(&store_, &Store::playingStatusChanged, this, &StoreViewModel::statusChanged);
     connect(&store_, &Store::parsedMetadataChanged, this, &StoreViewModel::metadataChanged);
+    connect(&store_, &Store::saveErrorChanged, this, &StoreViewModel::saveFailureMessageChanged);
 }
 
 bool StoreViewModel::hasSelection() const
@@ -53,6 +54,13 @@ QString StoreViewModel::artist() const
 bool StoreViewModel::hasArtist() const
 {
     return store_.parsedMetadata().hasArtist();
+}
+
+QString StoreViewModel::saveFailureMessage() const
+{
+    if (store_.saveError().isEmpty())
+        return {};
+    return QStringLiteral("Could not save the station list: ") + store_.saveError();
 }
 
 void StoreViewModel::playStream(const QString& stationId)

@@ -26,6 +26,7 @@ class StoreViewModel : public QObject {
     Q_PROPERTY(QString title READ title NOTIFY metadataChanged)
     Q_PROPERTY(QString artist READ artist NOTIFY metadataChanged)
     Q_PROPERTY(bool hasArtist READ hasArtist NOTIFY metadataChanged)
+    Q_PROPERTY(QString saveFailureMessage READ saveFailureMessage NOTIFY saveFailureMessageChanged)
 
 public:
     explicit StoreViewModel(Store& store, QObject* parent = nullptr);
@@ -38,6 +39,8 @@ public:
     QString title() const;
     QString artist() const;
     bool hasArtist() const;
+    // "Could not save the station list: …" while the last save failed; empty otherwise.
+    QString saveFailureMessage() const;
 
     Q_INVOKABLE void playStream(const QString& stationId);
     Q_INVOKABLE void playStreamAt(int index);
@@ -65,6 +68,7 @@ signals:
     void selectionChanged();
     void statusChanged();
     void metadataChanged();
+    void saveFailureMessageChanged();
 
 private:
     const AudioStream* findStation(const QString& stationId) const;

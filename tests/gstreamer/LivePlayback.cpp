@@ -36,6 +36,7 @@ GstMediaBackendOptions LivePlayback::defaultOptions()
     GstMediaBackendOptions options;
     options.makeAudioSink = makeRealTimeSink;
     options.sourceTimeoutSeconds = 3;
+    options.startTimeoutSeconds = 8;
     return options;
 }
 

@@ -4,6 +4,7 @@
 #include "LivePlayback.h"
 
 #include "ErrorMapping.h"
+#include "playback/DisplayText.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -123,7 +124,9 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"FileStation", [](auto&) { return QUrl(QStringLiteral("file:///etc/hostname")); },
                     NSURLErrorDomain, -1002},
         FailureCase{"UnparsablePlaylist", [](auto& s) { return path(s, "/hls/garbage.m3u8"); },
-                    AVFoundationErrorDomain, -11853}),
+                    AVFoundationErrorDomain, -11853},
+        FailureCase{"MetadataIntervalThatDoesNotFitTheBody", [](auto& s) { return path(s, "/icy/mp3?metaint=1"); },
+                    AVFoundationErrorDomain, -11828}),
     caseName);
 
 class RecoverableFailureTest : public ::testing::TestWithParam<FailureCase> {};
@@ -158,6 +161,46 @@ INSTANTIATE_TEST_SUITE_P(
                     NSURLErrorDomain, -1005}),
     caseName);
 
+// Titles as hostile servers send them reach the player and the desktop
+// cleaned: no control characters, one line, at most 1,024 characters.
+struct HostileTitle {
+    const char* name;
+    QString metadata;
+    QString artist;
+    QString title;
+};
+
+void PrintTo(const HostileTitle& title, std::ostream* os)
+{
+    *os << title.name;
+}
+
+class HostileTitleTest : public ::testing::TestWithParam<HostileTitle> {};
+
+TEST_P(HostileTitleTest, ArrivesCleaned)
+{
+    LivePlayback live;
+    ASSERT_TRUE(live.server.isRunning());
+    live.play(live.server.http(QStringLiteral("/icy/mp3?metadata=")
+                               + QString::fromLatin1(QUrl::toPercentEncoding(GetParam().metadata))));
+    ASSERT_TRUE(waitUntil([&] { return !live.controller->metadata().isPlaceholder(); }, 20));
+    EXPECT_EQ(live.controller->metadata().artistText(), GetParam().artist);
+    EXPECT_EQ(live.controller->metadata().title, GetParam().title);
+    ASSERT_FALSE(live.nowPlaying.updates.empty());
+    EXPECT_EQ(live.nowPlaying.updates.back().title, GetParam().title);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Servers, HostileTitleTest,
+    ::testing::Values(
+        HostileTitle{"MissingClosingQuote", QStringLiteral("StreamTitle='Artist - Title;"), QStringLiteral("Artist"),
+                     QStringLiteral("Title")},
+        HostileTitle{"ControlCharacters", QStringLiteral("StreamTitle='Art\x1b]0;evil\aist - Ti\r\ntle\t\tend\x7f';"),
+                     QStringLiteral("Art]0;evilist"), QStringLiteral("Ti tle end")},
+        HostileTitle{"FourThousandCharacters", QStringLiteral("StreamTitle='A - %1';").arg(QString(4000, 'x')),
+                     QStringLiteral("A"), QString(tunara::maxDisplayTextLength - 4, 'x')}),
+    [](const ::testing::TestParamInfo<HostileTitle>& param) { return param.param.name; });
+
 } // namespace
 } // namespace tunara::testing
 
@@ -177,13 +220,24 @@ TEST(LiveHlsTest, PackedAudioPlaylistPlaysWithItsSegmentTitles)
     EXPECT_FALSE(live.controller->metadata().artist);
 }
 
-TEST(LiveHlsTest, PlaylistEntryNamingALocalFileIsNeverOpened)
+// A local file named anywhere in a stream (an HLS variant or segment, a
+// redirect), or any other URI that is not http or https, is never opened,
+// and the station fails at once: long before any time-out. %1 is a FIFO,
+// which shows whether anything opened it.
+class NonWebURITest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(NonWebURITest, IsNeverOpenedAndFailsAtOnce)
 {
-    LivePlayback live;
+    auto options = LivePlayback::defaultOptions();
+    options.sourceTimeoutSeconds = 60;
+    options.startTimeoutSeconds = 60;
+    LivePlayback live(options);
     ASSERT_TRUE(live.server.isRunning());
     const QString fifo = live.server.workDirectory() + QStringLiteral("/segment.aac");
     ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
-    live.play(live.server.http(QStringLiteral("/hls/file-entry.m3u8?path=") + fifo));
+    const QString uri = QString::fromUtf8(GetParam()).arg(fifo);
+    const QString query = QString::fromLatin1(QUrl::toPercentEncoding(uri));
+    live.play(live.server.http(uri.startsWith(QLatin1Char('/')) ? uri : QStringLiteral("/hls/entry.m3u8?uri=") + query));
 
     bool opened = false;
     const bool failed = waitUntil(
@@ -191,13 +245,17 @@ TEST(LiveHlsTest, PlaylistEntryNamingALocalFileIsNeverOpened)
             opened = opened || fifoHasReader(fifo);
             return live.controller->status() == PlayingStatus::error;
         },
-        15);
+        10);
     EXPECT_FALSE(opened);
     ASSERT_TRUE(failed);
     ASSERT_TRUE(live.itemError());
     EXPECT_EQ(live.itemError()->domain, NSURLErrorDomain);
     EXPECT_EQ(live.itemError()->code, -1002);
 }
+
+INSTANTIATE_TEST_SUITE_P(Places, NonWebURITest,
+                         ::testing::Values("file://%1", "/hls/variant.m3u8?uri=file://%1", "/redirect?to=file://%1",
+                                           "fd://0", "data:audio/aac;base64,AAAA"));
 
 TEST(LiveSupervisionTest, StallBecomesBufferingWithTheStallTimerArmed)
 {

@@ -1,6 +1,7 @@
 #include "model/StationLibrary.h"
 #include "support/QtPrinters.h"
 #include "support/StdoutCapture.h"
+#include "support/UnprivilegedFileAccess.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,8 +13,14 @@
 
 using namespace tunara;
 using tunara::testing::StdoutCapture;
+using tunara::testing::UnprivilegedFileAccess;
 
 namespace {
+
+QList<AudioStream> loadedStreams(const std::optional<QUrl>& url)
+{
+    return StationLibrary::loadStreams(url).streams;
+}
 
 class StationLibraryTest : public ::testing::Test {
 protected:
@@ -48,14 +55,14 @@ const QStringList defaultNames = {"Worldwide FM", "NTS 1", "NTS 2", "KCRW Eclect
 TEST_F(StationLibraryTest, MissingFileSeedsTheDefaultsAndWritesNothing)
 {
     StdoutCapture out;
-    const auto streams = StationLibrary::loadStreams(url("database.json"));
+    const auto streams = loadedStreams(url("database.json"));
     EXPECT_EQ(names(streams), defaultNames);
     for (const auto& stream : streams)
         EXPECT_EQ(stream.url.scheme(), "https");
     EXPECT_TRUE(streams[1].url.path().endsWith("/hls.m3u8"));
     EXPECT_NE(streams[1].url, streams[2].url);
     // The same ids for the whole run.
-    EXPECT_EQ(StationLibrary::loadStreams(std::nullopt)[0].id, streams[0].id);
+    EXPECT_EQ(loadedStreams(std::nullopt)[0].id, streams[0].id);
     EXPECT_FALSE(QFile::exists(path("database.json")));
     EXPECT_TRUE(out.lines().isEmpty());
 }
@@ -71,7 +78,7 @@ TEST_F(StationLibraryTest, RoundTripKeepsEveryTextExactly)
                           QUrl("https://example.com/%C3%A4/stream")),
     };
     StationLibrary::saveStreams(url("database.json"), streams);
-    const auto loaded = StationLibrary::loadStreams(url("database.json"));
+    const auto loaded = loadedStreams(url("database.json"));
     ASSERT_EQ(loaded.size(), streams.size());
     for (qsizetype i = 0; i < streams.size(); ++i) {
         EXPECT_EQ(loaded[i].id, streams[i].id);
@@ -102,7 +109,7 @@ TEST_F(StationLibraryTest, ReaderIsLenientWhereTheFormatAllows)
         {"id": "6F1D5C3E-8B1A-4B7E-9A51-0F0E3C2D1B4A", "name": "Twin", "url": "https://d.example/"}
     ])");
     StdoutCapture out;
-    const auto streams = StationLibrary::loadStreams(url("database.json"));
+    const auto streams = loadedStreams(url("database.json"));
     EXPECT_TRUE(out.lines().isEmpty());
     ASSERT_EQ(streams.size(), 4);
     EXPECT_EQ(names(streams), QStringList({"One", "Two", "Three", "Twin"}));
@@ -120,7 +127,7 @@ TEST_F(StationLibraryTest, ReaderIsLenientWhereTheFormatAllows)
 TEST_F(StationLibraryTest, EmptyArrayIsAnEmptyLibrary)
 {
     write("database.json", "[]");
-    EXPECT_TRUE(StationLibrary::loadStreams(url("database.json")).isEmpty());
+    EXPECT_TRUE(loadedStreams(url("database.json")).isEmpty());
 }
 
 class Quarantine : public StationLibraryTest, public ::testing::WithParamInterface<const char*> {};
@@ -130,7 +137,7 @@ TEST_P(Quarantine, UndecodableFileIsMovedAsideAndDefaultsAreUsed)
     write("database.json", GetParam());
     write("database.corrupt.json", "an earlier backup");
     StdoutCapture out;
-    const auto streams = StationLibrary::loadStreams(url("database.json"));
+    const auto streams = loadedStreams(url("database.json"));
     EXPECT_EQ(names(streams), defaultNames);
     const QStringList lines = out.lines();
     ASSERT_EQ(lines.size(), 1);
@@ -148,18 +155,118 @@ INSTANTIATE_TEST_SUITE_P(
                       R"([{"id": "{6f1d5c3e-8b1a-4b7e-9a51-0f0e3c2d1b4a}", "name": "x", "url": "https://a.example/"}])",
                       R"([{"name": "good", "url": "https://a.example/"}, 42])", "[{\"name\": \"cut"));
 
+struct BackupPlace {
+    const char* name;
+    QStringList directories; // standing beside the library before it is moved aside
+    QStringList links;       // symbolic links there, to a file of the user's
+    bool earlierBackup;      // a read-only database.corrupt.json
+    const char* movedTo;
+};
+
+class BackupPlaceTest : public StationLibraryTest, public ::testing::WithParamInterface<BackupPlace> {};
+
+TEST_P(BackupPlaceTest, MovingACorruptLibraryAsideDeletesNothingElse)
+{
+    const BackupPlace& place = GetParam();
+    write("precious", "kept");
+    for (const QString& directory : place.directories)
+        ASSERT_TRUE(QDir(dir.path()).mkpath(directory + "/inner"));
+    for (const QString& link : place.links)
+        ASSERT_TRUE(QFile::link(path("precious"), path(link)));
+    if (place.earlierBackup) {
+        write("database.corrupt.json", "earlier");
+        QFile::setPermissions(path("database.corrupt.json"), QFileDevice::ReadOwner);
+    }
+    write("database.json", "not json");
+
+    StdoutCapture out;
+    EXPECT_EQ(names(loadedStreams(url("database.json"))), defaultNames);
+    EXPECT_EQ(out.lines().size(), 1);
+    EXPECT_EQ(read(place.movedTo), "not json");
+    EXPECT_FALSE(QFile::exists(path("database.json")));
+    EXPECT_EQ(read("precious"), "kept");
+    for (const QString& directory : place.directories)
+        EXPECT_TRUE(QFileInfo(path(directory + "/inner")).isDir()) << qPrintable(directory);
+    for (const QString& link : place.links)
+        EXPECT_EQ(QFileInfo(path(link)).symLinkTarget(), path("precious")) << qPrintable(link);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WhatStandsThere, BackupPlaceTest,
+    ::testing::Values(BackupPlace{"Nothing", {}, {}, false, "database.corrupt.json"},
+                      BackupPlace{"ReadOnlyEarlierBackup", {}, {}, true, "database.corrupt.json"},
+                      BackupPlace{"DirectoryTree", {"database.corrupt.json"}, {}, false, "database.corrupt-2.json"},
+                      BackupPlace{"SymbolicLink", {}, {"database.corrupt.json"}, false, "database.corrupt-2.json"},
+                      BackupPlace{"SomethingAtTheFirstTwoNames", {"database.corrupt.json"}, {"database.corrupt-2.json"},
+                                  false, "database.corrupt-3.json"}),
+    [](const ::testing::TestParamInfo<BackupPlace>& param) { return param.param.name; });
+
+// A library an ordinary user cannot read, or cannot move aside, is never
+// lost: it is moved aside whole, or kept where it is and marked so that no
+// save replaces it.
+struct KeptLibrary {
+    const char* name;
+    QByteArray bytes;
+    bool readable;
+    bool directoryWritable;
+    QStringList linePrefixes;
+    const char* keptAt;
+};
+
+class KeptLibraryTest : public StationLibraryTest, public ::testing::WithParamInterface<KeptLibrary> {};
+
+TEST_P(KeptLibraryTest, ItsBytesStayOnDisk)
+{
+    const KeptLibrary& kept = GetParam();
+    write("database.json", kept.bytes);
+    if (!kept.readable)
+        QFile::setPermissions(path("database.json"), QFileDevice::WriteOwner);
+    UnprivilegedFileAccess::openUp(dir.path());
+    if (!kept.directoryWritable)
+        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
+                                              | QFileDevice::ExeOther);
+
+    StdoutCapture out;
+    StationLibrary::LoadedLibrary loaded;
+    {
+        UnprivilegedFileAccess asUser;
+        loaded = StationLibrary::loadStreams(url("database.json"));
+    }
+    UnprivilegedFileAccess::openUp(dir.path());
+
+    EXPECT_EQ(names(loaded.streams), defaultNames);
+    const QStringList lines = out.lines();
+    ASSERT_EQ(lines.size(), kept.linePrefixes.size()) << qPrintable(lines.join('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        EXPECT_TRUE(lines[i].startsWith(kept.linePrefixes[i])) << qPrintable(lines[i]);
+    EXPECT_EQ(read(kept.keptAt), kept.bytes);
+    EXPECT_EQ(loaded.keepFileReason.isEmpty(), QString(kept.keptAt) != "database.json");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, KeptLibraryTest,
+    ::testing::Values(
+        KeptLibrary{"Unreadable", R"([{"name": "Mine", "url": "https://mine.example/"}])", false, true,
+                    {"Failed to read streams: "}, "database.corrupt.json"},
+        KeptLibrary{"UnreadableInAReadOnlyFolder", R"([{"name": "Mine", "url": "https://mine.example/"}])", false,
+                    false, {"Failed to read streams: ", "Failed to back up database file: "}, "database.json"},
+        KeptLibrary{"CorruptInAReadOnlyFolder", "[{\"name\": \"Mine\", \"url\": ", true, false,
+                    {"Failed to decode streams: ", "Failed to back up database file: "}, "database.json"}),
+    [](const ::testing::TestParamInfo<KeptLibrary>& param) { return param.param.name; });
+
 TEST_F(StationLibraryTest, BackupNameReplacesTheLastExtension)
 {
     EXPECT_EQ(StationLibrary::backupURL(url("database.json")), url("database.corrupt.json"));
     EXPECT_EQ(StationLibrary::backupURL(url("library")), url("library.corrupt.json"));
     EXPECT_EQ(StationLibrary::backupURL(url("library.v2.json")), url("library.v2.corrupt.json"));
+    EXPECT_EQ(StationLibrary::numberedBackupURL(url("database.json"), 2), url("database.corrupt-2.json"));
 }
 
 TEST_F(StationLibraryTest, LibraryThatIsADirectoryIsNeitherReadNorDestroyed)
 {
     ASSERT_TRUE(QDir(dir.path()).mkpath("database.json/inner"));
     StdoutCapture out;
-    EXPECT_EQ(names(StationLibrary::loadStreams(url("database.json"))), defaultNames);
+    EXPECT_EQ(names(loadedStreams(url("database.json"))), defaultNames);
     EXPECT_TRUE(out.lines().isEmpty());
     StationLibrary::saveStreams(url("database.json"), StationLibrary::defaultStreams());
     ASSERT_EQ(out.lines().size(), 1);
@@ -184,7 +291,7 @@ TEST_F(StationLibraryTest, SaveCreatesMissingDirectoriesAndLeavesNoTemporaryFile
 {
     StationLibrary::saveStreams(url("a/b/database.json"), StationLibrary::defaultStreams());
     EXPECT_EQ(QDir(path("a/b")).entryList(QDir::Files | QDir::Hidden), QStringList({"database.json"}));
-    EXPECT_EQ(StationLibrary::loadStreams(url("a/b/database.json")).size(), 4);
+    EXPECT_EQ(loadedStreams(url("a/b/database.json")).size(), 4);
 }
 
 } // namespace

@@ -3,7 +3,9 @@
 #include "support/FakePlatform.h"
 #include "support/QtPrinters.h"
 #include "support/StdoutCapture.h"
+#include "support/UnprivilegedFileAccess.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -40,7 +42,7 @@ protected:
     QStringList namesOnDisk() const
     {
         QStringList result;
-        for (const auto& stream : StationLibrary::loadStreams(libraryURL()))
+        for (const auto& stream : StationLibrary::loadStreams(libraryURL()).streams)
             result << stream.name;
         return result;
     }
@@ -138,6 +140,61 @@ TEST_F(StoreTest, AddingManyStationsSkipsKnownURLsAndSavesOnce)
     EXPECT_EQ(store->addStreams(batch).size(), 3); // to the four defaults
     EXPECT_TRUE(store->addStreams(batch).isEmpty());
     EXPECT_EQ(out.lines().filter("Failed to save streams").size(), 1);
+}
+
+TEST_F(StoreTest, AFailedSaveIsShownUntilTheNextSuccessfulOne)
+{
+    int errorNotifications = 0;
+    QObject::connect(store.get(), &Store::saveErrorChanged, [&] { ++errorNotifications; });
+    UnprivilegedFileAccess::openUp(dir.path());
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
+                                          | QFileDevice::ExeOther);
+    StdoutCapture out;
+    {
+        UnprivilegedFileAccess asUser;
+        ASSERT_TRUE(store->addStream("Four", "https://four.example/stream"));
+    }
+    ASSERT_EQ(out.lines().size(), 1);
+    EXPECT_TRUE(out.lines()[0].startsWith("Failed to save streams: "));
+    EXPECT_FALSE(store->saveError().isEmpty());
+    EXPECT_EQ(namesOnDisk(), QStringList({"One", "Two", "Three"}));
+
+    UnprivilegedFileAccess::openUp(dir.path());
+    store->deleteStreams({id(3)});
+    EXPECT_TRUE(store->saveError().isEmpty());
+    EXPECT_EQ(errorNotifications, 2);
+}
+
+TEST_F(StoreTest, ALibraryThatCouldNotBeReadOrMovedIsNeverWrittenOver)
+{
+    const QByteArray mine = R"([{"name": "Mine", "url": "https://mine.example/"}])";
+    const QString path = dir.filePath("kept/database.json");
+    ASSERT_TRUE(QDir(dir.path()).mkpath("kept"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(mine);
+    }
+    QFile::setPermissions(path, QFileDevice::WriteOwner);
+    UnprivilegedFileAccess::openUp(dir.path());
+    QFile::setPermissions(dir.filePath("kept"), QFileDevice::ReadOwner | QFileDevice::ExeOwner
+                                                    | QFileDevice::ReadOther | QFileDevice::ExeOther);
+    std::unique_ptr<Store> kept;
+    {
+        UnprivilegedFileAccess asUser;
+        kept = std::make_unique<Store>(platform.environment(), QUrl::fromLocalFile(path));
+    }
+    EXPECT_EQ(kept->streams().size(), 4); // the defaults
+    UnprivilegedFileAccess::openUp(dir.filePath("kept"));
+    StdoutCapture out;
+    ASSERT_TRUE(kept->addStream("Four", "https://four.example/stream"));
+    ASSERT_EQ(out.lines().size(), 1);
+    EXPECT_TRUE(out.lines()[0].startsWith("Failed to save streams: "));
+    EXPECT_FALSE(kept->saveError().isEmpty());
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), mine);
 }
 
 TEST_F(StoreTest, RenamingThePlayingStationKeepsItPlaying)
@@ -302,6 +359,29 @@ TEST_F(StoreTest, ToggleWithNothingSelectedDoesNothing)
     store->playStream();
     EXPECT_TRUE(platform.backend.players.empty());
     EXPECT_EQ(selectionNotifications, 0);
+}
+
+TEST_F(StoreTest, ToggleWhileConnectingOrRebufferingPausesTheSameConnection)
+{
+    // Connecting: no audio yet.
+    store->playStream(id(0));
+    platform.clock.runPending();
+    ASSERT_EQ(store->playingStatus(), PlayingStatus::loading);
+    store->togglePlayPause();
+    EXPECT_EQ(store->playingStatus(), PlayingStatus::paused);
+    EXPECT_TRUE(store->playbackController().isUserPaused());
+    EXPECT_EQ(platform.backend.players.size(), 1u);
+
+    // Rebuffering after audio played.
+    store->togglePlayPause();
+    reachPlaying();
+    platform.backend.player().reportTimeControlStatus(TimeControlStatus::waitingToPlayAtSpecifiedRate);
+    platform.clock.runPending();
+    ASSERT_EQ(store->playingStatus(), PlayingStatus::buffering);
+    store->togglePlayPause();
+    EXPECT_EQ(store->playingStatus(), PlayingStatus::paused);
+    EXPECT_FALSE(store->playbackController().hasStallTimer());
+    EXPECT_EQ(platform.backend.players.size(), 1u);
 }
 
 TEST_F(StoreTest, NotificationsFollowTheirRules)

@@ -41,7 +41,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"http://127.0.0.1:8080/stream", none},
         Case{"http://[::1]:8080/stream", none},
         Case{"http://exa mple.com/", URLValidationError::invalidFormat},
-        Case{"http://[::1/stream", URLValidationError::invalidFormat}));
+        Case{"http://[::1/stream", URLValidationError::invalidFormat},
+        // Callers trim first: untrimmed, a valid URL is not accepted.
+        Case{"  https://example.com/stream", URLValidationError::invalidFormat}));
 
 TEST(URLValidationError, RebuildsFromItsMessageOnly)
 {

@@ -1,143 +1,25 @@
 // The MPRIS2 service on a private session bus, driven through the shared
 // Store on the fake media backend and checked with real D-Bus clients.
 
+#include "MprisClients.h"
+
 #include "model/Store.h"
 #include "nowplaying/MprisService.h"
 #include "nowplaying/NowPlayingManager.h"
-#include "playback/QtScheduler.h"
+#include "nowplaying/StationArtwork.h"
 #include "support/FakePlatform.h"
 
-#include <QCoreApplication>
-#include <QDBusArgument>
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusMessage>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QFile>
-#include <QProcess>
-#include <QTimer>
+#include <QImage>
 
 #include <gtest/gtest.h>
-
-#include <functional>
 
 namespace tunara {
 namespace {
 
-using testing::FakePlatform;
+using namespace testing;
 
-// Runs the main loop until condition holds or timeoutMs pass.
-bool spinUntil(const std::function<bool()>& condition, int timeoutMs = 5000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
-    }
-    return true;
-}
-
-// Runs the main loop until every task posted to it before this call has run.
-void drainMainLoop()
-{
-    auto done = std::make_shared<bool>(false);
-    QtScheduler::mainLoop().post([done] { *done = true; });
-    spinUntil([done] { return *done; });
-}
-
-struct ClientResult {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-// Runs a real client to its end (at most 10 s) while the main loop keeps
-// serving the bus.
-ClientResult runClient(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    QEventLoop loop;
-    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
-    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-    process.start(program, arguments);
-    loop.exec();
-    if (process.state() != QProcess::NotRunning) {
-        process.kill();
-        process.waitForFinished();
-        return {};
-    }
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
-}
-
-const QString service = MprisService::serviceName;
-const QString path = MprisService::objectPath;
 const QString playerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 const QString playlistsInterface = QStringLiteral("org.mpris.MediaPlayer2.Playlists");
-
-// Records PropertiesChanged as a desktop widget on another connection sees
-// it.
-class SignalRecorder final : public QObject {
-    Q_OBJECT
-
-public:
-    struct Change {
-        QString interface;
-        QVariantMap changed;
-    };
-
-    SignalRecorder()
-        : connection_(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("observer")))
-    {
-        connection_.connect(service, path, QStringLiteral("org.freedesktop.DBus.Properties"),
-                            QStringLiteral("PropertiesChanged"), this,
-                            SLOT(recordProperties(QString, QVariantMap, QStringList)));
-        // A round trip on the same connection: the match rules are in place.
-        connection_.interface()->isServiceRegistered(service);
-    }
-    ~SignalRecorder() override { QDBusConnection::disconnectFromBus(QStringLiteral("observer")); }
-
-    // Waits for the next change of interface and returns it.
-    Change next(const QString& interface)
-    {
-        const bool arrived = spinUntil([&] {
-            while (!changes_.empty() && changes_.front().interface != interface)
-                changes_.erase(changes_.begin());
-            return !changes_.empty();
-        });
-        if (!arrived)
-            return {};
-        Change change = changes_.front();
-        changes_.erase(changes_.begin());
-        return change;
-    }
-    // Lets pending signals arrive, then forgets them.
-    void flush()
-    {
-        connection_.interface()->isServiceRegistered(service);
-        drainMainLoop();
-        changes_.clear();
-    }
-
-public slots:
-    void recordProperties(const QString& interface, const QVariantMap& changed, const QStringList&)
-    {
-        changes_.push_back({interface, changed});
-    }
-
-private:
-    QDBusConnection connection_;
-    std::vector<Change> changes_;
-};
-
-QVariantMap toMap(const QVariant& value)
-{
-    return qdbus_cast<QVariantMap>(value.value<QDBusArgument>());
-}
 
 QString playerctl(const QStringList& arguments)
 {
@@ -148,12 +30,6 @@ QString playerctl(const QStringList& arguments)
 QString metadataLine()
 {
     return playerctl({"metadata", "--format", "{{title}}|{{artist}}|{{album}}|{{mpris:trackid}}"});
-}
-
-ClientResult gdbusCall(const QString& method, const QStringList& arguments)
-{
-    return runClient(QStringLiteral("gdbus"), QStringList{"call", "--session", "--dest", service, "--object-path",
-                                                          path, "--method", method} + arguments);
 }
 
 FakePlatform& platform()
@@ -255,9 +131,20 @@ TEST_F(MprisTest, MetadataAndStatusFollowTheController)
     EXPECT_EQ(metadata.value("xesam:title").toString(), station.name);
     EXPECT_FALSE(metadata.contains("xesam:artist"));
     EXPECT_FALSE(metadata.contains("mpris:length"));
+    // The station's artwork is drawn when it is first published: its URL
+    // follows in a change of its own, unless the file was already there.
+    if (!metadata.contains("mpris:artUrl")) {
+        change = recorder.next(playerInterface);
+        EXPECT_EQ(change.changed.keys(), QStringList{"Metadata"});
+        const QVariantMap withArt = toMap(change.changed.value("Metadata"));
+        EXPECT_EQ(withArt.value("mpris:trackid"), metadata.value("mpris:trackid"));
+        metadata = withArt;
+    }
     const QUrl artUrl(metadata.value("mpris:artUrl").toString());
-    ASSERT_TRUE(artUrl.isLocalFile());
-    EXPECT_TRUE(QFile::exists(artUrl.toLocalFile()));
+    ASSERT_TRUE(artUrl.isLocalFile()) << artUrl.toString().toStdString();
+    const QImage art(artUrl.toLocalFile());
+    EXPECT_EQ(art.size(), QSize(300, 300));
+    EXPECT_EQ(art.pixel(0, 0), artwork::stationColor(station.name).rgb());
     const QString firstTrack = playerctl({"metadata", "mpris:trackid"});
     EXPECT_EQ(metadataLine(), station.name + "||" + station.name + "|" + firstTrack);
 
@@ -315,16 +202,24 @@ TEST_F(MprisTest, ClientCommandsReachTheStore)
     EXPECT_EQ(store.playingStatus(), PlayingStatus::playing);
     EXPECT_EQ(platform().backend.players.size(), players);
 
-    command({"stop"}); // pauses; the station stays loaded and visible
-    EXPECT_EQ(store.playingStatus(), PlayingStatus::paused);
-    EXPECT_TRUE(store.playbackController().player());
-    EXPECT_EQ(playerctl({"status"}), "Paused");
-    EXPECT_EQ(playerctl({"metadata", "xesam:album"}), station.name);
+    // Stop reads as stopped; the station stays loaded and visible, and both
+    // play and play-pause resume the same player.
+    for (const QString& restart : {QStringLiteral("play"), QStringLiteral("play-pause")}) {
+        command({"stop"});
+        EXPECT_EQ(playerctl({"status"}), "Stopped");
+        EXPECT_EQ(store.playingStatus(), PlayingStatus::paused);
+        EXPECT_TRUE(store.playbackController().player());
+        EXPECT_EQ(playerctl({"metadata", "xesam:album"}), station.name);
+        command({restart});
+        EXPECT_EQ(playerctl({"status"}), "Playing") << restart.toStdString();
+        EXPECT_EQ(platform().backend.players.size(), players);
+    }
 
     command({"play-pause"});
-    EXPECT_EQ(store.playingStatus(), PlayingStatus::playing);
-    command({"play-pause"});
     EXPECT_EQ(store.playingStatus(), PlayingStatus::paused);
+    EXPECT_EQ(playerctl({"status"}), "Paused");
+    command({"stop"}); // a paused player stops too
+    EXPECT_EQ(playerctl({"status"}), "Stopped");
 
     // Next exists but does nothing.
     const ClientResult next = gdbusCall(playerInterface + ".Next", {});
@@ -359,7 +254,18 @@ TEST_F(MprisTest, PlaylistsListTheStationsAndActivateOne)
     EXPECT_EQ(platform().backend.item().url, third.url);
     EXPECT_EQ(store.playingStatus(), PlayingStatus::loading);
 
-    EXPECT_TRUE(recorder.next(playlistsInterface).changed.contains("ActivePlaylist"));
+    const auto nextActive = [&] {
+        return qdbus_cast<mpris::MaybePlaylist>(
+            recorder.next(playlistsInterface, "ActivePlaylist").changed.value("ActivePlaylist"));
+    };
+    mpris::MaybePlaylist active = nextActive();
+    EXPECT_TRUE(active.valid);
+    EXPECT_EQ(active.playlist.id.path(), thirdPath);
+    EXPECT_EQ(active.playlist.name, third.name);
+    // Its icon is drawn if it was not yet, and announced.
+    if (active.playlist.icon.isEmpty())
+        active = nextActive();
+    EXPECT_EQ(QImage(QUrl(active.playlist.icon).toLocalFile(), "PNG").size(), QSize(300, 300));
 
     const ClientResult unknown =
         gdbusCall(playlistsInterface + ".ActivatePlaylist", {"/tunara/playlist/00000000000000000000000000000000"});
@@ -367,7 +273,7 @@ TEST_F(MprisTest, PlaylistsListTheStationsAndActivateOne)
 
     // The list changes: the count follows.
     ASSERT_TRUE(store.addStream("Blue Lake Radio", "http://127.0.0.1:9/stream"));
-    EXPECT_EQ(recorder.next(playlistsInterface).changed.value("PlaylistCount").toUInt(),
+    EXPECT_EQ(recorder.next(playlistsInterface, "PlaylistCount").changed.value("PlaylistCount").toUInt(),
               static_cast<uint>(store.streams().size()));
 }
 
@@ -377,7 +283,7 @@ TEST_F(MprisTest, RefusedAndMalformedCallsGetErrors)
     EXPECT_TRUE(openUri.err.contains("NotSupported")) << openUri.err.toStdString();
 
     const ClientResult seek = runClient(QStringLiteral("dbus-send"),
-                                        {"--session", "--print-reply", "--dest=" + service, path,
+                                        {"--session", "--print-reply", "--dest=" + MprisService::serviceName, MprisService::objectPath,
                                          playerInterface + ".Seek", "string:far"});
     EXPECT_NE(seek.exitCode, 0);
 
@@ -415,4 +321,3 @@ TEST_F(MprisTest, AnyTextTravelsSafely)
 } // namespace
 } // namespace tunara
 
-#include "MprisServiceTests.moc"

@@ -9,6 +9,10 @@ namespace {
 using S = PlayingStatus;
 
 class SupervisionTest : public ControllerTest {
+public:
+    using ControllerTest::item;
+    using ControllerTest::player;
+
 protected:
     // The new player of each attempt reports that it is waiting.
     void attemptWaits()
@@ -74,6 +78,61 @@ TEST_F(SupervisionTest, StationThatPlayedGetsTheShortStallTimeAndKeepsBuffering)
     attemptWaits();
     expectFiresAfter(PlaybackController::stallTimeout, [&] { return controller.hasRetryTimer(); });
     EXPECT_EQ(controller.retryCount(), 2);
+}
+
+// Once a station has played, every way it can stall gives it 15 s.
+struct Stall {
+    const char* name;
+    std::function<void(SupervisionTest&)> report;
+};
+
+class StallAfterPlaying : public SupervisionTest, public ::testing::WithParamInterface<Stall> {};
+
+TEST_P(StallAfterPlaying, GetsFifteenSecondsThenARetry)
+{
+    startPlaying();
+    GetParam().report(*this);
+    settle();
+    EXPECT_EQ(controller.status(), S::buffering);
+    expectFiresAfter(PlaybackController::stallTimeout, [&] { return controller.hasRetryTimer(); });
+    EXPECT_EQ(controller.retryCount(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reports, StallAfterPlaying,
+    ::testing::Values(
+        Stall{"PlayerWaits",
+              [](SupervisionTest& fixture) { fixture.player().reportTimeControlStatus(TimeControlStatus::waitingToPlayAtSpecifiedRate); }},
+        Stall{"PlayerPausesItself", [](SupervisionTest& fixture) { fixture.player().reportTimeControlStatus(TimeControlStatus::paused); }},
+        Stall{"BufferRunsEmpty", [](SupervisionTest& fixture) { fixture.item().setBufferEmpty(true); }},
+        Stall{"RecoverableFailure", [](SupervisionTest& fixture) { fixture.item().fail(urlError(-1005)); }}),
+    [](const ::testing::TestParamInfo<Stall>& param) { return param.param.name; });
+
+TEST_F(SupervisionTest, BufferRunningEmptyBeforeTheStationPlayedArmsNothing)
+{
+    start();
+    item().becomeReady();
+    item().setBufferEmpty(true);
+    settle();
+    EXPECT_EQ(controller.status(), S::loading);
+    EXPECT_FALSE(controller.hasStallTimer());
+}
+
+// A stall timer that fired while a report of playing was already waiting to
+// be handled: the stream plays, so its stall counts for nothing.
+TEST_F(SupervisionTest, AFiredStallIsVoidOncePlayingWasHandledFirst)
+{
+    start();
+    attemptWaits();
+    ASSERT_TRUE(controller.hasStallTimer());
+    player().reportTimeControlStatus(TimeControlStatus::playing);            // queued first...
+    platform.clock.fireTimers(PlaybackController::initialBufferTimeout);     // ...then the stall fires
+    settle();
+    EXPECT_EQ(controller.status(), S::playing);
+    EXPECT_FALSE(controller.hasRetryTimer());
+    EXPECT_EQ(controller.retryCount(), 0);
+    platform.clock.advance(600);
+    EXPECT_EQ(attempts(), 1u);
 }
 
 TEST_F(SupervisionTest, APlayingReportResetsTheCount)
@@ -187,18 +246,23 @@ TEST(ErrorClassification, SearchesTheWholeChainOfUnderlyingErrors)
     const MediaError avRecoverable{AVFoundationErrorDomain, -11800, {}, nullptr};
 
     EXPECT_FALSE(PlaybackController::isUnrecoverable(nullptr));
-    for (long long code : PlaybackController::unrecoverableURLErrorCodes())
+    // Never retried: bad URL, unsupported URL, cannot find host, bad server
+    // response, authentication required, no such file, no permission, a
+    // secure connection required, and the five TLS failures...
+    for (long long code : {-1000, -1002, -1003, -1011, -1013, -1100, -1102, -1022, -1200, -1201, -1202, -1203, -1204})
         EXPECT_TRUE(PlaybackController::isUnrecoverable(chain({urlError(code)}).get())) << code;
-    for (long long code : {-1001LL, -1004LL, -1005LL, -1009LL})
-        EXPECT_FALSE(PlaybackController::isUnrecoverable(chain({urlError(code)}).get())) << code;
-    for (long long code : PlaybackController::unrecoverableAVErrorCodes())
+    // ...format not recognised, failed to parse, no decoder, content
+    // unavailable, no longer playable.
+    for (long long code : {-11828, -11853, -11833, -11863, -11867})
         EXPECT_TRUE(PlaybackController::isUnrecoverable(
-            chain({MediaError{AVFoundationErrorDomain, code, {}, nullptr}}).get()));
+            chain({MediaError{AVFoundationErrorDomain, code, {}, nullptr}}).get())) << code;
+    // Worth retrying: time-out, refused, connection lost, offline, and
+    // codes of a neighbouring kind.
+    for (long long code : {-1001, -1004, -1005, -1009, -1206, -1099})
+        EXPECT_FALSE(PlaybackController::isUnrecoverable(chain({urlError(code)}).get())) << code;
     EXPECT_FALSE(PlaybackController::isUnrecoverable(chain({other}).get())); // codes count only in their domain
     EXPECT_FALSE(PlaybackController::isUnrecoverable(chain({avRecoverable, urlError(-1001)}).get()));
     EXPECT_TRUE(PlaybackController::isUnrecoverable(chain({urlError(-1001), other, av}).get()));
-    EXPECT_EQ(PlaybackController::unrecoverableURLErrorCodes().size(), 13u);
-    EXPECT_EQ(PlaybackController::unrecoverableAVErrorCodes().size(), 5u);
 }
 
 TEST_F(SupervisionTest, PauseReleasesTheStreamAfterExactlyFiveMinutes)

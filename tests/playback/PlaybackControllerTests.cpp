@@ -211,13 +211,17 @@ TEST_F(ControllerTest, NothingReachesTheControllerAfterItIsGone)
     platform.backend.player().reportTimeControlStatus(TimeControlStatus::waitingToPlayAtSpecifiedRate);
     platform.clock.runPending();
     ASSERT_TRUE(owned->hasStallTimer());
+    const auto published = platform.nowPlaying.updates.size();
     platform.backend.player().reportTimeControlStatus(TimeControlStatus::playing);
     owned.reset(); // with a task still queued and a network handler installed
     platform.clock.runPending();
     platform.reportNetwork(false);
+    platform.reportNetwork(true);
     platform.wake();
     platform.clock.advance(600);
-    SUCCEED();
+    EXPECT_EQ(platform.nowPlaying.updates.size(), published);
+    EXPECT_EQ(platform.backend.players.size(), 1u);
+    EXPECT_EQ(platform.clock.armedTimerCount(), 0u);
 }
 
 } // namespace

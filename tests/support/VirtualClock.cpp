@@ -55,15 +55,26 @@ void VirtualClock::runPending()
 
 void VirtualClock::advance(double seconds)
 {
-    const std::int64_t endMs = nowMs_ + static_cast<std::int64_t>(std::llround(seconds * 1000.0));
     runPending();
+    fireDueTimers(seconds, true);
+}
+
+void VirtualClock::fireTimers(double seconds)
+{
+    fireDueTimers(seconds, false);
+}
+
+void VirtualClock::fireDueTimers(double seconds, bool runningPosted)
+{
+    const std::int64_t endMs = nowMs_ + static_cast<std::int64_t>(std::llround(seconds * 1000.0));
     while (!timers_->empty() && timers_->begin()->first.first <= endMs) {
         auto due = timers_->begin();
         nowMs_ = due->first.first;
         Task task = std::move(due->second.task);
         timers_->erase(due);
         task();
-        runPending();
+        if (runningPosted)
+            runPending();
     }
     nowMs_ = endMs;
 }

@@ -26,6 +26,9 @@ public:
     // Moves time forward, firing each due timer at its own time and running
     // the posted tasks after each.
     void advance(double seconds);
+    // Moves time forward and fires the due timers, but runs no posted task:
+    // what a timer posts waits behind whatever was posted before it.
+    void fireTimers(double seconds);
     std::size_t armedTimerCount() const { return timers_->size(); }
 
 private:
@@ -34,6 +37,7 @@ private:
     };
     using TimerQueue = std::multimap<std::pair<std::int64_t, std::uint64_t>, Armed>;
     class Timer;
+    void fireDueTimers(double seconds, bool runningPosted);
 
     std::int64_t nowMs_ = 0;
     std::uint64_t nextSequence_ = 0;

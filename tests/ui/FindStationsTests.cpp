@@ -127,7 +127,7 @@ TEST_F(FindStationsTest, SearchesAsTheUserTypesAndAddsFromTheKeyboard)
     const AudioStream cafe = ui.store->streams().back();
     EXPECT_EQ(cafe.name, "Jazz Radio Café ☕ — Zürich");
     EXPECT_EQ(cafe.urlText(), "https://cafe.example/stream.aac");
-    EXPECT_EQ(namesOf(StationLibrary::loadStreams(QUrl::fromLocalFile(ui.libraryPath()))),
+    EXPECT_EQ(namesOf(StationLibrary::loadStreams(QUrl::fromLocalFile(ui.libraryPath())).streams),
               QStringList({"One", "Jazz Radio Café ☕ — Zürich"}));
     EXPECT_EQ(settings.selection(), cafe.id.toString(QUuid::WithoutBraces));
     EXPECT_TRUE(settings.rows()[1]->property("inList").toBool());
@@ -232,7 +232,7 @@ TEST(FindStationsPlaybackTest, AStationFoundAndAddedPlaysFromThePanel)
     settings.key(Qt::Key_Down);
     settings.key(Qt::Key_Return);
 
-    const QList<AudioStream> onDisk = StationLibrary::loadStreams(library);
+    const QList<AudioStream> onDisk = StationLibrary::loadStreams(library).streams;
     ASSERT_EQ(onDisk.size(), 5); // the four defaults and the new one
     EXPECT_EQ(onDisk.back().name, "Fixture Jazz");
     EXPECT_EQ(onDisk.back().url, streams.http(QStringLiteral("/icy/mp3")));

@@ -3,6 +3,7 @@
 
 #include "PastedURL.h"
 #include "UiFixture.h"
+#include "support/UnprivilegedFileAccess.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -124,6 +125,29 @@ TEST_F(SettingsTest, PastingAStreamURLOpensTheAddSheetWithIt)
     click(item(QStringLiteral("addButton")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return sheetOpen(); }));
     EXPECT_EQ(item(QStringLiteral("urlField"))->property("text").toString(), "");
+}
+
+TEST_F(SettingsTest, AFailedSaveStaysShownUntilASaveSucceeds)
+{
+    ui.setStations({QStringLiteral("One")});
+    window().show();
+    QQuickItem* line = item(QStringLiteral("saveFailureLine"));
+    ASSERT_TRUE(line);
+    EXPECT_FALSE(line->isVisible());
+
+    UnprivilegedFileAccess::openUp(ui.directory.path());
+    QFile::setPermissions(ui.directory.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner
+                                                   | QFileDevice::ReadOther | QFileDevice::ExeOther);
+    {
+        UnprivilegedFileAccess asUser;
+        ui.store->addStream(QStringLiteral("Two"), QStringLiteral("http://127.0.0.1:8000/two"));
+    }
+    EXPECT_TRUE(line->isVisible());
+    EXPECT_TRUE(line->property("text").toString().startsWith("Could not save the station list: "));
+
+    UnprivilegedFileAccess::openUp(ui.directory.path());
+    ui.store->addStream(QStringLiteral("Three"), QStringLiteral("http://127.0.0.1:8000/three"));
+    EXPECT_FALSE(line->isVisible());
 }
 
 } // namespace

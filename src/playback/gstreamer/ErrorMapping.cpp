@@ -194,6 +194,19 @@ MediaError unparsablePlaylistError(std::shared_ptr<const MediaError> cause)
     return avFailure(avError::failedToParse, std::move(cause));
 }
 
+MediaError unintelligibleStreamError()
+{
+    return avFailure(avError::fileFormatNotRecognized,
+                     std::make_shared<const MediaError>(MediaError{
+                         QString::fromUtf8(g_quark_to_string(GST_STREAM_ERROR)), GST_STREAM_ERROR_TYPE_NOT_FOUND,
+                         QStringLiteral("The stream's data could not be made sense of."), nullptr}));
+}
+
+MediaError startTimedOutError()
+{
+    return urlFailure(urlError::timedOut, nullptr);
+}
+
 MediaError streamEndedError()
 {
     return urlFailure(urlError::networkConnectionLost, nullptr);

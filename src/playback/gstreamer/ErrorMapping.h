@@ -79,5 +79,9 @@ MediaError unsupportedSchemeError(const QString& scheme);
 MediaError streamEndedError();
 // A playlist file that is too large, too slow, or names no stream to play.
 MediaError unparsablePlaylistError(std::shared_ptr<const MediaError> cause);
+// A stream that did not become playable in time: bytes came that nothing
+// could make sense of, or no bytes came at all.
+MediaError unintelligibleStreamError();
+MediaError startTimedOutError();
 
 } // namespace tunara::gst

@@ -4,6 +4,7 @@
 #include "PlaybinSession.h"
 #include "RefusingUriSource.h"
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 #include <string>
@@ -123,7 +124,8 @@ std::shared_ptr<MetadataOutput> GstMediaBackend::makeMetadataOutput()
 
 std::shared_ptr<PlayerItem> GstMediaBackend::makePlayerItem(const QUrl& url)
 {
-    gst::SessionSettings settings{options_.makeAudioSink, options_.sourceTimeoutSeconds, options_.buffering};
+    gst::SessionSettings settings{options_.makeAudioSink, options_.sourceTimeoutSeconds, options_.startTimeoutSeconds,
+                                  options_.buffering};
     return std::make_shared<GstPlayerItem>(std::make_shared<PlaybinSession>(scheduler_, std::move(settings), url));
 }
 
@@ -132,13 +134,36 @@ std::shared_ptr<Player> GstMediaBackend::makePlayer(const std::shared_ptr<Player
     return std::make_shared<GstPlayer>(std::dynamic_pointer_cast<GstPlayerItem>(item));
 }
 
+namespace {
+
+// FFmpeg's decoders (gstreamer1.0-libav) rank as high as the small ones for
+// MP3 and above them for AAC, and loading them maps FFmpeg with everything
+// it links: codecs, filters, speech voices, an SVG renderer; about 20 MiB
+// for one radio station. The libraries made for one format play these two
+// as well, so they go first; FFmpeg stays for what only it decodes.
+void preferLightDecoders()
+{
+    for (const char* name : {"mpg123audiodec", "faad"}) {
+        if (GstPluginFeature* decoder = gst_registry_lookup_feature(gst_registry_get(), name)) {
+            gst_plugin_feature_set_rank(decoder, GST_RANK_PRIMARY + 1);
+            gst_object_unref(decoder);
+        }
+    }
+}
+
+} // namespace
+
 void initializeGStreamer()
 {
     static const bool initialized = [] {
         gst_init(nullptr, nullptr);
-        GstRegistry* registry = gst_registry_get();
+        // Every scheme some installed source can open, but http and https,
+        // goes to the refusing source, ranked above all of them: GStreamer
+        // always makes the highest-ranked source for a URI. The registry
+        // knows each source's schemes and rank without loading its plugin.
         std::set<std::string> refused;
-        GList* factories = gst_registry_get_feature_list(registry, GST_TYPE_ELEMENT_FACTORY);
+        guint highestRank = GST_RANK_PRIMARY;
+        GList* factories = gst_registry_get_feature_list(gst_registry_get(), GST_TYPE_ELEMENT_FACTORY);
         for (GList* node = factories; node; node = node->next) {
             auto* factory = GST_ELEMENT_FACTORY(node->data);
             if (gst_element_factory_get_uri_type(factory) != GST_URI_SRC
@@ -148,16 +173,13 @@ void initializeGStreamer()
                 for (; *protocols; ++protocols)
                     refused.insert(*protocols);
             }
-            // Loaded first, so the plugin's later loading cannot bring it back.
-            GstPluginFeature* loaded = gst_plugin_feature_load(GST_PLUGIN_FEATURE(factory));
-            gst_registry_remove_feature(registry, loaded ? loaded : GST_PLUGIN_FEATURE(factory));
-            if (loaded)
-                gst_object_unref(loaded);
+            highestRank = std::max(highestRank, gst_plugin_feature_get_rank(GST_PLUGIN_FEATURE(factory)));
         }
         gst_plugin_feature_list_free(factories);
         for (const char* web : {"http", "https"})
             refused.erase(web);
-        gst::registerRefusingUriSource({refused.begin(), refused.end()});
+        gst::registerRefusingUriSource({refused.begin(), refused.end()}, highestRank + 1);
+        preferLightDecoders();
         return true;
     }();
     (void)initialized;

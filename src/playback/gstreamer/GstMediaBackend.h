@@ -27,6 +27,8 @@ struct GstMediaBackendOptions {
     // Seconds the HTTP source, and the probe that explains its failures,
     // wait for a silent server.
     unsigned sourceTimeoutSeconds = 15;
+    // Seconds a stream has to become playable before its item fails.
+    double startTimeoutSeconds = 15;
     gst::BufferSettings buffering;
 };
 

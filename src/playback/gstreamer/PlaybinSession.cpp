@@ -1,9 +1,11 @@
 #include "PlaybinSession.h"
 
 #include "GObjectPtr.h"
+#include "PipelineHandles.h"
 #include "RefusingUriSource.h"
 
 #include "playback/PlaylistParser.h"
+#include "playback/StartTrace.h"
 
 #include <QRegularExpression>
 
@@ -83,29 +85,73 @@ bool isRelayed(GstMessage* message)
     }
 }
 
+// The start steps a bus message marks, as it is posted.
+void traceStartSteps(GstMessage* message, PlaybinSession::StreamTraits& traits)
+{
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ELEMENT
+        && gst_structure_has_name(gst_message_get_structure(message), "http-headers"))
+        traits.markOnce(traits.connectedMarked, "connected");
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_STATE_CHANGED && GST_IS_PIPELINE(GST_MESSAGE_SRC(message))) {
+        GstState newState = GST_STATE_NULL;
+        gst_message_parse_state_changed(message, nullptr, &newState, nullptr);
+        if (newState == GST_STATE_PLAYING)
+            traits.markOnce(traits.sinkStartedMarked, "sink-started");
+    }
+}
+
+// A sync handler that drops a message owns it: the message is released
+// here, or once the main loop has handled it.
 GstBusSyncReply relayBusMessage(GstBus*, GstMessage* message, gpointer data)
 {
-    if (isRelayed(message)) {
-        std::shared_ptr<GstMessage> held(gst_message_ref(message), gst_message_unref);
-        static_cast<Relay*>(data)->post([held](PlaybinSession& session) { session.handleMessage(held.get()); });
-    }
+    std::shared_ptr<GstMessage> owned(message, [](GstMessage* held) { gst_message_unref(held); });
+    auto* relay = static_cast<Relay*>(data);
+    if (trace::enabled())
+        traceStartSteps(message, *relay->traits);
+    if (isRelayed(message))
+        relay->post([owned](PlaybinSession& session) { session.handleMessage(owned.get()); });
     return GST_BUS_DROP;
+}
+
+GstPadProbeReturn traceFirstDecoded(GstPad*, GstPadProbeInfo*, gpointer data)
+{
+    auto& traits = *static_cast<PlaybinSession::StreamTraits*>(data);
+    traits.markOnce(traits.firstDecodedMarked, "first-decoded");
+    return GST_PAD_PROBE_REMOVE;
+}
+
+GstPadProbeReturn noteFirstBytes(GstPad*, GstPadProbeInfo*, gpointer data)
+{
+    auto& traits = *static_cast<PlaybinSession::StreamTraits*>(data);
+    if (!traits.bytesArrived.exchange(true))
+        trace::mark("first-byte");
+    return GST_PAD_PROBE_REMOVE;
 }
 
 void noteElementAdded(GstBin*, GstBin* parent, GstElement* element, gpointer data)
 {
-    auto& traits = *static_cast<Relay*>(data)->traits;
+    const auto& relay = *static_cast<Relay*>(data);
+    auto& traits = *relay.traits;
     const char* name = factoryName(GST_OBJECT(element));
     if (std::strcmp(name, "souphttpsrc") == 0) {
         g_object_set(element, "timeout", traits.sourceTimeoutSeconds, nullptr);
+        if (GstPad* output = gst_element_get_static_pad(element, "src")) {
+            // The traits outlive the probe: the relay holding them goes with the pipeline.
+            gst_pad_add_probe(output, GST_PAD_PROBE_TYPE_BUFFER, noteFirstBytes, &traits, nullptr);
+            gst_object_unref(output);
+        }
         // Only the stream's own source: HLS segment downloads go at full speed.
         if (traits.readPacer && std::strcmp(factoryName(GST_OBJECT(parent)), "uridecodebin") == 0)
             traits.readPacer->attach(element);
     }
     else if (std::strcmp(name, refusingSourceName) == 0)
     {
+        // Some part of the stream (an HLS variant or segment) names a URI
+        // this player never opens: the stream fails now, not after the
+        // demuxer's retries.
         const GCharPtr uri(gst_uri_handler_get_uri(GST_URI_HANDLER(element)));
-        traits.noteRefusedScheme(QString::fromUtf8(uri.get()).section(QLatin1Char(':'), 0, 0));
+        const QString scheme = QString::fromUtf8(uri.get()).section(QLatin1Char(':'), 0, 0);
+        traits.noteRefusedScheme(scheme);
+        relay.post([scheme, traits = relay.traits](PlaybinSession& session) { session.refuseScheme(traits, scheme); });
     }
     else if (std::strcmp(name, "icydemux") == 0)
         traits.icy = true;
@@ -157,6 +203,12 @@ QString stringProperty(GstObject* object, const char* property)
 
 } // namespace
 
+void PlaybinSession::StreamTraits::markOnce(std::atomic<bool>& marked, const char* event)
+{
+    if (!marked.exchange(true))
+        trace::mark(event);
+}
+
 void PlaybinSession::StreamTraits::noteRefusedScheme(const QString& scheme)
 {
     const std::lock_guard lock(mutex_);
@@ -206,12 +258,32 @@ void PlaybinSession::start()
                         QStringLiteral("The GStreamer elements for playback are missing."), nullptr});
         return;
     }
-    GstBus* bus = gst_element_get_bus(pipeline_);
-    gst_bus_set_sync_handler(bus, relayBusMessage, new Relay{&scheduler_, weak_from_this(), traits_},
-                             [](gpointer relay) { Relay::destroy(relay); });
-    gst_object_unref(bus);
-    gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+    trace::mark("pipeline-built");
+    pipeline_->setBusSyncHandler(relayBusMessage, newRelay(), [](gpointer relay) { Relay::destroy(relay); });
+    gst_element_set_state(pipeline_->get(), GST_STATE_PAUSED);
     armPoll();
+    startDeadline_ = scheduler_.startTimer(settings_.startTimeoutSeconds, [session = weak_from_this()] {
+        if (auto alive = session.lock())
+            alive->startDeadlinePassed();
+    });
+}
+
+void PlaybinSession::startDeadlinePassed()
+{
+    // A stream that neither fails nor becomes playable would leave the
+    // player loading for ever with nothing to say.
+    if (!pipeline_ || status_ != ItemStatus::unknown || probe_)
+        return;
+    sourceFailed(traits_->bytesArrived ? unintelligibleStreamError() : startTimedOutError());
+}
+
+void PlaybinSession::refuseScheme(const std::shared_ptr<StreamTraits>& traits, const QString& scheme)
+{
+    if (traits != traits_ || !pipeline_ || status_ == ItemStatus::failed)
+        return; // a refusal of a pipeline that has already gone
+    refusedScheme_ = scheme;
+    probe_.reset();
+    sourceFailed(unsupportedSchemeError(scheme));
 }
 
 void PlaybinSession::stop()
@@ -252,11 +324,11 @@ bool PlaybinSession::buildPipeline()
         gst_object_unref(gst_object_ref_sink(playbin));
         return false;
     }
-    pipeline_ = GST_ELEMENT(gst_object_ref_sink(playbin));
-    g_object_set(pipeline_, "uri", current_.url.toEncoded().constData(), "flags", playFlagAudio | playFlagSoftVolume,
+    pipeline_ = std::make_unique<OwnedPipeline>(playbin);
+    g_object_set(playbin, "uri", current_.url.toEncoded().constData(), "flags", playFlagAudio,
                  "audio-sink", output, nullptr);
-    g_signal_connect_data(pipeline_, "deep-element-added", G_CALLBACK(noteElementAdded),
-                          new Relay{&scheduler_, weak_from_this(), traits_}, Relay::destroy, GConnectFlags(0));
+    pipeline_->connect(playbin, "deep-element-added", G_CALLBACK(noteElementAdded), newRelay(), Relay::destroy);
+    connectOutput();
     return true;
 }
 
@@ -292,19 +364,28 @@ GstElement* PlaybinSession::buildOutput()
     gst_element_add_pad(bin, gst_ghost_pad_new("sink", input));
     gst_object_unref(input);
 
-    g_signal_connect_data(queue, "underrun", G_CALLBACK(bufferRanDry),
-                          new Relay{&scheduler_, weak_from_this(), traits_}, Relay::destroy, GConnectFlags(0));
-    GstPad* queueInput = gst_element_get_static_pad(queue, "sink");
-    gst_pad_add_probe(queueInput, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, watchStreamEnd,
-                      new Relay{&scheduler_, weak_from_this(), traits_}, [](gpointer relay) { Relay::destroy(relay); });
-    gst_object_unref(queueInput);
-
     jitterBuffer_ = queue;
     pitch_ = pitch;
     const BufferSettings& buffering = settings_.buffering;
     traits_->readPacer = std::make_shared<ReadPacer>(ReadPacer::queueLevel(queue), buffering.readPacingLevel,
                                                      buffering.readIntervalShare, buffering.longestReadInterval);
     return bin;
+}
+
+void* PlaybinSession::newRelay()
+{
+    return new Relay{&scheduler_, weak_from_this(), traits_};
+}
+
+void PlaybinSession::connectOutput()
+{
+    pipeline_->connect(jitterBuffer_, "underrun", G_CALLBACK(bufferRanDry), newRelay(), Relay::destroy);
+    GstPad* queueInput = gst_element_get_static_pad(jitterBuffer_, "sink");
+    pipeline_->addProbe(queueInput, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, watchStreamEnd, newRelay(),
+                        [](gpointer relay) { Relay::destroy(relay); });
+    if (trace::enabled())
+        gst_pad_add_probe(queueInput, GST_PAD_PROBE_TYPE_BUFFER, traceFirstDecoded, traits_.get(), nullptr);
+    gst_object_unref(queueInput);
 }
 
 void PlaybinSession::releasePipeline()
@@ -314,13 +395,9 @@ void PlaybinSession::releasePipeline()
     pollTimer_.reset();
     if (traits_->readPacer)
         traits_->readPacer->cancel(); // a paced read would hold up the source's stop
-    gst_element_set_state(pipeline_, GST_STATE_NULL);
+    startDeadline_.reset();
+    pipeline_.reset();
     traits_->readPacer.reset();
-    GstBus* bus = gst_element_get_bus(pipeline_);
-    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
-    gst_object_unref(bus);
-    gst_object_unref(pipeline_);
-    pipeline_ = nullptr;
     jitterBuffer_ = nullptr;
     pitch_ = nullptr;
     renderRequested_ = false;
@@ -339,19 +416,20 @@ void PlaybinSession::handleMessage(GstMessage* message)
         sourceFailed(streamEndedError());
         break;
     case GST_MESSAGE_ASYNC_DONE:
-        if (GST_MESSAGE_SRC(message) == GST_OBJECT(pipeline_) && status_ == ItemStatus::unknown) {
+        if (GST_MESSAGE_SRC(message) == GST_OBJECT(pipeline_->get()) && status_ == ItemStatus::unknown) {
             if (current_.url != url_)
                 workingEntries()[url_.toString(QUrl::FullyEncoded)] = {current_.url, current_.depth};
             else
                 workingEntries().erase(url_.toString(QUrl::FullyEncoded));
             alternatives_.clear();
+            startDeadline_.reset();
             status_ = ItemStatus::readyToPlay;
             statusChanged.notify(status_);
             evaluate();
         }
         break;
     case GST_MESSAGE_STATE_CHANGED:
-        if (GST_MESSAGE_SRC(message) == GST_OBJECT(pipeline_)) {
+        if (GST_MESSAGE_SRC(message) == GST_OBJECT(pipeline_->get())) {
             GstState newState = GST_STATE_NULL;
             gst_message_parse_state_changed(message, nullptr, &newState, nullptr);
             pipelinePlaying_ = renderRequested_ && newState == GST_STATE_PLAYING;
@@ -561,7 +639,7 @@ void PlaybinSession::evaluate()
     if (decision.render != renderRequested_) {
         renderRequested_ = decision.render;
         pipelinePlaying_ = false;
-        gst_element_set_state(pipeline_, renderRequested_ ? GST_STATE_PLAYING : GST_STATE_PAUSED);
+        gst_element_set_state(pipeline_->get(), renderRequested_ ? GST_STATE_PLAYING : GST_STATE_PAUSED);
     }
     setBufferFlags(policy_.bufferEmpty(level, ended), policy_.likelyToKeepUp(level, ended));
     updateTimeControl();

@@ -31,14 +31,20 @@
 
 namespace tunara::gst {
 
+class OwnedPipeline;
+
 struct SessionSettings {
     std::function<GstElement*()> makeAudioSink; // autoaudiosink when empty
     unsigned sourceTimeoutSeconds = 15;
+    // Seconds a stream has to become playable before it fails.
+    double startTimeoutSeconds = 15;
     BufferSettings buffering;
 };
 
 class PlaybinSession : public std::enable_shared_from_this<PlaybinSession> {
 public:
+    struct StreamTraits;
+
     PlaybinSession(Scheduler& scheduler, SessionSettings settings, QUrl url);
     ~PlaybinSession();
 
@@ -68,6 +74,9 @@ public:
 
     // Main thread only; the pipeline's threads reach these through the scheduler.
     void handleMessage(GstMessage* message);
+    // A part of the stream asked for a URI of this scheme, which is never
+    // opened; traits name the pipeline that asked.
+    void refuseScheme(const std::shared_ptr<StreamTraits>& traits, const QString& scheme);
     // Re-reads the buffer and applies the policy: state, tempo, flags.
     void evaluate();
 
@@ -76,6 +85,12 @@ public:
         std::atomic<bool> icy{false};
         std::atomic<bool> id3{false};
         std::atomic<bool> inputEnded{false};
+        std::atomic<bool> bytesArrived{false}; // the stream's HTTP source has read something
+        // Start steps already traced for this pipeline.
+        std::atomic<bool> connectedMarked{false};
+        std::atomic<bool> firstDecodedMarked{false};
+        std::atomic<bool> sinkStartedMarked{false};
+        void markOnce(std::atomic<bool>& marked, const char* event);
         unsigned sourceTimeoutSeconds = 15;
         // Paces the stream's own HTTP source; set while no pipeline runs.
         std::shared_ptr<ReadPacer> readPacer;
@@ -100,6 +115,7 @@ private:
 
     // Before any audio has played, a failing source gives way to the next
     // one: the entries of a playlist file, in order.
+    void startDeadlinePassed();
     void sourceFailed(MediaError error);
     bool tryAnotherSource(const MediaError& error);
     bool startNextSource();
@@ -107,6 +123,9 @@ private:
 
     bool buildPipeline();
     GstElement* buildOutput();
+    void connectOutput();
+    // Data for a handler on a GStreamer thread: reaches this session on the main loop.
+    void* newRelay();
     void handleError(GstMessage* message);
     void handleElementMessage(GstMessage* message);
     void handleTags(GstMessage* message);
@@ -126,10 +145,11 @@ private:
     BufferPolicy policy_;
     std::shared_ptr<StreamTraits> traits_ = std::make_shared<StreamTraits>();
 
-    GstElement* pipeline_ = nullptr;
+    std::unique_ptr<OwnedPipeline> pipeline_;
     GstElement* jitterBuffer_ = nullptr; // owned by the pipeline
     GstElement* pitch_ = nullptr;        // owned by the pipeline; may be absent
     std::unique_ptr<OneShotTimer> pollTimer_;
+    std::unique_ptr<OneShotTimer> startDeadline_;
     double nextCheck_ = 0;  // seconds until the buffer should be looked at again
     double armedCheck_ = 0; // what the poll timer was armed with
     std::unique_ptr<ConnectionProbe> probe_;

@@ -111,11 +111,11 @@ static void tunara_refusing_src_uri_handler_init(gpointer iface, gpointer)
 
 namespace tunara::gst {
 
-void registerRefusingUriSource(std::vector<std::string> schemes)
+void registerRefusingUriSource(std::vector<std::string> schemes, unsigned rank)
 {
     static const bool registered = [&] {
         refusedSchemes() = std::move(schemes);
-        return gst_element_register(nullptr, refusingSourceName, GST_RANK_PRIMARY, tunara_refusing_src_get_type());
+        return gst_element_register(nullptr, refusingSourceName, rank, tunara_refusing_src_get_type());
     }();
     (void)registered;
 }

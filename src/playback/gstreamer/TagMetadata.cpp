@@ -36,6 +36,12 @@ std::vector<MetadataEntry> metadataEntries(const GstTagList* tags, TagSource sou
     switch (source) {
     case TagSource::icy:
         addEntry(entries, tags, GST_TAG_TITLE, QStringLiteral("icy/StreamTitle"), MetadataCommonKeyTitle, true);
+        // A StreamTitle without its closing quote runs to the end of the
+        // block and keeps the field separator: drop it. (A quoted title
+        // never ends in the separator; one ending in ';' itself is rarer
+        // than a server that forgets the quote.)
+        if (!entries.empty() && entries.back().value.endsWith(QLatin1Char(';')))
+            entries.back().value.chop(1);
         addEntry(entries, tags, GST_TAG_HOMEPAGE, QStringLiteral("icy/StreamUrl"), std::nullopt, false);
         break;
     case TagSource::id3:

@@ -237,6 +237,20 @@ Pane {
 
         Divider { Layout.fillWidth: true }
 
+        Label {
+            objectName: "saveFailureLine"
+            Layout.fillWidth: true
+            Layout.leftMargin: 12
+            Layout.rightMargin: 12
+            Layout.topMargin: 8
+            visible: text !== ""
+            text: root.store.saveFailureMessage
+            color: Theme.red
+            wrapMode: Text.Wrap
+            maximumLineCount: 2
+            elide: Text.ElideRight
+        }
+
         RowLayout {
             Layout.fillWidth: true
             Layout.margins: 12

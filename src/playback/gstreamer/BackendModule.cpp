@@ -1,0 +1,9 @@
+#include "BackendModule.h"
+
+#include "GstMediaBackend.h"
+
+extern "C" __attribute__((visibility("default"))) tunara::MediaBackend*
+tunara_make_media_backend(tunara::Scheduler* scheduler)
+{
+    return new tunara::GstMediaBackend(*scheduler);
+}
