@@ -26,8 +26,6 @@ QByteArray contentTypeForExtension(const QString& fileName)
     return {};
 }
 
-} // namespace
-
 QList<ListedStation> stationsInPlaylist(const QString& fileName, const QByteArray& bytes)
 {
     const PlaylistFormat format = detectPlaylistFormat(contentTypeForExtension(fileName), bytes.left(4096));
@@ -42,6 +40,19 @@ QList<ListedStation> stationsInPlaylist(const QString& fileName, const QByteArra
     }
     return stations;
 }
+
+QByteArray extendedM3u(const QList<AudioStream>& streams)
+{
+    QByteArray text = "#EXTM3U\n";
+    for (const AudioStream& stream : streams) {
+        // The name must stay on its line.
+        text += "#EXTINF:-1," + cleanDisplayText(stream.name).toUtf8() + '\n';
+        text += stream.urlText().toUtf8() + '\n';
+    }
+    return text;
+}
+
+} // namespace
 
 StationFileContents readStationFile(const QString& path)
 {
@@ -59,17 +70,6 @@ StationFileContents readStationFile(const QString& path)
     if (contents.truncated)
         contents.stations.resize(maxStationsPerFile);
     return contents;
-}
-
-QByteArray extendedM3u(const QList<AudioStream>& streams)
-{
-    QByteArray text = "#EXTM3U\n";
-    for (const AudioStream& stream : streams) {
-        // The name must stay on its line.
-        text += "#EXTINF:-1," + cleanDisplayText(stream.name).toUtf8() + '\n';
-        text += stream.urlText().toUtf8() + '\n';
-    }
-    return text;
 }
 
 std::optional<QString> writeStationFile(const QString& path, const QList<AudioStream>& streams)

@@ -5,7 +5,6 @@
 
 #include "AudioStream.h"
 
-#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QUrl>
@@ -33,16 +32,14 @@ struct StationFileContents {
 inline constexpr qint64 maxStationFileBytes = 1024 * 1024;
 inline constexpr qsizetype maxStationsPerFile = 1000;
 
-// The http and https entries of a playlist file in file order, named by the
-// file's title for them (cleaned for display) or else by the URL's host.
-// The file name's extension and the first bytes decide the format.
-QList<ListedStation> stationsInPlaylist(const QString& fileName, const QByteArray& bytes);
-// The first maxStationsPerFile of them, from the file at path.
+// The first maxStationsPerFile http and https entries of the playlist file
+// at path, in file order, named by the file's title for them (cleaned for
+// display) or else by the URL's host. The file name's extension and the
+// first bytes decide the format.
 StationFileContents readStationFile(const QString& path);
 
-// "#EXTM3U", then "#EXTINF:-1,<name>" and the URL for each station, UTF-8.
-QByteArray extendedM3u(const QList<AudioStream>& streams);
-// Writes the file atomically; what went wrong, or none.
+// Writes the stations atomically as an extended M3U8 file, UTF-8: "#EXTM3U",
+// then "#EXTINF:-1,<name>" and the URL for each. What went wrong, or none.
 std::optional<QString> writeStationFile(const QString& path, const QList<AudioStream>& streams);
 
 } // namespace tunara

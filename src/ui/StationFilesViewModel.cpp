@@ -59,6 +59,7 @@ QFileDialog* StationFilesViewModel::makeDialog(QWindow* window, const QString& t
     dialog_ = new QFileDialog(nullptr, title);
     dialog_->setAttribute(Qt::WA_DeleteOnClose);
     dialog_->setWindowModality(Qt::WindowModal);
+    dialog_->setDirectory(startFolder());
     // Kept above its window, which a widget parent would otherwise do.
     dialog_->winId();
     if (window)
@@ -74,7 +75,6 @@ void StationFilesViewModel::chooseFilesToImport(QWindow* window)
     dialog->setFileMode(QFileDialog::ExistingFiles);
     dialog->setNameFilters(
         {QStringLiteral("Station lists (*.m3u *.m3u8 *.pls *.xspf)"), QStringLiteral("All files (*)")});
-    dialog->setDirectory(startFolder());
     dialog->setLabelText(QFileDialog::Accept, QStringLiteral("Import"));
     connect(dialog, &QDialog::accepted, this, [this, dialog] { importFiles(dialog->selectedUrls()); });
     dialog->open();
@@ -88,7 +88,6 @@ void StationFilesViewModel::chooseExportFile(QWindow* window)
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setNameFilter(QStringLiteral("Extended M3U (*.m3u8)"));
     dialog->setDefaultSuffix(QStringLiteral("m3u8"));
-    dialog->setDirectory(startFolder());
     dialog->selectFile(QStringLiteral("Tunara Stations.m3u8"));
     dialog->setLabelText(QFileDialog::Accept, QStringLiteral("Export"));
     connect(dialog, &QDialog::accepted, this, [this, dialog] { exportTo(dialog->selectedUrls().value(0)); });
