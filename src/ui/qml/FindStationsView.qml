@@ -42,8 +42,6 @@ Popup {
                 searchField.selectAll()
             }
 
-            Keys.onEscapePressed: root.close()
-
             DirectoryViewModel {
                 id: directory
                 objectName: "directoryViewModel"
