@@ -1,5 +1,6 @@
 #include "Store.h"
 
+#include "AppSettings.h"
 #include "StationLibrary.h"
 #include "URLValidation.h"
 #include "playback/Diagnostics.h"
@@ -7,6 +8,7 @@
 #include <QDir>
 
 #include <algorithm>
+#include <cmath>
 
 namespace tunara {
 
@@ -20,11 +22,17 @@ std::function<PlaybackEnvironment()>& sharedEnvironmentFactory()
 
 } // namespace
 
-Store::Store(PlaybackEnvironment environment, std::optional<QUrl> overrideDatabaseFileURL)
-    : playbackController_(std::make_unique<PlaybackController>(std::move(environment)))
+Store::Store(PlaybackEnvironment environment, std::optional<QUrl> overrideDatabaseFileURL,
+             std::optional<QUrl> settingsFileURL)
+    : scheduler_(environment.scheduler)
+    , playbackController_(std::make_unique<PlaybackController>(std::move(environment)))
     , overrideDatabaseFileURL_(std::move(overrideDatabaseFileURL))
     , filename_(StationLibrary::defaultFilename)
+    , settingsFileURL_(std::move(settingsFileURL))
+    , volume_(AppSettings::loadVolume(settingsFileURL_))
 {
+    // Before any station plays: the first sample already has this volume.
+    playbackController_->setVolume(volume_);
     qRegisterMetaType<AudioStream>();
     qRegisterMetaType<ParsedMetadata>();
     StationLibrary::LoadedLibrary library = StationLibrary::loadStreams(databaseFileURL());
@@ -36,6 +44,7 @@ Store::Store(PlaybackEnvironment environment, std::optional<QUrl> overrideDataba
 
 Store::~Store()
 {
+    saveSettingsNow();
     playbackController_->setDelegate(nullptr);
 }
 
@@ -51,7 +60,7 @@ Store& Store::shared()
         const auto& factory = sharedEnvironmentFactory();
         if (!factory)
             qFatal("Store::shared() was reached before provideSharedEnvironment()");
-        return new Store(factory());
+        return new Store(factory(), std::nullopt, AppSettings::settingsFileURL());
     }();
     return *instance;
 }
@@ -74,6 +83,57 @@ void Store::save()
         return;
     }
     setSaveError(StationLibrary::saveStreams(databaseFileURL(), streams_).value_or(QString()));
+}
+
+void Store::setVolume(double volume)
+{
+    volume = std::clamp(volume, 0.0, 1.0);
+    if (volume == volume_)
+        return;
+    playbackController_->setVolume(volume);
+    takeVolume(volume);
+}
+
+void Store::changeVolume(double step)
+{
+    // Steps land on whole percents, whatever the mixer left behind.
+    setVolume(std::round((volume_ + step) * 100.0) / 100.0);
+}
+
+void Store::didChangeVolume(double volume)
+{
+    if (volume != volume_)
+        takeVolume(volume);
+}
+
+void Store::takeVolume(double volume)
+{
+    volume_ = volume;
+    emit volumeChanged();
+    saveVolumeSoon();
+}
+
+void Store::saveSettingsNow()
+{
+    volumeSave_.reset();
+    writePendingVolume();
+}
+
+void Store::saveVolumeSoon()
+{
+    if (!settingsFileURL_)
+        return;
+    constexpr double settleSeconds = 0.5;
+    volumeSavePending_ = true;
+    volumeSave_ = scheduler_->startTimer(settleSeconds, [this] { writePendingVolume(); });
+}
+
+void Store::writePendingVolume()
+{
+    if (!volumeSavePending_)
+        return;
+    volumeSavePending_ = false;
+    AppSettings::saveVolume(settingsFileURL_, volume_);
 }
 
 void Store::setSaveError(const QString& error)

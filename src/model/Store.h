@@ -34,9 +34,12 @@ class Store final : public QObject, public PlaybackControllerDelegate {
     Q_PROPERTY(tunara::PlayingStatus playingStatus READ playingStatus NOTIFY playingStatusChanged)
     Q_PROPERTY(tunara::ParsedMetadata parsedMetadata READ parsedMetadata NOTIFY parsedMetadataChanged)
     Q_PROPERTY(QString saveError READ saveError NOTIFY saveErrorChanged)
+    Q_PROPERTY(double volume READ volume WRITE setVolume NOTIFY volumeChanged)
 
 public:
-    Store(PlaybackEnvironment environment, std::optional<QUrl> overrideDatabaseFileURL = std::nullopt);
+    // The volume is kept in the settings file when one is given.
+    Store(PlaybackEnvironment environment, std::optional<QUrl> overrideDatabaseFileURL = std::nullopt,
+          std::optional<QUrl> settingsFileURL = std::nullopt);
     ~Store() override;
 
     // The one Store of the running program, created on first access with the
@@ -79,9 +82,19 @@ public:
     void playStream(std::optional<QUuid> id = std::nullopt);
     void togglePlayPause();
 
+    // The application's volume, 0 to 1 on the cubic scale of the desktop's
+    // sliders; kept across runs.
+    double volume() const { return volume_; }
+    void setVolume(double volume);
+    // Moves the volume by a step (negative: quieter), within 0 to 1.
+    void changeVolume(double step);
+    // Writes a volume change that is still settling; at termination.
+    void saveSettingsNow();
+
     // PlaybackControllerDelegate
     void didChangeStatus(PlayingStatus status) override;
     void didChangeMetadata(const ParsedMetadata& metadata) override;
+    void didChangeVolume(double volume) override;
 
     // Trimmed name and parsed URL, or none when the input is rejected.
     static std::optional<std::pair<QString, QUrl>> validatedInput(const QString& name, const QString& urlText);
@@ -92,22 +105,33 @@ signals:
     void playingStatusChanged();
     void parsedMetadataChanged();
     void saveErrorChanged();
+    void volumeChanged();
 
 private:
     QVariant selectedStreamVariant() const;
     void stopAndDeselect();
     void setSaveError(const QString& error);
+    void takeVolume(double volume);
+    void saveVolumeSoon();
+    void writePendingVolume();
     int indexOf(const QUuid& id) const;
 
     QList<AudioStream> streams_;
     std::optional<AudioStream> selectedStream_;
     PlayingStatus playingStatus_ = PlayingStatus::paused;
     ParsedMetadata parsedMetadata_;
+    Scheduler* scheduler_;
     std::unique_ptr<PlaybackController> playbackController_;
     std::optional<QUrl> overrideDatabaseFileURL_;
     QString filename_;
     QString keepFileReason_;
     QString saveError_;
+    std::optional<QUrl> settingsFileURL_;
+    double volume_;
+    // A volume that moves in many small steps (a slider, a wheel) is
+    // written once it has settled.
+    std::unique_ptr<OneShotTimer> volumeSave_;
+    bool volumeSavePending_ = false;
 };
 
 } // namespace tunara

@@ -84,6 +84,8 @@ class PlayerItem {
 public:
     virtual ~PlayerItem() = default;
 
+    // The station's name, where the backend shows it (the desktop's mixer).
+    virtual void setDisplayName(const QString& /*name*/) {}
     virtual void setPreferredForwardBufferDuration(double seconds) = 0;
     virtual void setCanUseNetworkResourcesForLiveStreamingWhilePaused(bool allowed) = 0;
 
@@ -128,6 +130,16 @@ public:
     virtual std::shared_ptr<MetadataOutput> makeMetadataOutput() = 0;
     virtual std::shared_ptr<PlayerItem> makePlayerItem(const QUrl& url) = 0;
     virtual std::shared_ptr<Player> makePlayer(const std::shared_ptr<PlayerItem>& item) = 0;
+
+    // The one volume of the application, 0 to 1 on the cubic scale of the
+    // desktop's sliders (0.5 sounds half as loud). Every player plays at
+    // it, a new one from its first sample.
+    virtual void setVolume(double volume) = 0;
+    virtual double volume() const = 0;
+    // Reports a volume set outside the player (the desktop's mixer), on the
+    // main thread.
+    using VolumeHandler = std::function<void(double)>;
+    [[nodiscard]] virtual std::unique_ptr<Observation> observeVolume(VolumeHandler handler) = 0;
 };
 
 } // namespace tunara

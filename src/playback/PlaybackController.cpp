@@ -4,6 +4,8 @@
 #include "DisplayText.h"
 #include "StartTrace.h"
 
+#include <algorithm>
+
 namespace tunara {
 
 PlaybackController::PlaybackController(PlaybackEnvironment environment)
@@ -14,10 +16,25 @@ PlaybackController::PlaybackController(PlaybackEnvironment environment)
     environment_.nowPlaying();
     setupNetworkMonitor();
     setupWakeObserver();
+    volumeObserver_ = environment_.mediaBackend->observeVolume([this](double volume) {
+        if (delegate_)
+            delegate_->didChangeVolume(volume);
+    });
+}
+
+double PlaybackController::volume() const
+{
+    return environment_.mediaBackend->volume();
+}
+
+void PlaybackController::setVolume(double volume)
+{
+    environment_.mediaBackend->setVolume(std::clamp(volume, 0.0, 1.0));
 }
 
 PlaybackController::~PlaybackController()
 {
+    volumeObserver_.reset();
     if (pathMonitor_)
         pathMonitor_->cancel();
     wakeObserver_.reset();
@@ -119,6 +136,7 @@ void PlaybackController::play(const QUrl& url, const QString& name, bool resetRe
     metadataCollector_->setDelegate(this, lifetime_.weak());
 
     playerItem_ = backend.makePlayerItem(url);
+    playerItem_->setDisplayName(currentStreamName_);
     playerItem_->setPreferredForwardBufferDuration(0);
     playerItem_->setCanUseNetworkResourcesForLiveStreamingWhilePaused(true);
     playerItem_->addOutput(metadataCollector_);

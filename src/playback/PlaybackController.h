@@ -22,6 +22,8 @@ public:
     virtual ~PlaybackControllerDelegate() = default;
     virtual void didChangeStatus(PlayingStatus status) = 0;
     virtual void didChangeMetadata(const ParsedMetadata& metadata) = 0;
+    // The volume was changed outside the player (the desktop's mixer).
+    virtual void didChangeVolume(double /*volume*/) {}
 };
 
 // Turns a request to play a station into a running stream, follows the
@@ -48,6 +50,10 @@ public:
     PlayingStatus status() const { return status_; }
     const ParsedMetadata& metadata() const { return metadata_; }
     const std::shared_ptr<Player>& player() const { return player_; }
+
+    // The application's volume (0 to 1, cubic), for this and every later player.
+    double volume() const;
+    void setVolume(double volume);
 
     void play(const QUrl& url, const QString& name, bool resetRetryState);
     void pause();
@@ -134,6 +140,7 @@ private:
     std::unique_ptr<NetworkPathMonitor> pathMonitor_;
     bool isNetworkAvailable_ = true;
     std::unique_ptr<WakeNotifier::Registration> wakeObserver_;
+    std::unique_ptr<Observation> volumeObserver_;
 };
 
 } // namespace tunara

@@ -8,6 +8,7 @@ void applicationWillTerminate(Store& store)
 {
     store.playbackController().stop();
     store.setSelectedStream(std::nullopt);
+    store.saveSettingsNow();
 }
 
 } // namespace tunara::AppDelegate

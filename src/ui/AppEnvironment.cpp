@@ -3,6 +3,7 @@
 #include "AppEnvironment.h"
 
 #include "playback/MediaBackend.h"
+#include "playback/Notifier.h"
 #include "playback/QtScheduler.h"
 
 #ifdef TUNARA_HAVE_NOWPLAYING
@@ -39,17 +40,38 @@ public:
     {
         return backend().makePlayer(item);
     }
+    // The volume is kept here until the backend exists, which then starts at it.
+    void setVolume(double volume) override
+    {
+        volume_ = volume;
+        if (backend_)
+            backend_->setVolume(volume);
+    }
+    double volume() const override { return volume_; }
+    std::unique_ptr<Observation> observeVolume(VolumeHandler handler) override
+    {
+        return volumeObservers_.add([handler = std::move(handler)](std::optional<double> volume) { handler(*volume); });
+    }
 
 private:
     MediaBackend& backend()
     {
-        if (!backend_)
+        if (!backend_) {
             backend_ = make_();
+            backend_->setVolume(volume_);
+            forwarding_ = backend_->observeVolume([this](double volume) {
+                volume_ = volume;
+                volumeObservers_.notify(volume);
+            });
+        }
         return *backend_;
     }
 
     std::function<std::unique_ptr<MediaBackend>()> make_;
     std::unique_ptr<MediaBackend> backend_;
+    double volume_ = 1.0;
+    Notifier<double> volumeObservers_;
+    std::unique_ptr<Observation> forwarding_;
 };
 
 // Without a media framework every item fails at once with an error the
@@ -137,6 +159,15 @@ public:
     {
         return std::make_shared<UnavailablePlayer>(item);
     }
+    void setVolume(double volume) override { volume_ = volume; }
+    double volume() const override { return volume_; }
+    std::unique_ptr<Observation> observeVolume(VolumeHandler) override
+    {
+        return std::make_unique<UnavailableObservation>();
+    }
+
+private:
+    double volume_ = 1.0;
 };
 
 #ifdef TUNARA_HAVE_GSTREAMER
@@ -146,8 +177,9 @@ std::unique_ptr<MediaBackend> loadGStreamerBackend()
 {
     const QString fileName = QStringLiteral("libtunara-gstreamer.so");
     QString failure;
+    const QDir programDirectory(QCoreApplication::applicationDirPath());
     for (const QString& directory :
-         {QCoreApplication::applicationDirPath(), QStringLiteral(TUNARA_BACKEND_MODULE_DIR)}) {
+         {programDirectory.path(), programDirectory.filePath(QStringLiteral(TUNARA_BACKEND_MODULE_DIR))}) {
         QLibrary module(QDir(directory).filePath(fileName));
         if (!module.load()) {
             failure = module.errorString();

@@ -49,6 +49,7 @@ std::size_t ObserverList<Value>::liveCount() const
 template class ObserverList<ItemStatus>;
 template class ObserverList<bool>;
 template class ObserverList<TimeControlStatus>;
+template class ObserverList<double>;
 
 FakeMetadataItem::FakeMetadataItem(std::optional<QString> commonKey, std::optional<QString> identifier,
                                    std::optional<QString> value)
@@ -190,6 +191,17 @@ void FakePlayer::reportTimeControlStatus(TimeControlStatus status)
 {
     timeControlStatus_ = status;
     observers_.notify(status);
+}
+
+std::unique_ptr<Observation> FakeMediaBackend::observeVolume(VolumeHandler handler)
+{
+    return volumeObservers_.add([handler = std::move(handler)](std::optional<double> volume) { handler(*volume); });
+}
+
+void FakeMediaBackend::reportVolumeFromOutside(double volume)
+{
+    volume_ = volume;
+    volumeObservers_.notify(volume);
 }
 
 std::shared_ptr<MetadataOutput> FakeMediaBackend::makeMetadataOutput()

@@ -153,6 +153,11 @@ public:
     std::shared_ptr<MetadataOutput> makeMetadataOutput() override;
     std::shared_ptr<PlayerItem> makePlayerItem(const QUrl& url) override;
     std::shared_ptr<Player> makePlayer(const std::shared_ptr<PlayerItem>& item) override;
+    void setVolume(double volume) override { volume_ = volume; }
+    double volume() const override { return volume_; }
+    std::unique_ptr<Observation> observeVolume(VolumeHandler handler) override;
+    // The desktop's mixer moves the volume.
+    void reportVolumeFromOutside(double volume);
 
     FakePlayerItem& item() const { return *items.back(); }
     FakePlayer& player() const { return *players.back(); }
@@ -161,6 +166,10 @@ public:
     std::vector<std::shared_ptr<FakePlayerItem>> items;
     std::vector<std::shared_ptr<FakePlayer>> players;
     std::vector<std::shared_ptr<FakeMetadataOutput>> outputs;
+
+private:
+    double volume_ = 1.0;
+    ObserverList<double> volumeObservers_;
 };
 
 MediaError urlError(long long code, std::shared_ptr<const MediaError> underlying = nullptr);

@@ -21,6 +21,7 @@ public:
     ~GstPlayerItem() override { session_->stop(); }
 
     // The backend decides how much to buffer; a live stream keeps loading while paused.
+    void setDisplayName(const QString& name) override { session_->setDisplayName(name); }
     void setPreferredForwardBufferDuration(double) override {}
     void setCanUseNetworkResourcesForLiveStreamingWhilePaused(bool) override {}
 
@@ -100,7 +101,7 @@ public:
     std::unique_ptr<Observation> observeTimeControlStatus(TimeControlHandler handler) override
     {
         if (!item_)
-            return gst::Notifier<TimeControlStatus>().add(std::move(handler));
+            return Notifier<TimeControlStatus>().add(std::move(handler));
         return item_->session()->timeControlChanged.add(std::move(handler));
     }
 
@@ -125,8 +126,35 @@ std::shared_ptr<MetadataOutput> GstMediaBackend::makeMetadataOutput()
 std::shared_ptr<PlayerItem> GstMediaBackend::makePlayerItem(const QUrl& url)
 {
     gst::SessionSettings settings{options_.makeAudioSink, options_.sourceTimeoutSeconds, options_.startTimeoutSeconds,
-                                  options_.buffering};
-    return std::make_shared<GstPlayerItem>(std::make_shared<PlaybinSession>(scheduler_, std::move(settings), url));
+                                  options_.buffering, volume_,
+                                  [this, weak = lifetime_.weak()](double volume) {
+                                      if (weak.lock())
+                                          volumeSetOutside(volume);
+                                  }};
+    auto session = std::make_shared<PlaybinSession>(scheduler_, std::move(settings), url);
+    std::erase_if(sessions_, [](const auto& held) { return held.expired(); });
+    sessions_.push_back(session);
+    return std::make_shared<GstPlayerItem>(std::move(session));
+}
+
+void GstMediaBackend::setVolume(double volume)
+{
+    volume_ = volume;
+    for (const auto& held : sessions_) {
+        if (auto session = held.lock())
+            session->setVolume(volume);
+    }
+}
+
+void GstMediaBackend::volumeSetOutside(double volume)
+{
+    setVolume(volume);
+    volumeObservers_.notify(volume);
+}
+
+std::unique_ptr<Observation> GstMediaBackend::observeVolume(VolumeHandler handler)
+{
+    return volumeObservers_.add([handler = std::move(handler)](std::optional<double> volume) { handler(*volume); });
 }
 
 std::shared_ptr<Player> GstMediaBackend::makePlayer(const std::shared_ptr<PlayerItem>& item)

@@ -10,6 +10,7 @@
 // main context, which Qt's main loop drives on the main thread.
 
 #include "BufferPolicy.h"
+#include "playback/Notifier.h"
 
 #include "playback/MediaBackend.h"
 #include "playback/Scheduler.h"
@@ -19,6 +20,10 @@
 #include <functional>
 
 namespace tunara {
+
+namespace gst {
+class PlaybinSession;
+}
 
 struct GstMediaBackendOptions {
     // Makes the element that plays the audio (a new, floating reference);
@@ -40,10 +45,20 @@ public:
     std::shared_ptr<MetadataOutput> makeMetadataOutput() override;
     std::shared_ptr<PlayerItem> makePlayerItem(const QUrl& url) override;
     std::shared_ptr<Player> makePlayer(const std::shared_ptr<PlayerItem>& item) override;
+    void setVolume(double volume) override;
+    double volume() const override { return volume_; }
+    std::unique_ptr<Observation> observeVolume(VolumeHandler handler) override;
 
 private:
+    void volumeSetOutside(double volume);
+
     Scheduler& scheduler_;
     GstMediaBackendOptions options_;
+    double volume_ = 1.0;
+    Notifier<double> volumeObservers_;
+    // The items made, to carry a new volume to those still alive.
+    std::vector<std::weak_ptr<gst::PlaybinSession>> sessions_;
+    LifetimeToken lifetime_;
 };
 
 // Initialises GStreamer for this player, once per process: after it, the

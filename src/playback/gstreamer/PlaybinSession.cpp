@@ -1,6 +1,7 @@
 #include "PlaybinSession.h"
 
 #include "GObjectPtr.h"
+#include "MixerStream.h"
 #include "PipelineHandles.h"
 #include "RefusingUriSource.h"
 
@@ -8,6 +9,8 @@
 #include "playback/StartTrace.h"
 
 #include <QRegularExpression>
+
+#include <gst/audio/streamvolume.h>
 
 #include <cstring>
 
@@ -119,6 +122,63 @@ GstPadProbeReturn traceFirstDecoded(GstPad*, GstPadProbeInfo*, gpointer data)
     return GST_PAD_PROBE_REMOVE;
 }
 
+// Tags on their way into the sound server's sink carry the title as its
+// mixer shows it.
+GstPadProbeReturn rewriteTitleForMixer(GstPad*, GstPadProbeInfo* info, gpointer data)
+{
+    GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+    if (GST_EVENT_TYPE(event) != GST_EVENT_TAG)
+        return GST_PAD_PROBE_OK;
+    GstTagList* tags = nullptr;
+    gst_event_parse_tag(event, &tags);
+    const auto& traits = *static_cast<Relay*>(data)->traits;
+    if (GstTagList* rewritten = tagsForMixer(tags, traits.displayName())) {
+        GST_PAD_PROBE_INFO_DATA(info) = gst_event_new_tag(rewritten);
+        gst_event_unref(event);
+    }
+    return GST_PAD_PROBE_OK;
+}
+
+void volumeNotified(GObject*, GParamSpec*, gpointer data)
+{
+    const auto& relay = *static_cast<Relay*>(data);
+    relay.post([traits = relay.traits](PlaybinSession& session) { session.sinkVolumeChanged(traits); });
+}
+
+bool hasStreamVolume(GstElement* sink)
+{
+    return GST_IS_STREAM_VOLUME(sink) && g_object_class_find_property(G_OBJECT_GET_CLASS(sink), "volume");
+}
+
+// A sink with a stream volume of its own (PulseAudio's) plays at the
+// application's volume and is named for the mixer before its stream
+// exists; changes made in the mixer come back. Any thread.
+void configureSink(GstElement* sink, const Relay& relay)
+{
+    if (!hasStreamVolume(sink))
+        return;
+    if (std::strcmp(factoryName(GST_OBJECT(sink)), "pulsesink") == 0) {
+        GstStructure* properties = mixerStreamProperties(relay.traits->displayName());
+        g_object_set(sink, "client-name", applicationName, "stream-properties", properties, nullptr);
+        gst_structure_free(properties);
+        GstPad* input = gst_element_get_static_pad(sink, "sink");
+        gst_pad_add_probe(input, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, rewriteTitleForMixer,
+                          new Relay(relay), [](gpointer held) { Relay::destroy(held); });
+        gst_object_unref(input);
+    }
+    gst_stream_volume_set_volume(GST_STREAM_VOLUME(sink), GST_STREAM_VOLUME_FORMAT_CUBIC, relay.traits->volume);
+    g_signal_connect_data(sink, "notify::volume", G_CALLBACK(volumeNotified), new Relay(relay), Relay::destroy,
+                          GConnectFlags(0));
+    std::shared_ptr<GstElement> held(GST_ELEMENT(gst_object_ref(sink)), gst_object_unref);
+    relay.post([traits = relay.traits, held](PlaybinSession& session) { session.useSinkVolume(traits, held.get()); });
+}
+
+void sinkAdded(GstChildProxy*, GObject* child, gchar*, gpointer data)
+{
+    if (GST_IS_ELEMENT(child))
+        configureSink(GST_ELEMENT(child), *static_cast<Relay*>(data));
+}
+
 GstPadProbeReturn noteFirstBytes(GstPad*, GstPadProbeInfo*, gpointer data)
 {
     auto& traits = *static_cast<PlaybinSession::StreamTraits*>(data);
@@ -221,6 +281,18 @@ QString PlaybinSession::StreamTraits::refusedScheme() const
     return refusedScheme_;
 }
 
+void PlaybinSession::StreamTraits::setDisplayName(const QString& name)
+{
+    const std::lock_guard lock(mutex_);
+    displayName_ = name;
+}
+
+QString PlaybinSession::StreamTraits::displayName() const
+{
+    const std::lock_guard lock(mutex_);
+    return displayName_;
+}
+
 PlaybinSession::PlaybinSession(Scheduler& scheduler, SessionSettings settings, QUrl url)
     : scheduler_(scheduler)
     , settings_(std::move(settings))
@@ -237,6 +309,8 @@ PlaybinSession::PlaybinSession(Scheduler& scheduler, SessionSettings settings, Q
         alternatives_.push_back({url_, 0});
     }
     traits_->sourceTimeoutSeconds = settings_.sourceTimeoutSeconds;
+    volume_ = settings_.volume;
+    traits_->volume = volume_;
     const QString scheme = url_.scheme().toLower();
     if (!isWebScheme(scheme)) {
         status_ = ItemStatus::failed;
@@ -303,6 +377,52 @@ void PlaybinSession::setWantsToPlay(bool wantsToPlay)
         updateTimeControl();
 }
 
+void PlaybinSession::setVolume(double volume)
+{
+    volume_ = volume;
+    traits_->volume = volume;
+    applyVolume();
+}
+
+void PlaybinSession::setDisplayName(const QString& name)
+{
+    traits_->setDisplayName(name);
+}
+
+void PlaybinSession::applyVolume()
+{
+    if (sinkVolume_)
+        gst_stream_volume_set_volume(GST_STREAM_VOLUME(sinkVolume_), GST_STREAM_VOLUME_FORMAT_CUBIC, volume_);
+    else if (softVolume_)
+        gst_stream_volume_set_volume(GST_STREAM_VOLUME(softVolume_), GST_STREAM_VOLUME_FORMAT_CUBIC, volume_);
+}
+
+void PlaybinSession::useSinkVolume(const std::shared_ptr<StreamTraits>& traits, GstElement* sink)
+{
+    if (traits != traits_ || !pipeline_)
+        return;
+    sinkVolume_ = sink;
+    g_object_set(softVolume_, "volume", 1.0, nullptr);
+    applyVolume(); // the volume may have moved since the sink appeared
+}
+
+void PlaybinSession::sinkVolumeChanged(const std::shared_ptr<StreamTraits>& traits)
+{
+    if (traits != traits_ || !sinkVolume_)
+        return;
+    const double volume =
+        gst_stream_volume_get_volume(GST_STREAM_VOLUME(sinkVolume_), GST_STREAM_VOLUME_FORMAT_CUBIC);
+    // The sound server keeps volumes in steps: an echo of our own setting
+    // comes back a little off.
+    constexpr double tolerance = 0.005;
+    if (std::abs(volume - volume_) <= tolerance)
+        return;
+    volume_ = volume;
+    traits_->volume = volume;
+    if (settings_.volumeSetOutside)
+        settings_.volumeSetOutside(volume);
+}
+
 void PlaybinSession::addOutput(const std::shared_ptr<GstMetadataOutput>& output)
 {
     if (std::find(outputs_.begin(), outputs_.end(), output) == outputs_.end())
@@ -338,10 +458,11 @@ GstElement* PlaybinSession::buildOutput()
     GstElement* queue = gst_element_factory_make("queue", "jitter-buffer");
     GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
     GstElement* resample = gst_element_factory_make("audioresample", nullptr);
+    GstElement* volume = gst_element_factory_make("volume", nullptr);
     GstElement* sink = settings_.makeAudioSink ? settings_.makeAudioSink()
                                                : gst_element_factory_make("autoaudiosink", nullptr);
-    if (!queue || !convert || !resample || !sink) {
-        for (GstElement* element : {pitch, queue, convert, resample, sink}) {
+    if (!queue || !convert || !resample || !volume || !sink) {
+        for (GstElement* element : {pitch, queue, convert, resample, volume, sink}) {
             if (element)
                 gst_object_unref(gst_object_ref_sink(element));
         }
@@ -352,8 +473,12 @@ GstElement* PlaybinSession::buildOutput()
     g_object_set(queue, "max-size-time", guint64(maximum * GST_SECOND), "max-size-bytes", 0u, "max-size-buffers",
                  0u, nullptr);
     GstElement* bin = gst_bin_new("tunara-output");
-    gst_bin_add_many(GST_BIN(bin), queue, convert, resample, sink, nullptr);
-    gst_element_link_many(queue, convert, resample, sink, nullptr);
+    gst_bin_add_many(GST_BIN(bin), queue, convert, resample, volume, sink, nullptr);
+    gst_element_link_many(queue, convert, resample, volume, sink, nullptr);
+    // Until the sink shows a volume of its own, the volume is applied here.
+    gst_stream_volume_set_volume(GST_STREAM_VOLUME(volume), GST_STREAM_VOLUME_FORMAT_CUBIC, volume_);
+    softVolume_ = volume;
+    audioSink_ = sink;
     GstElement* first = queue;
     if (pitch) {
         gst_bin_add(GST_BIN(bin), pitch);
@@ -379,6 +504,11 @@ void* PlaybinSession::newRelay()
 
 void PlaybinSession::connectOutput()
 {
+    // The desktop's sink is made by autoaudiosink when it starts.
+    if (GST_IS_CHILD_PROXY(audioSink_) && !settings_.makeAudioSink)
+        pipeline_->connect(audioSink_, "child-added", G_CALLBACK(sinkAdded), newRelay(), Relay::destroy);
+    else
+        configureSink(audioSink_, Relay{&scheduler_, weak_from_this(), traits_});
     pipeline_->connect(jitterBuffer_, "underrun", G_CALLBACK(bufferRanDry), newRelay(), Relay::destroy);
     GstPad* queueInput = gst_element_get_static_pad(jitterBuffer_, "sink");
     pipeline_->addProbe(queueInput, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, watchStreamEnd, newRelay(),
@@ -400,6 +530,9 @@ void PlaybinSession::releasePipeline()
     traits_->readPacer.reset();
     jitterBuffer_ = nullptr;
     pitch_ = nullptr;
+    softVolume_ = nullptr;
+    sinkVolume_ = nullptr;
+    audioSink_ = nullptr;
     renderRequested_ = false;
     pipelinePlaying_ = false;
     nextCheck_ = settings_.buffering.waitingCheckInterval;
@@ -522,6 +655,11 @@ void PlaybinSession::handleTags(GstMessage* message)
     const TagSource kind = traits_->icy ? TagSource::icy : traits_->id3 ? TagSource::id3 : TagSource::other;
     auto entries = metadataEntries(tags, kind);
     gst_tag_list_unref(tags);
+    // The sound server's sink passes on the title as its mixer shows it.
+    for (MetadataEntry& entry : entries) {
+        if (entry.commonKey == MetadataCommonKeyTitle)
+            entry.value = titleFromMixerName(traits_->displayName(), entry.value);
+    }
     // Each message repeats the whole list; only a change is news.
     if (entries.empty() || entries == lastEntries_)
         return;
@@ -563,8 +701,11 @@ bool PlaybinSession::startNextSource()
     current_ = alternatives_.front();
     alternatives_.pop_front();
     // What the previous pipeline reported says nothing about this one.
+    const QString displayName = traits_->displayName();
     traits_ = std::make_shared<StreamTraits>();
     traits_->sourceTimeoutSeconds = settings_.sourceTimeoutSeconds;
+    traits_->volume = volume_;
+    traits_->setDisplayName(displayName);
     httpStatusBySource_.clear();
     lastFailureStatus_.reset();
     redirectLocation_.clear();

@@ -10,7 +10,7 @@
 #include "ConnectionProbe.h"
 #include "ErrorMapping.h"
 #include "GstMetadata.h"
-#include "Notifier.h"
+#include "playback/Notifier.h"
 #include "PlaylistFetch.h"
 #include "ReadPacer.h"
 
@@ -39,6 +39,10 @@ struct SessionSettings {
     // Seconds a stream has to become playable before it fails.
     double startTimeoutSeconds = 15;
     BufferSettings buffering;
+    // The volume the stream starts at (0 to 1, cubic), and who hears of a
+    // volume set in the desktop's mixer (on the main thread).
+    double volume = 1.0;
+    std::function<void(double)> volumeSetOutside;
 };
 
 class PlaybinSession : public std::enable_shared_from_this<PlaybinSession> {
@@ -56,6 +60,10 @@ public:
     // Stops and releases the pipeline; the session reports nothing more.
     void stop();
     void setWantsToPlay(bool wantsToPlay);
+    // 0 to 1 on the cubic scale; from the first sample on.
+    void setVolume(double volume);
+    // The station's name, for the sound server's mixer.
+    void setDisplayName(const QString& name);
 
     ItemStatus status() const { return status_; }
     std::shared_ptr<const MediaError> error() const { return error_; }
@@ -86,6 +94,10 @@ public:
         std::atomic<bool> id3{false};
         std::atomic<bool> inputEnded{false};
         std::atomic<bool> bytesArrived{false}; // the stream's HTTP source has read something
+        // The volume the sink gets when it appears; and the station's name.
+        std::atomic<double> volume{1.0};
+        void setDisplayName(const QString& name);
+        QString displayName() const;
         // Start steps already traced for this pipeline.
         std::atomic<bool> connectedMarked{false};
         std::atomic<bool> firstDecodedMarked{false};
@@ -102,7 +114,13 @@ public:
     private:
         mutable std::mutex mutex_;
         QString refusedScheme_;
+        QString displayName_;
     };
+
+    // The sink turned out to have a volume of its own (the sound server's
+    // stream volume): it is used instead of the output's.
+    void useSinkVolume(const std::shared_ptr<StreamTraits>& traits, GstElement* sink);
+    void sinkVolumeChanged(const std::shared_ptr<StreamTraits>& traits);
 
 private:
     // Where the pipeline reads: the station URL, or an entry of a playlist
@@ -135,6 +153,7 @@ private:
     void rearmPollSoon();
     void updateTimeControl();
     void setBufferFlags(bool empty, bool likely);
+    void applyVolume();
 
     Scheduler& scheduler_;
     SessionSettings settings_;
@@ -148,6 +167,10 @@ private:
     std::unique_ptr<OwnedPipeline> pipeline_;
     GstElement* jitterBuffer_ = nullptr; // owned by the pipeline
     GstElement* pitch_ = nullptr;        // owned by the pipeline; may be absent
+    GstElement* softVolume_ = nullptr;   // owned by the pipeline
+    GstElement* sinkVolume_ = nullptr;   // owned by the pipeline; the sink, when it has a volume
+    GstElement* audioSink_ = nullptr;    // owned by the pipeline
+    double volume_ = 1.0;
     std::unique_ptr<OneShotTimer> pollTimer_;
     std::unique_ptr<OneShotTimer> startDeadline_;
     double nextCheck_ = 0;  // seconds until the buffer should be looked at again

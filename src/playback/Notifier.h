@@ -4,13 +4,13 @@
 // them. Handlers are called on the main thread, in registration order; a
 // handler may invalidate any registration, its own included.
 
-#include "playback/MediaBackend.h"
+#include "MediaBackend.h"
 
 #include <functional>
 #include <map>
 #include <memory>
 
-namespace tunara::gst {
+namespace tunara {
 
 template <typename Value>
 class Notifier {
@@ -59,4 +59,4 @@ private:
     std::shared_ptr<Handlers> handlers_ = std::make_shared<Handlers>();
 };
 
-} // namespace tunara::gst
+} // namespace tunara
