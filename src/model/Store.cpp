@@ -188,6 +188,33 @@ std::optional<QUuid> Store::addStream(const QString& name, const QString& urlTex
     return stream.id;
 }
 
+QList<QUuid> Store::addStreams(const QList<std::pair<QString, QString>>& namesAndURLTexts)
+{
+    QSet<QUrl> known; // a file may list thousands
+    for (const AudioStream& stream : std::as_const(streams_))
+        known.insert(stream.url);
+    QList<QUuid> added;
+    for (const auto& [name, urlText] : namesAndURLTexts) {
+        const auto input = validatedInput(name, urlText);
+        if (!input || known.contains(input->second))
+            continue;
+        known.insert(input->second);
+        const AudioStream stream = AudioStream::make(input->first, input->second);
+        streams_.append(stream);
+        added.append(stream.id);
+    }
+    if (added.isEmpty())
+        return added;
+    emit streamsChanged();
+    save();
+    return added;
+}
+
+bool Store::containsStreamURL(const QUrl& url) const
+{
+    return std::any_of(streams_.cbegin(), streams_.cend(), [&](const AudioStream& stream) { return stream.url == url; });
+}
+
 void Store::stopAndDeselect()
 {
     playbackController_->stop();

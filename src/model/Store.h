@@ -70,6 +70,11 @@ public:
 
     // The new station's id; none when the input is rejected.
     std::optional<QUuid> addStream(const QString& name, const QString& urlText);
+    // Appends, in order, each station whose URL is not in the list yet (nor
+    // earlier in the same call) and whose input is accepted; saves once when
+    // any was added. The ids of the new stations.
+    QList<QUuid> addStreams(const QList<std::pair<QString, QString>>& namesAndURLTexts);
+    bool containsStreamURL(const QUrl& url) const;
     bool updateStream(const QUuid& id, const QString& name, const QString& urlText);
     void deleteStreams(const QSet<QUuid>& ids);
     void moveStreams(const QList<int>& sourcePositions, int destination);

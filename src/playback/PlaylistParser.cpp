@@ -2,6 +2,7 @@
 
 #include <QMap>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <QStringList>
 #include <QXmlStreamReader>
 
@@ -9,12 +10,16 @@ namespace tunara {
 
 namespace {
 
+// Playlists are UTF-8 by now; older M3U and PLS files are often Latin-1,
+// which is read as such rather than turned into replacement characters.
 QString bodyText(const QByteArray& body)
 {
     QByteArray bytes = body;
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
-    return QString::fromUtf8(bytes);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
 }
 
 QStringList bodyLines(const QByteArray& body)
@@ -58,55 +63,99 @@ PlaylistFormat sniff(const QByteArray& head)
     return PlaylistFormat::notPlaylist;
 }
 
-void appendEntry(QList<QUrl>& entries, const QString& text, const QUrl& playlistURL)
+void appendEntry(QList<PlaylistEntry>& entries, const QString& text, const QUrl& playlistURL,
+                 const QString& title = {})
 {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
         return;
     const QUrl url = playlistURL.resolved(QUrl(trimmed, QUrl::TolerantMode));
     if (url.isValid() && !url.scheme().isEmpty())
-        entries.append(url);
+        entries.append({url, title});
 }
 
-QList<QUrl> parsePls(const QByteArray& body, const QUrl& playlistURL)
+QList<PlaylistEntry> parsePls(const QByteArray& body, const QUrl& playlistURL)
 {
-    // Entries are numbered File1, File2, ...; the count line is often
-    // missing or wrong, so the numbers alone decide the order.
-    static const QRegularExpression fileKey(QStringLiteral("^\\s*file(\\d+)\\s*=(.*)$"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    QMap<long long, QString> numbered;
+    // Entries are numbered File1, File2, ... with their TitleN beside them;
+    // the count line is often missing or wrong, so the numbers alone decide
+    // the order.
+    static const QRegularExpression numberedKey(QStringLiteral("^\\s*(file|title)(\\d+)\\s*=(.*)$"),
+                                                QRegularExpression::CaseInsensitiveOption);
+    QMap<long long, QString> files;
+    QMap<long long, QString> titles;
     for (const QString& line : bodyLines(body)) {
-        const QRegularExpressionMatch match = fileKey.match(line);
-        if (match.hasMatch() && !numbered.contains(match.captured(1).toLongLong()))
-            numbered.insert(match.captured(1).toLongLong(), match.captured(2));
+        const QRegularExpressionMatch match = numberedKey.match(line);
+        if (!match.hasMatch())
+            continue;
+        auto& values = match.captured(1).compare(QLatin1String("file"), Qt::CaseInsensitive) == 0 ? files : titles;
+        const long long number = match.captured(2).toLongLong();
+        if (!values.contains(number))
+            values.insert(number, match.captured(3));
     }
-    QList<QUrl> entries;
-    for (const QString& entry : numbered)
-        appendEntry(entries, entry, playlistURL);
+    QList<PlaylistEntry> entries;
+    for (auto it = files.cbegin(); it != files.cend(); ++it)
+        appendEntry(entries, it.value(), playlistURL, titles.value(it.key()).trimmed());
     return entries;
 }
 
-QList<QUrl> parseM3u(const QByteArray& body, const QUrl& playlistURL)
+// The title of "#EXTINF:<duration> <attributes>,<title>": everything after
+// the first comma that is not inside a quoted attribute value.
+QString extinfTitle(const QString& line)
 {
-    QList<QUrl> entries;
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line[i] == QLatin1Char('"'))
+            quoted = !quoted;
+        else if (line[i] == QLatin1Char(',') && !quoted)
+            return line.mid(i + 1).trimmed();
+    }
+    return {};
+}
+
+QList<PlaylistEntry> parseM3u(const QByteArray& body, const QUrl& playlistURL)
+{
+    QList<PlaylistEntry> entries;
+    QString title; // from the #EXTINF line just before an entry
     for (const QString& line : bodyLines(body)) {
-        if (!line.trimmed().startsWith(QLatin1Char('#')))
-            appendEntry(entries, line, playlistURL);
+        const QString trimmed = line.trimmed();
+        if (trimmed.startsWith(QLatin1String("#EXTINF:"), Qt::CaseInsensitive)) {
+            title = extinfTitle(trimmed);
+        } else if (!trimmed.isEmpty() && !trimmed.startsWith(QLatin1Char('#'))) {
+            appendEntry(entries, trimmed, playlistURL, title);
+            title.clear();
+        }
     }
     return entries;
 }
 
 // Collects the text of <location> elements (XSPF) or the href of <ref>
-// elements (ASX), whatever their namespace or letter case.
-QList<QUrl> parseXml(const QByteArray& body, const QUrl& playlistURL, bool asx)
+// elements (ASX), whatever their namespace or letter case, with the <title>
+// of the <track> or <entry> they stand in.
+QList<PlaylistEntry> parseXml(const QByteArray& body, const QUrl& playlistURL, bool asx)
 {
-    QList<QUrl> entries;
+    const QLatin1String itemElement(asx ? "entry" : "track");
+    QList<PlaylistEntry> entries;
     QXmlStreamReader reader(body);
+    // The entries of the <track> or <entry> being read take its title when
+    // it ends: the title may come before or after them.
+    qsizetype itemStart = -1; // none outside an item
+    QString title;
     while (!reader.atEnd()) {
-        if (reader.readNext() != QXmlStreamReader::StartElement)
-            continue;
+        const QXmlStreamReader::TokenType token = reader.readNext();
         const QString element = reader.name().toString().toLower();
-        if (!asx && element == QLatin1String("location")) {
+        if (token == QXmlStreamReader::EndElement && element == itemElement && itemStart >= 0) {
+            for (qsizetype i = itemStart; i < entries.size(); ++i)
+                entries[i].title = title;
+            itemStart = -1;
+        }
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        if (element == itemElement) {
+            itemStart = entries.size();
+            title.clear();
+        } else if (itemStart >= 0 && element == QLatin1String("title")) {
+            title = reader.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
+        } else if (!asx && element == QLatin1String("location")) {
             appendEntry(entries, reader.readElementText(QXmlStreamReader::IncludeChildElements), playlistURL);
         } else if (asx && element == QLatin1String("ref")) {
             for (const QXmlStreamAttribute& attribute : reader.attributes()) {
@@ -121,7 +170,7 @@ QList<QUrl> parseXml(const QByteArray& body, const QUrl& playlistURL, bool asx)
     // attributes): fall back to finding the references by pattern.
     static const QRegularExpression ref(QStringLiteral("<\\s*ref\\s[^>]*href\\s*=\\s*[\"']?([^\"'\\s>]+)"),
                                         QRegularExpression::CaseInsensitiveOption);
-    QList<QUrl> scanned;
+    QList<PlaylistEntry> scanned;
     for (auto it = ref.globalMatch(bodyText(body)); it.hasNext();)
         appendEntry(scanned, it.next().captured(1).replace(QLatin1String("&amp;"), QLatin1String("&")), playlistURL);
     return scanned;
@@ -150,7 +199,7 @@ PlaylistFormat detectPlaylistFormat(const QByteArray& contentType, const QByteAr
     return PlaylistFormat::notPlaylist;
 }
 
-QList<QUrl> parsePlaylist(PlaylistFormat format, const QByteArray& body, const QUrl& playlistURL)
+QList<PlaylistEntry> parsePlaylistEntries(PlaylistFormat format, const QByteArray& body, const QUrl& playlistURL)
 {
     switch (format) {
     case PlaylistFormat::pls: return parsePls(body, playlistURL);
@@ -161,6 +210,14 @@ QList<QUrl> parsePlaylist(PlaylistFormat format, const QByteArray& body, const Q
     case PlaylistFormat::notPlaylist: return {};
     }
     return {};
+}
+
+QList<QUrl> parsePlaylist(PlaylistFormat format, const QByteArray& body, const QUrl& playlistURL)
+{
+    QList<QUrl> urls;
+    for (const PlaylistEntry& entry : parsePlaylistEntries(format, body, playlistURL))
+        urls.append(entry.url);
+    return urls;
 }
 
 } // namespace tunara

@@ -118,6 +118,30 @@ TEST_F(StoreTest, AddStreamRejectsBadInputWithoutAnyChange)
     EXPECT_EQ(streamsNotifications, 0);
 }
 
+TEST_F(StoreTest, AddingManyStationsSkipsKnownURLsAndSavesOnce)
+{
+    const QList<std::pair<QString, QString>> batch = {
+        {" Four ", "https://four.example/stream"},
+        {"Two again", "https://two.example/stream"},    // already in the list
+        {"Four again", " https://four.example/stream"}, // earlier in the batch
+        {"No scheme", "five.example/stream"},
+        {"Six", "http://six.example/"},
+    };
+    const QList<QUuid> added = store->addStreams(batch);
+    ASSERT_EQ(added.size(), 2);
+    EXPECT_EQ(added, QList<QUuid>({id(3), id(4)}));
+    EXPECT_EQ(namesOnDisk(), QStringList({"One", "Two", "Three", "Four", "Six"}));
+    EXPECT_EQ(streamsNotifications, 1);
+    EXPECT_TRUE(store->addStreams(batch).isEmpty());
+    EXPECT_EQ(streamsNotifications, 1);
+
+    store = storeThatCannotSave();
+    StdoutCapture out;
+    EXPECT_EQ(store->addStreams(batch).size(), 3); // to the four defaults
+    EXPECT_TRUE(store->addStreams(batch).isEmpty());
+    EXPECT_EQ(out.lines().filter("Failed to save streams").size(), 1);
+}
+
 TEST_F(StoreTest, AFailedSaveIsShownUntilTheNextSuccessfulOne)
 {
     int errorNotifications = 0;

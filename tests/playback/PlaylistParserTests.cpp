@@ -100,6 +100,38 @@ TEST(PlaylistParsing, AsxWellFormedOrNot)
               QStringList({"http://a.example/s?x=1&y=2", "http://b.example/"}));
 }
 
+TEST(PlaylistParsing, EntriesCarryTheTitlesTheFileGivesThem)
+{
+    struct Case {
+        PlaylistFormat format;
+        QByteArray body;
+        QStringList titles;
+    };
+    const Case cases[] = {
+        {PlaylistFormat::m3u,
+         "#EXTM3U\r\n#EXTINF:-1 tvg-name=\"A, B\" tvg-logo=\"x.png\",Radio \"One, Two\"\r\nhttp://a.example/\r\n"
+         "http://b.example/\r\n#EXTINF:0\r\n#EXTINF:-1,  Three \r\n# comment\r\nhttp://c.example/\r\n",
+         {"Radio \"One, Two\"", "", "Three"}},
+        {PlaylistFormat::pls, "[playlist]\nTitle2=Second\nFile1=http://a.example/\nFile2=http://b.example/\ntitle1= First \n",
+         {"First", "Second"}},
+        {PlaylistFormat::xspf,
+         "<playlist><title>The list</title><trackList><track><location>http://a.example/</location>"
+         "<title>After</title></track><track><title>Before</title><location>http://b.example/</location></track>"
+         "<track><location>http://c.example/</location></track></trackList></playlist>",
+         {"After", "Before", ""}},
+        {PlaylistFormat::asx, "<asx><title>List</title><entry><title>Radio</title><ref href=\"http://a.example/\"/></entry></asx>",
+         {"Radio"}},
+        // Latin-1, as older players wrote them.
+        {PlaylistFormat::m3u, "#EXTINF:-1,Caf\xE9 del Mar\nhttp://a.example/\n", {"Caf\u00E9 del Mar"}},
+    };
+    for (const Case& c : cases) {
+        QStringList titles;
+        for (const PlaylistEntry& entry : parsePlaylistEntries(c.format, c.body, base))
+            titles << entry.title;
+        EXPECT_EQ(titles, c.titles) << c.body.constData();
+    }
+}
+
 TEST(PlaylistParsing, GarbageGivesNoEntries)
 {
     EXPECT_TRUE(entries(PlaylistFormat::xspf, "<playlist><track><location>").isEmpty());

@@ -1,14 +1,18 @@
 // Renders the panel in each status, the empty panel, the Settings window,
-// the station editor with a validation message, the delete confirmation
-// and the tray icons, as PNG files into the folder given as argument.
+// the station editor with a validation message, the delete confirmation,
+// the Find Stations sheet against the local stand-in directory, import and
+// export, and the tray icons, as PNG files into the folder given as argument.
 
 #include "ManualMarqueeClock.h"
 #include "MarqueeScroller.h"
 #include "TrayPresentation.h"
+#include "StationFilesViewModel.h"
 #include "UiFixture.h"
+#include "directory/DirectoryFixture.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QIcon>
 #include <QPainter>
 #include <QQuickWindow>
@@ -113,6 +117,67 @@ void renderSettings()
     save(settings, QStringLiteral("editor-edit"));
 }
 
+void type(QQuickView& view, const QString& text)
+{
+    for (const QChar c : text)
+        QTest::keyClick(&view, c.toLatin1());
+}
+
+void renderFindStations()
+{
+    DirectoryFixture server;
+    const QStringList names = {QStringLiteral("Worldwide FM"), QStringLiteral("NTS 1"), QStringLiteral("KCRW Eclectic24")};
+    {
+        qputenv("TUNARA_DIRECTORY_URL", server.url().toString().toUtf8());
+        UiHarness ui;
+        ui.setStations(names);
+        QQuickView& settings = ui.showSettings();
+        QTest::keyClick(&settings, Qt::Key_F, Qt::ControlModifier);
+        save(settings, QStringLiteral("find-stations-start"));
+        type(settings, QStringLiteral("jazz"));
+        QTest::qWait(50);
+        save(settings, QStringLiteral("find-stations-searching"));
+        QTest::qWait(1000);
+        save(settings, QStringLiteral("find-stations-results"));
+        QTest::keyClick(&settings, Qt::Key_Down);
+        QTest::keyClick(&settings, Qt::Key_Down);
+        QTest::keyClick(&settings, Qt::Key_Return);
+        save(settings, QStringLiteral("find-stations-added"));
+        settings.resize(400, 250);
+        save(settings, QStringLiteral("find-stations-smallest"));
+        settings.resize(500, 350);
+        QTest::keyClick(&settings, Qt::Key_Escape);
+        save(settings, QStringLiteral("find-stations-closed"));
+
+        QTest::mouseClick(&settings, Qt::LeftButton, {},
+                          UiHarness::centreOf(UiHarness::find(settings, QStringLiteral("stationFilesButton"))));
+        save(settings, QStringLiteral("settings-files-menu"));
+        QTest::keyClick(&settings, Qt::Key_Escape);
+        auto* files = settings.rootObject()->findChild<StationFilesViewModel*>();
+        emit files->reported(QStringLiteral("Added 12 stations"));
+        save(settings, QStringLiteral("settings-files-report"));
+        files->chooseExportFile(&settings);
+        QTest::qWait(200);
+        if (files->dialog()) {
+            const QString path = QDir(outputDirectory).filePath(QStringLiteral("export-dialog.png"));
+            files->dialog()->grab().save(path);
+            std::printf("%s\n", qPrintable(path));
+            files->dialog()->close();
+        }
+    }
+    {
+        qputenv("TUNARA_DIRECTORY_URL", server.url(QStringLiteral("down")).toString().toUtf8());
+        UiHarness ui;
+        ui.setStations(names);
+        QQuickView& settings = ui.showSettings();
+        QTest::keyClick(&settings, Qt::Key_F, Qt::ControlModifier);
+        type(settings, QStringLiteral("jazz"));
+        QTest::qWait(1000);
+        save(settings, QStringLiteral("find-stations-error"));
+    }
+    qunsetenv("TUNARA_DIRECTORY_URL");
+}
+
 void renderTrayIcons()
 {
     // Each icon at tray sizes on a light and a dark panel.
@@ -150,6 +215,7 @@ int main(int argc, char* argv[])
     QDir().mkpath(tunara::testing::outputDirectory);
     tunara::testing::renderPanels();
     tunara::testing::renderSettings();
+    tunara::testing::renderFindStations();
     tunara::testing::renderTrayIcons();
     return 0;
 }

@@ -5,7 +5,9 @@ import Tunara
 
 // The Settings window: the stations with their URLs, reordered by
 // dragging, added, edited and deleted. Pasting a stream URL opens the add
-// sheet with it.
+// sheet with it. Stations are also found in the community directory
+// (Ctrl+F), imported from playlist files (Ctrl+O, or dropped on the
+// window) and exported to one (Ctrl+S).
 Pane {
     id: root
     required property StoreViewModel store
@@ -18,7 +20,7 @@ Pane {
     property bool showingDeleteConfirmation: false
     property string presetURL: ""
 
-    readonly property bool presentsModal: editorSheet.visible || deleteDialog.visible
+    readonly property bool presentsModal: editorSheet.visible || deleteDialog.visible || findSheet.visible
 
     implicitWidth: 500
     implicitHeight: 350
@@ -77,6 +79,21 @@ Pane {
         sequences: [StandardKey.Paste]
         enabled: !root.presentsModal
         onActivated: root.pasteURL(root.app.pastedStreamURL())
+    }
+    Shortcut {
+        sequences: [StandardKey.Find]
+        enabled: !root.presentsModal
+        onActivated: findSheet.open()
+    }
+    Shortcut {
+        sequences: [StandardKey.Open]
+        enabled: !root.presentsModal
+        onActivated: stationFiles.chooseFilesToImport()
+    }
+    Shortcut {
+        sequences: [StandardKey.Save]
+        enabled: !root.presentsModal
+        onActivated: stationFiles.chooseExportFile()
     }
 
     ColumnLayout {
@@ -263,7 +280,22 @@ Pane {
                 enabled: root.selection !== ""
                 onClicked: root.showingDeleteConfirmation = true
             }
+            Button {
+                objectName: "findStationsButton"
+                text: "Find Stations"
+                onClicked: findSheet.open()
+            }
             Item { Layout.fillWidth: true }
+            Button {
+                objectName: "stationFilesButton"
+                Layout.preferredWidth: 36
+                text: "⋯"
+                Accessible.name: "Import or Export Stations"
+                ToolTip.visible: hovered
+                ToolTip.delay: 600
+                ToolTip.text: "Import or export stations"
+                onClicked: stationFilesMenu.popup(this, 0, height)
+            }
             Button {
                 objectName: "editButton"
                 text: "Edit…"
@@ -295,6 +327,35 @@ Pane {
             enabled: contextMenu.stationIds.length > 0
             onTriggered: root.deleteStations(contextMenu.stationIds)
         }
+    }
+
+    Menu {
+        id: stationFilesMenu
+        objectName: "stationFilesMenu"
+        MenuItem {
+            objectName: "importItem"
+            text: "Import Stations…"
+            onTriggered: stationFiles.chooseFilesToImport()
+        }
+        MenuItem {
+            objectName: "exportItem"
+            text: "Export Stations…"
+            onTriggered: stationFiles.chooseExportFile()
+        }
+    }
+
+    StationFilesView {
+        id: stationFiles
+        anchors.fill: parent
+        store: root.store
+    }
+
+    FindStationsView {
+        id: findSheet
+        objectName: "findSheet"
+        store: root.store
+        onStationAdded: (stationId) => root.selection = stationId
+        onClosed: root.forceActiveFocus()
     }
 
     // The add and edit sheet. An edit request for a station that no longer

@@ -1,0 +1,140 @@
+// Station lists in playlist files: real-world files read from disk, and a
+// list exported and imported again.
+
+#include "model/StationListFile.h"
+#include "model/Store.h"
+#include "support/FakePlatform.h"
+#include "support/QtPrinters.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace tunara;
+using namespace tunara::testing;
+
+namespace {
+
+class StationListFileTest : public ::testing::Test {
+protected:
+    QString write(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+    static QStringList describe(const QList<ListedStation>& stations)
+    {
+        QStringList result;
+        for (const ListedStation& station : stations)
+            result << station.name + QStringLiteral(" = ") + station.url.toString();
+        return result;
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(StationListFileTest, RealWorldFilesGiveTheirHttpStations)
+{
+    struct Case {
+        const char* fileName;
+        QByteArray bytes;
+        QStringList stations;
+    };
+    const Case cases[] = {
+        // A player's export on Windows: BOM, CRLF, comments, attributes,
+        // an FTP entry, a local file and a line without #EXTINF.
+        {"favourites.m3u8",
+         "\xEF\xBB\xBF#EXTM3U\r\n# exported 2024-03-01\r\n#EXTINF:-1 tvg-logo=\"http://a.example/a.png\",Radio "
+         "\xC3\x9C\x62\x65r\r\nhttp://a.example:8000/live?type=.mp3\r\n\r\n#EXTINF:-1,FTP\r\nftp://b.example/x.mp3\r\n"
+         "#EXTINF:-1,Local\r\nC:\\Music\\song.mp3\r\nrelative/song.mp3\r\nhttps://c.example/stream\r\n",
+         {"Radio \u00DCber = http://a.example:8000/live?type=.mp3", "c.example = https://c.example/stream"}},
+        {"stations.pls",
+         "[playlist]\r\nNumberOfEntries=3\r\nFile1=http://a.example/\r\nTitle1=First\x01 \tstation\r\nLength1=-1\r\n"
+         "File2=mms://b.example/\r\nFile3=https://c.example/s\r\nVersion=2\r\n",
+         {"First station = http://a.example/", "c.example = https://c.example/s"}},
+        {"list.xspf",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<playlist version=\"1\" xmlns=\"http://xspf.org/ns/0/\">\n"
+         "<trackList>\n<track><location>http://a.example/</location><title>A &amp; B</title></track>\n"
+         "<track><location>file:///home/me/a.mp3</location><title>Local</title></track>\n</trackList></playlist>\n",
+         {"A & B = http://a.example/"}},
+        // No known extension: the first bytes decide.
+        {"urls.txt", "http://a.example/one\nhttp://a.example/two\n",
+         {"a.example = http://a.example/one", "a.example = http://a.example/two"}},
+    };
+    for (const Case& c : cases) {
+        const StationFileContents contents = readStationFile(write(QString::fromLatin1(c.fileName), c.bytes));
+        EXPECT_EQ(contents.problem, std::nullopt) << c.fileName;
+        EXPECT_FALSE(contents.truncated) << c.fileName;
+        EXPECT_EQ(describe(contents.stations), c.stations) << c.fileName;
+    }
+
+    // The largest file accepted, all of it entries: the first thousand.
+    QByteArray many;
+    for (int i = 0; many.size() < maxStationFileBytes - 32; ++i)
+        many += "http://" + QByteArray::number(i) + ".example/\n";
+    const StationFileContents contents = readStationFile(write(QStringLiteral("many.m3u"), many));
+    EXPECT_TRUE(contents.truncated);
+    ASSERT_EQ(contents.stations.size(), maxStationsPerFile);
+    EXPECT_EQ(contents.stations.back().name, "999.example");
+}
+
+TEST_F(StationListFileTest, FilesWithoutStationsAreProblemsOfTheirKind)
+{
+    const std::pair<QString, StationFileProblem> cases[] = {
+        {write("stream.m3u8", "#EXTM3U\n#EXT-X-TARGETDURATION:6\n#EXTINF:6,\nseg1.aac\n"),
+         StationFileProblem::noStations},
+        {write("empty.m3u", ""), StationFileProblem::noStations},
+        {write("song.mp3", QByteArray("\xFF\xFB\x90\x64", 4) + QByteArray(4096, '\0')), StationFileProblem::noStations},
+        {write("huge.m3u", QByteArray(maxStationFileBytes + 1, '#')), StationFileProblem::tooLarge},
+        {dir.filePath("missing.m3u"), StationFileProblem::unreadable},
+        {dir.path(), StationFileProblem::unreadable},
+    };
+    for (const auto& [path, problem] : cases) {
+        const StationFileContents contents = readStationFile(path);
+        EXPECT_EQ(contents.problem, problem) << qPrintable(path);
+        EXPECT_TRUE(contents.stations.isEmpty()) << qPrintable(path);
+    }
+}
+
+TEST_F(StationListFileTest, AnExportedListImportsAsTheSameList)
+{
+    FakePlatform platform;
+    Store store(platform.environment(), QUrl::fromLocalFile(dir.filePath("database.json")));
+    store.deleteStreams({store.streams()[0].id, store.streams()[1].id, store.streams()[2].id, store.streams()[3].id});
+    store.addStreams({{"Radio Über, \"Eins\"", "https://a.example/live?x=1&y=%C3%BC"},
+                      {"#EXTINF:-1,Tricky", "http://b.example:8000/"},
+                      {"ラジオ", "http://c.example/stream.m3u8"}});
+    // A name with a line break, as another program may have written it.
+    ASSERT_TRUE(store.updateStream(store.streams()[1].id, "Two\nLines", "http://b.example:8000/"));
+
+    const QString path = dir.filePath("Tunara Stations.m3u8");
+    ASSERT_EQ(writeStationFile(path, store.streams()), std::nullopt);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(file.readAll()),
+              "#EXTM3U\n#EXTINF:-1,Radio Über, \"Eins\"\nhttps://a.example/live?x=1&y=%C3%BC\n"
+              "#EXTINF:-1,Two Lines\nhttp://b.example:8000/\n#EXTINF:-1,ラジオ\nhttp://c.example/stream.m3u8\n");
+
+    FakePlatform otherPlatform;
+    Store other(otherPlatform.environment(), QUrl::fromLocalFile(dir.filePath("other.json")));
+    other.deleteStreams({other.streams()[0].id, other.streams()[1].id, other.streams()[2].id, other.streams()[3].id});
+    QList<std::pair<QString, QString>> imported;
+    for (const ListedStation& station : readStationFile(path).stations)
+        imported.append({station.name, station.url.toString(QUrl::FullyEncoded)});
+    ASSERT_EQ(other.addStreams(imported).size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(other.streams()[i].name, QString(store.streams()[i].name).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+        EXPECT_EQ(other.streams()[i].url, store.streams()[i].url);
+    }
+
+    // A place that cannot be written: an error, and no file.
+    EXPECT_NE(writeStationFile(dir.filePath("no-such-folder/x.m3u8"), store.streams()), std::nullopt);
+    EXPECT_FALSE(QFile::exists(dir.filePath("no-such-folder/x.m3u8")));
+}
+
+} // namespace

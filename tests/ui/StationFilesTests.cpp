@@ -1,0 +1,129 @@
+// Import and export in the Settings window: files dropped on it, and the
+// file dialogs of Ctrl+O and Ctrl+S.
+
+#include "StationFilesViewModel.h"
+#include "UiFixture.h"
+#include "support/QtPrinters.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTest>
+
+namespace tunara::testing {
+namespace {
+
+class StationFilesTest : public UiTest {
+protected:
+    QQuickView& window() { return ui.app->settings(); }
+    QString report()
+    {
+        // The report is in the window only while it is shown.
+        QQuickItem* message = UiHarness::find(window(), QStringLiteral("stationFilesMessage"));
+        return message ? message->property("text").toString() : QString();
+    }
+
+    ::testing::AssertionResult reportSays(const QString& text)
+    {
+        if (QTest::qWaitFor([&] { return report() == text; }))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "the report says " << report().toStdString();
+    }
+
+    QString write(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = QDir(files.path()).filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+    // Drags the files over the window and drops them.
+    void drop(const QStringList& paths)
+    {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& path : paths)
+            urls << QUrl::fromLocalFile(path);
+        data.setUrls(urls);
+        const QPoint at(window().width() / 2, window().height() / 3);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(&window(), &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(&window(), &move);
+        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(&window(), &dropped);
+    }
+    // Opens the file dialog with its key and there picks the file (import)
+    // or names it (export) and confirms.
+    void choose(Qt::Key key, const QString& name)
+    {
+        auto* model = window().rootObject()->findChild<StationFilesViewModel*>(QStringLiteral("stationFilesViewModel"));
+        window().requestActivate();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
+        QTest::keyClick(&window(), key, Qt::ControlModifier);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return model->dialog() && model->dialog()->isVisible(); }));
+        QFileDialog* dialog = model->dialog();
+        EXPECT_EQ(dialog->acceptMode(), key == Qt::Key_S ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dialog->setDirectory(files.path());
+        auto* fileName = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_TRUE(fileName);
+        fileName->selectAll();
+        QTest::keyClicks(fileName, name);
+        QTest::keyClick(fileName, Qt::Key_Return);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !model->dialog(); }));
+    }
+    QStringList names()
+    {
+        QStringList result;
+        for (const AudioStream& stream : ui.store->streams())
+            result << stream.name;
+        return result;
+    }
+
+    QTemporaryDir files;
+};
+
+TEST_F(StationFilesTest, DroppedPlaylistFilesAddTheirNewStations)
+{
+    ui.setStations({QStringLiteral("One")});
+    ui.showSettings();
+    const QString m3u = write(QStringLiteral("list.m3u"),
+                              "\xEF\xBB\xBF#EXTM3U\r\n#EXTINF:-1,Jazz\r\nhttp://jazz.example/\r\n# note\r\n"
+                              "http://127.0.0.1:8000/station0\r\n");
+    const QString pls = write(QStringLiteral("more.pls"), "[playlist]\nFile1=https://rock.example/\nTitle1=Rock\n"
+                                                          "File2=http://pop.example/\n");
+    drop({m3u, pls});
+    EXPECT_TRUE(reportSays("Added 3 stations"));
+    EXPECT_EQ(names(), QStringList({"One", "Jazz", "Rock", "pop.example"}));
+
+    drop({m3u});
+    EXPECT_TRUE(reportSays("No new stations: all are in your list already"));
+    drop({write(QStringLiteral("song.mp3"), QByteArray(2048, '\xFF'))});
+    EXPECT_TRUE(reportSays("No stations found in \u201Csong.mp3\u201D"));
+    EXPECT_EQ(names(), QStringList({"One", "Jazz", "Rock", "pop.example"}));
+}
+
+TEST_F(StationFilesTest, AnExportedListImportsIntoAnEmptyListAsTheSameList)
+{
+    ui.setStations({QStringLiteral("One"), QStringLiteral("Two, \"2\""), QStringLiteral("Drei ä")});
+    ui.showSettings();
+    choose(Qt::Key_S, QStringLiteral("mine"));
+    EXPECT_TRUE(QFile::exists(QDir(files.path()).filePath(QStringLiteral("mine.m3u8"))));
+    EXPECT_EQ(report(), "Exported 3 stations to \u201Cmine.m3u8\u201D");
+    const QList<AudioStream> exported = ui.store->streams();
+
+    ui.setStations({});
+    choose(Qt::Key_O, QStringLiteral("mine.m3u8"));
+    EXPECT_TRUE(reportSays("Added 3 stations"));
+    ASSERT_EQ(ui.store->streams().size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(ui.store->streams()[i].name, exported[i].name);
+        EXPECT_EQ(ui.store->streams()[i].url, exported[i].url);
+    }
+}
+
+} // namespace
+} // namespace tunara::testing
