@@ -56,6 +56,10 @@ class DesktopSession:
         env["PULSE_SERVER"] = f"unix:{pulse_socket}"
         wait_until(lambda: subprocess.run(["pactl", "info"], env=env, capture_output=True).returncode == 0, 15,
                    "PulseAudio")
+        # A user's GStreamer keeps its plugin registry in the cache folder;
+        # built once here, as on any desktop where GStreamer ran before, so
+        # no player's first start pays for scanning every plugin.
+        subprocess.run(["gst-inspect-1.0", "playbin"], env=env, stdout=subprocess.DEVNULL, check=True)
 
     def x(self, *command):
         """Runs an X client (xdotool, …) on this display and returns its output."""

@@ -11,6 +11,7 @@
 #include <QIcon>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
+#include <QThreadPool>
 #include <QtQml/QQmlExtensionPlugin>
 
 #include <cstdio>
@@ -55,5 +56,9 @@ int main(int argc, char* argv[])
     connectRemoteApplicationCommands([&app] { app.quit(); }, [&app] { app.showPanel(); });
 
     app.start(TunaraApp::presentationForThisDesktop());
-    return application.exec();
+    const int result = application.exec();
+    // Work still running on other threads (artwork being drawn, a file being
+    // read) ends before the application, whose fonts it may use.
+    QThreadPool::globalInstance()->waitForDone();
+    return result;
 }

@@ -6,6 +6,7 @@
 
 #include <QGuiApplication>
 #include <QTemporaryDir>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -32,5 +33,8 @@ int main(int argc, char** argv)
     qputenv("DBUS_SESSION_BUS_ADDRESS", QByteArray::fromStdString(bus.address()));
 
     QGuiApplication app(argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    // Artwork still being drawn needs the fonts, which go with the application.
+    QThreadPool::globalInstance()->waitForDone();
+    return result;
 }

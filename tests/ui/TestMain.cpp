@@ -2,6 +2,7 @@
 // software scene graph the program uses.
 
 #include <QApplication>
+#include <QThreadPool>
 #include <QDir>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
@@ -29,5 +30,8 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    // Work on other threads (a file being read) ends before the application.
+    QThreadPool::globalInstance()->waitForDone();
+    return result;
 }
