@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 
 #include <map>
 #include <mutex>
@@ -118,6 +119,35 @@ TEST(PipelineLeakTest, ChangesReconnectionsAndStopsReleaseEveryPipeline)
     EXPECT_NEAR(after.threads, before.threads, 2);
     EXPECT_NEAR(after.files, before.files, 2);
 }
+
+} // namespace
+} // namespace tunara::testing
+
+namespace tunara::testing {
+namespace {
+
+bool mapsLibrary(const QString& name)
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && QString::fromLatin1(maps.readAll()).contains(name);
+}
+
+// Radio plays on the small decoders: FFmpeg, with the many libraries it
+// links, is never loaded for an MP3 stream (also one joined mid-frame, which
+// is run past every typefinder) or an HLS stream of AAC.
+class FootprintTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(FootprintTest, PlaysWithoutLoadingFFmpeg)
+{
+    LivePlayback live;
+    ASSERT_TRUE(live.server.isRunning());
+    live.play(live.server.http(QString::fromLatin1(GetParam())));
+    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::playing; }, 20));
+    EXPECT_FALSE(mapsLibrary(QStringLiteral("libavcodec")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Streams, FootprintTest,
+                         ::testing::Values("/icy/mp3", "/icy/mp3?offset=417", "/hls/master.m3u8"));
 
 } // namespace
 } // namespace tunara::testing

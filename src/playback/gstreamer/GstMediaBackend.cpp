@@ -169,6 +169,23 @@ namespace {
 // it links: codecs, filters, speech voices, an SVG renderer; about 20 MiB
 // for one radio station. The libraries made for one format play these two
 // as well, so they go first; FFmpeg stays for what only it decodes.
+// FFmpeg's plugin also brings typefinders for dozens of rare formats. A
+// radio stream that does not begin on a frame boundary (most do not: the
+// server starts a listener mid-stream) is run past every typefinder, and
+// each of FFmpeg's would load FFmpeg. The formats radio uses are all known
+// to GStreamer's own typefinders.
+void dropFFmpegTypefinders()
+{
+    GstRegistry* registry = gst_registry_get();
+    GList* typefinders = gst_registry_get_feature_list(registry, GST_TYPE_TYPE_FIND_FACTORY);
+    for (GList* node = typefinders; node; node = node->next) {
+        auto* typefinder = GST_PLUGIN_FEATURE(node->data);
+        if (g_strcmp0(gst_plugin_feature_get_plugin_name(typefinder), "libav") == 0)
+            gst_registry_remove_feature(registry, typefinder);
+    }
+    gst_plugin_feature_list_free(typefinders);
+}
+
 void preferLightDecoders()
 {
     for (const char* name : {"mpg123audiodec", "faad"}) {
@@ -208,6 +225,7 @@ void initializeGStreamer()
             refused.erase(web);
         gst::registerRefusingUriSource({refused.begin(), refused.end()}, highestRank + 1);
         preferLightDecoders();
+        dropFFmpegTypefinders();
         return true;
     }();
     (void)initialized;
