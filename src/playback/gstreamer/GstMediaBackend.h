@@ -61,11 +61,11 @@ private:
     LifetimeToken lifetime_;
 };
 
-// Initialises GStreamer for this player, once per process: after it, the
-// only URI source left in the registry is the HTTP one, so no stream,
-// redirect, playlist, variant or segment can open anything but http and
-// https. The backend calls it when it is made; a program may call it
-// earlier, at start.
+// Initialises GStreamer for this player, once per process: after it every
+// URI but http and https makes the refusing source, so no stream, redirect,
+// playlist, variant or segment can open anything else; MP3 and AAC play on
+// their small decoders. The backend calls it when it is made; a program may
+// call it earlier, at start.
 void initializeGStreamer();
 
 } // namespace tunara

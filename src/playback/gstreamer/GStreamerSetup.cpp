@@ -1,0 +1,89 @@
+// GStreamer as this player sets it up, once per process: no source for a
+// non-web scheme, and the small decoders before FFmpeg's.
+
+#include "GstMediaBackend.h"
+
+#include "RefusingUriSource.h"
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+#include <string>
+
+namespace tunara {
+
+namespace {
+
+// Every scheme some installed source can open, but http and https, goes to
+// the refusing source, ranked above all of them: GStreamer always makes the
+// highest-ranked source for a URI. The registry knows each source's schemes
+// and rank without loading its plugin.
+void refuseNonWebSchemes()
+{
+    std::set<std::string> refused;
+    guint highestRank = GST_RANK_PRIMARY;
+    GList* factories = gst_registry_get_feature_list(gst_registry_get(), GST_TYPE_ELEMENT_FACTORY);
+    for (GList* node = factories; node; node = node->next) {
+        auto* factory = GST_ELEMENT_FACTORY(node->data);
+        if (gst_element_factory_get_uri_type(factory) != GST_URI_SRC
+            || std::strcmp(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)), "souphttpsrc") == 0)
+            continue;
+        if (const gchar* const* protocols = gst_element_factory_get_uri_protocols(factory)) {
+            for (; *protocols; ++protocols)
+                refused.insert(*protocols);
+        }
+        highestRank = std::max(highestRank, gst_plugin_feature_get_rank(GST_PLUGIN_FEATURE(factory)));
+    }
+    gst_plugin_feature_list_free(factories);
+    for (const char* web : {"http", "https"})
+        refused.erase(web);
+    gst::registerRefusingUriSource({refused.begin(), refused.end()}, highestRank + 1);
+}
+
+// FFmpeg's decoders (gstreamer1.0-libav) rank as high as the small ones for
+// MP3 and above them for AAC, and loading them maps FFmpeg with everything
+// it links: codecs, filters, speech voices, an SVG renderer; about 20 MiB
+// for one radio station. The libraries made for one format play these two
+// as well, so they go first; FFmpeg stays for what only it decodes.
+void preferLightDecoders()
+{
+    for (const char* name : {"mpg123audiodec", "faad"}) {
+        if (GstPluginFeature* decoder = gst_registry_lookup_feature(gst_registry_get(), name)) {
+            gst_plugin_feature_set_rank(decoder, GST_RANK_PRIMARY + 1);
+            gst_object_unref(decoder);
+        }
+    }
+}
+
+// FFmpeg's plugin also brings typefinders for dozens of rare formats. A
+// radio stream that does not begin on a frame boundary (most do not: the
+// server starts a listener mid-stream) is run past every typefinder, and
+// each of FFmpeg's would load FFmpeg. The formats radio uses are all known
+// to GStreamer's own typefinders.
+void dropFFmpegTypefinders()
+{
+    GstRegistry* registry = gst_registry_get();
+    GList* typefinders = gst_registry_get_feature_list(registry, GST_TYPE_TYPE_FIND_FACTORY);
+    for (GList* node = typefinders; node; node = node->next) {
+        auto* typefinder = GST_PLUGIN_FEATURE(node->data);
+        if (g_strcmp0(gst_plugin_feature_get_plugin_name(typefinder), "libav") == 0)
+            gst_registry_remove_feature(registry, typefinder);
+    }
+    gst_plugin_feature_list_free(typefinders);
+}
+
+} // namespace
+
+void initializeGStreamer()
+{
+    static const bool initialized = [] {
+        gst_init(nullptr, nullptr);
+        refuseNonWebSchemes();
+        preferLightDecoders();
+        dropFFmpegTypefinders();
+        return true;
+    }();
+    (void)initialized;
+}
+
+} // namespace tunara
