@@ -245,7 +245,12 @@ void TunaraApp::updateTrayIcon()
     const QString path = menuBarIconPath(store_.playingStatus());
     if (path != trayIconPath_) {
         trayIconPath_ = path;
-        trayIcon_->setIcon(QIcon(path));
+        // One icon per image for the whole run: each new icon would draw and
+        // cache its pixmaps anew, and the cache would fill with copies.
+        auto icon = trayIcons_.find(path);
+        if (icon == trayIcons_.end())
+            icon = trayIcons_.insert(path, QIcon(path));
+        trayIcon_->setIcon(*icon);
     }
     if (!volumeToolTipShown_.isActive())
         trayIcon_->setToolTip(trayToolTip(store_.selectedStream(), store_.playingStatus(), store_.parsedMetadata()));

@@ -4,6 +4,8 @@
 #include "StoreViewModel.h"
 
 #include <QElapsedTimer>
+#include <QHash>
+#include <QIcon>
 #include <QObject>
 #include <QTimer>
 #include <QRect>
@@ -82,6 +84,7 @@ private:
     int wheelRemainder_ = 0;
     QTimer volumeToolTipShown_;
     QString trayIconPath_;
+    QHash<QString, QIcon> trayIcons_;
 
     QRect panelAnchor_;
     QElapsedTimer sincePanelLostFocus_;
