@@ -231,6 +231,7 @@ void PlaybinSession::releasePipeline()
     sinkVolume_ = nullptr;
     audioSink_ = nullptr;
     renderRequested_ = false;
+    traits_->waitingToRender = true;
     pipelinePlaying_ = false;
     nextCheck_ = settings_.buffering.waitingCheckInterval;
 }

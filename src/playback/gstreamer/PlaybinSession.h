@@ -94,6 +94,9 @@ public:
         std::atomic<bool> id3{false};
         std::atomic<bool> inputEnded{false};
         std::atomic<bool> bytesArrived{false}; // the stream's HTTP source has read something
+        // While the output waits to play, each arrival asks for one evaluation.
+        std::atomic<bool> waitingToRender{true};
+        std::atomic<bool> evaluationPending{false};
         // The volume the sink gets when it appears; and the station's name.
         std::atomic<double> volume{1.0};
         void setDisplayName(const QString& name);

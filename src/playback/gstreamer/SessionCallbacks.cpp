@@ -170,6 +170,15 @@ void bufferRanDry(GstElement*, gpointer data)
     static_cast<Relay*>(data)->post([](PlaybinSession& session) { session.evaluate(); });
 }
 
+GstPadProbeReturn watchArrivals(GstPad*, GstPadProbeInfo*, gpointer data)
+{
+    auto* relay = static_cast<Relay*>(data);
+    auto& traits = *relay->traits;
+    if (traits.waitingToRender && !traits.evaluationPending.exchange(true))
+        relay->post([](PlaybinSession& session) { session.evaluate(); });
+    return GST_PAD_PROBE_OK;
+}
+
 GstPadProbeReturn watchStreamEnd(GstPad*, GstPadProbeInfo* info, gpointer data)
 {
     auto* relay = static_cast<Relay*>(data);

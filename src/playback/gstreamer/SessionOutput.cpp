@@ -126,6 +126,8 @@ void PlaybinSession::connectOutput()
     GstPad* queueInput = gst_element_get_static_pad(jitterBuffer_, "sink");
     pipeline_->addProbe(queueInput, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, watchStreamEnd, newRelay(),
                         [](gpointer relay) { Relay::destroy(relay); });
+    pipeline_->addProbe(queueInput, GST_PAD_PROBE_TYPE_BUFFER, watchArrivals, newRelay(),
+                        [](gpointer relay) { Relay::destroy(relay); });
     if (trace::enabled())
         gst_pad_add_probe(queueInput, GST_PAD_PROBE_TYPE_BUFFER, traceFirstDecoded, traits_.get(), nullptr);
     gst_object_unref(queueInput);
@@ -133,6 +135,7 @@ void PlaybinSession::connectOutput()
 
 void PlaybinSession::evaluate()
 {
+    traits_->evaluationPending = false;
     if (!pipeline_ || status_ == ItemStatus::failed)
         return;
     guint64 levelNanoseconds = 0;
@@ -147,6 +150,7 @@ void PlaybinSession::evaluate()
     }
     if (decision.render != renderRequested_) {
         renderRequested_ = decision.render;
+        traits_->waitingToRender = !renderRequested_;
         pipelinePlaying_ = false;
         gst_element_set_state(pipeline_->get(), renderRequested_ ? GST_STATE_PLAYING : GST_STATE_PAUSED);
     }
