@@ -83,6 +83,26 @@ QList<QQuickItem*> UiHarness::rows(QQuickItem* list, const char* marker)
     return result;
 }
 
+QQuickItem* UiHarness::listRow(QQuickItem* list, int index)
+{
+    constexpr int contain = 4; // ListView.Contain
+    QMetaObject::invokeMethod(list, "positionViewAtIndex", Q_ARG(int, index), Q_ARG(int, contain));
+    QQuickItem* row = nullptr;
+    QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem*, row), Q_ARG(int, index));
+    return row;
+}
+
+int UiHarness::madeRows(QQuickItem* list)
+{
+    const auto* contentItem = list->property("contentItem").value<QQuickItem*>();
+    int count = 0;
+    for (QQuickItem* child : contentItem->childItems()) {
+        if (child->property("index").isValid())
+            ++count;
+    }
+    return count;
+}
+
 QPoint UiHarness::centreOf(QQuickItem* item)
 {
     return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
