@@ -72,17 +72,6 @@ QQuickItem* UiHarness::find(QQuickItem* root, const QString& objectName)
     return nullptr;
 }
 
-QList<QQuickItem*> UiHarness::rows(QQuickItem* list, const char* marker)
-{
-    QList<QQuickItem*> result;
-    for (QQuickItem* child : descendants(list)) {
-        if (child->property(marker).isValid())
-            result.append(child);
-    }
-    std::sort(result.begin(), result.end(), [](QQuickItem* a, QQuickItem* b) { return a->y() < b->y(); });
-    return result;
-}
-
 QQuickItem* UiHarness::listRow(QQuickItem* list, int index)
 {
     constexpr int contain = 4; // ListView.Contain
