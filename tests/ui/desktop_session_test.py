@@ -85,15 +85,27 @@ class Session:
                 pass
 
     def x_display(self):
-        read, write = os.pipe()
-        self.start(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
-                   pass_fds=[write])
-        os.close(write)
-        with os.fdopen(read) as displayfd:
-            number = displayfd.readline().strip()
-        if not number:
-            sys.exit("Xvfb did not start")
-        self.env["DISPLAY"] = ":" + number
+        # -noreset: an X server resets when its last client leaves, and a
+        # client connecting meanwhile (the program, after xdpyinfo or the
+        # accessibility bus launcher left) is refused. Other sessions on the
+        # machine start and end X servers too: a display that does not
+        # answer is replaced by a fresh one.
+        for attempt in range(3):
+            read, write = os.pipe()
+            log = open(os.path.join(self.work, f"xvfb-{attempt}.log"), "w")
+            server = self.start(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x800x24", "-nolisten", "tcp",
+                                 "-noreset"], pass_fds=[write], stderr=log)
+            os.close(write)
+            with os.fdopen(read) as displayfd:
+                number = displayfd.readline().strip()
+            self.env["DISPLAY"] = ":" + number
+            try:
+                wait_for(lambda: number and subprocess.run(["xdpyinfo"], env=self.env, capture_output=True).returncode == 0,
+                         "the X display", timeout=10)
+                return
+            except AssertionError:
+                self.stop(server)
+        sys.exit("Xvfb did not start a display that answers")
 
     def weston(self, backend):
         socket = "tunara-test"
@@ -135,7 +147,7 @@ def main():
     parser.add_argument("--display", choices=["x11", "wayland", "wayland-no-seat"], required=True)
     parser.add_argument("--screenshot")
     args = parser.parse_args()
-    for tool in ("Xvfb", "xdotool", "dbus-daemon", "weston", "/usr/libexec/at-spi-bus-launcher"):
+    for tool in ("Xvfb", "xdpyinfo", "xdotool", "dbus-daemon", "weston", "/usr/libexec/at-spi-bus-launcher"):
         if not shutil.which(tool):
             sys.exit(f"missing {tool}: run scripts/install-deps")
 
