@@ -1,7 +1,7 @@
 #include "StoreViewModel.h"
 
 #include "model/Store.h"
-#include "model/URLValidation.h"
+#include "playback/DisplayText.h"
 
 namespace tunara {
 
@@ -34,7 +34,7 @@ bool StoreViewModel::hasSelection() const
 
 QString StoreViewModel::selectedName() const
 {
-    return store_.selectedStream() ? store_.selectedStream()->name : QString();
+    return store_.selectedStream() ? cleanDisplayText(store_.selectedStream()->name) : QString();
 }
 
 QString StoreViewModel::status() const
@@ -91,29 +91,30 @@ void StoreViewModel::changeVolume(int steps)
     store_.changeVolume(steps * Store::volumeStep);
 }
 
-bool StoreViewModel::addStream(const QString& name, const QString& urlText)
-{
-    return store_.addStream(name, urlText).has_value();
-}
-
-bool StoreViewModel::updateStream(const QString& stationId, const QString& name, const QString& urlText)
-{
-    const auto id = parseId(stationId);
-    return id && store_.updateStream(*id, name, urlText);
-}
-
 void StoreViewModel::deleteStream(const QString& stationId)
 {
     if (const auto id = parseId(stationId))
         store_.deleteStreams({*id});
 }
 
-void StoreViewModel::moveStream(int from, int destination)
+int StoreViewModel::moveStream(int from, int destination)
 {
     const int count = static_cast<int>(store_.streams().size());
-    if (from < 0 || from >= count || destination < 0 || destination > count)
-        return;
+    if (from < 0 || from >= count || destination < 0 || destination > count || destination == from
+        || destination == from + 1)
+        return -1;
     store_.moveStreams({from}, destination);
+    return destination > from ? destination - 1 : destination;
+}
+
+StationEditorViewModel* StoreViewModel::makeEditor(const QString& stationId, const QString& presetURL, QObject* owner)
+{
+    // An id that is not one (and not empty) edits nothing: the sheet shows
+    // empty fields and the Store refuses the save.
+    std::optional<QUuid> id;
+    if (!stationId.isEmpty())
+        id = parseId(stationId).value_or(QUuid());
+    return new StationEditorViewModel(store_, id, presetURL, owner);
 }
 
 const AudioStream* StoreViewModel::findStation(const QString& stationId) const
@@ -128,35 +129,13 @@ const AudioStream* StoreViewModel::findStation(const QString& stationId) const
     return nullptr;
 }
 
-QVariant StoreViewModel::stationName(const QString& stationId) const
-{
-    const AudioStream* station = findStation(stationId);
-    return station ? QVariant(station->name) : QVariant();
-}
-
-QVariant StoreViewModel::stationUrlText(const QString& stationId) const
-{
-    const AudioStream* station = findStation(stationId);
-    return station ? QVariant(station->urlText()) : QVariant();
-}
-
 QString StoreViewModel::deleteConfirmationMessage(const QString& stationId) const
 {
     const AudioStream* station = findStation(stationId);
     if (!station)
         return {};
-    return QStringLiteral("Are you sure you want to delete \"") + station->name + QStringLiteral("\"?");
-}
-
-QString StoreViewModel::urlValidationMessage(const QString& urlText) const
-{
-    const auto error = validateStreamURL(urlText);
-    return error ? rawValue(*error) : QString();
-}
-
-QString StoreViewModel::invalidFormatMessage() const
-{
-    return rawValue(URLValidationError::invalidFormat);
+    return QStringLiteral("Are you sure you want to delete \"") + cleanDisplayText(station->name)
+           + QStringLiteral("\"?");
 }
 
 } // namespace tunara

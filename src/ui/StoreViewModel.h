@@ -1,5 +1,6 @@
 #pragma once
 
+#include "StationEditorViewModel.h"
 #include "StationListModel.h"
 #include "model/AudioStream.h"
 
@@ -14,7 +15,8 @@ class Store;
 
 // What the views read of the Store, in QML's terms: the optional selection
 // as a flag plus texts, the status by its case name, the metadata as texts,
-// and station ids as strings. Every operation goes straight to the Store.
+// and station ids as strings. Every operation goes straight to the Store;
+// the editor sheet has a view-model of its own.
 class StoreViewModel : public QObject {
     Q_OBJECT
     QML_ELEMENT
@@ -49,24 +51,19 @@ public:
     Q_INVOKABLE void togglePlayPause();
     // Louder (positive) or quieter by this many volume steps.
     Q_INVOKABLE void changeVolume(int steps);
-    Q_INVOKABLE bool addStream(const QString& name, const QString& urlText);
-    Q_INVOKABLE bool updateStream(const QString& stationId, const QString& name, const QString& urlText);
     Q_INVOKABLE void deleteStream(const QString& stationId);
-    Q_INVOKABLE void moveStream(int from, int destination);
+    // Moves the station at from to before the one at destination (counted
+    // before the move). The row it lands at; -1 when nothing moved.
+    Q_INVOKABLE int moveStream(int from, int destination);
+
+    // The add sheet (stationId empty, with presetURL) or the edit sheet of a
+    // station, owned by owner (the sheet), which it does not outlive.
+    Q_INVOKABLE tunara::StationEditorViewModel* makeEditor(const QString& stationId, const QString& presetURL,
+                                                           QObject* owner);
 
     Q_INVOKABLE bool hasStation(const QString& stationId) const { return findStation(stationId) != nullptr; }
-    // Station fields by id; none (null) when no station has the id.
-    Q_INVOKABLE QVariant stationName(const QString& stationId) const;
-    Q_INVOKABLE QVariant stationUrlText(const QString& stationId) const;
     // The delete confirmation's message; empty when the station is gone.
     Q_INVOKABLE QString deleteConfirmationMessage(const QString& stationId) const;
-
-    // Trimming as the Store does it: white space and line breaks at both ends.
-    Q_INVOKABLE QString trimmed(const QString& text) const { return text.trimmed(); }
-    // The message of what is wrong with a URL text; empty when it is valid.
-    Q_INVOKABLE QString urlValidationMessage(const QString& urlText) const;
-    // The message shown when the Store rejects the input.
-    Q_INVOKABLE QString invalidFormatMessage() const;
 
 signals:
     void selectionChanged();

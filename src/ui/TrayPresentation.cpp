@@ -1,5 +1,7 @@
 #include "TrayPresentation.h"
 
+#include "playback/DisplayText.h"
+
 namespace tunara {
 
 QString menuBarIconName(PlayingStatus status)
@@ -29,7 +31,7 @@ QString trayToolTip(const std::optional<AudioStream>& selected, PlayingStatus st
         detail = metadata.artist ? *metadata.artist + QStringLiteral(" · ") + metadata.title : metadata.title;
         break;
     }
-    return appName + QLatin1Char('\n') + selected->name + QLatin1Char('\n') + detail;
+    return appName + QLatin1Char('\n') + cleanDisplayText(selected->name) + QLatin1Char('\n') + detail;
 }
 
 QString volumeToolTip(double volume)

@@ -5,6 +5,7 @@
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
 #include "TunaraApp.h"
+#include "WaylandInput.h"
 #include "model/Store.h"
 
 #include <QApplication>
@@ -25,6 +26,7 @@ int main(int argc, char* argv[])
     // The panel is small and mostly still: Qt Quick's software renderer
     // draws it at a fraction of the memory of the OpenGL stack.
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    avoidSeatlessWaylandTextInput();
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tunara"));

@@ -1,7 +1,8 @@
 // Renders the panel in each status, the empty panel, the Settings window,
 // the station editor with a validation message, the delete confirmation,
 // the Find Stations sheet against the local stand-in directory, import and
-// export, and the tray icons, as PNG files into the folder given as argument.
+// export, long lists in the panel and in Settings (with a drag) and the tray
+// icons, as PNG files into the folder given as argument.
 
 #include "ManualMarqueeClock.h"
 #include "MarqueeScroller.h"
@@ -105,12 +106,12 @@ void renderSettings()
     QMetaObject::invokeMethod(root, "addStation");
     QTest::qWait(50);
     save(settings, QStringLiteral("editor-add"));
-    QQuickItem* editor = UiHarness::find(settings, QStringLiteral("editStreamView"));
-    UiHarness::find(settings, QStringLiteral("nameField"))->setProperty("text", QStringLiteral("Jazz24"));
-    UiHarness::find(settings, QStringLiteral("urlField"))->setProperty("text", QStringLiteral("ftp://jazz24.example/live"));
+    auto* editor = UiHarness::find(settings, QStringLiteral("editStreamView"))->property("editor").value<QObject*>();
+    editor->setProperty("name", QStringLiteral("Jazz24"));
+    editor->setProperty("url", QStringLiteral("ftp://jazz24.example/live"));
     QMetaObject::invokeMethod(editor, "save");
     save(settings, QStringLiteral("editor-validation"));
-    QMetaObject::invokeMethod(editor, "dismiss");
+    QTest::keyClick(&settings, Qt::Key_Escape);
     QTest::qWait(50);
 
     root->setProperty("showingEditSheet", true);
@@ -178,6 +179,35 @@ void renderFindStations()
     qunsetenv("TUNARA_DIRECTORY_URL");
 }
 
+void renderLongLists()
+{
+    QStringList names;
+    for (int i = 1; i <= 60; ++i)
+        names << QStringLiteral("Station %1").arg(i);
+    UiHarness ui;
+    ui.setStations(names);
+    ui.present(40, PlayingStatus::playing, metadata(QStringLiteral("Blue in Green"), QStringLiteral("Miles Davis")));
+    QQuickView& panel = ui.showPanel();
+    UiHarness::listRow(UiHarness::find(panel, QStringLiteral("stationList")), 40);
+    save(panel, QStringLiteral("panel-long-list"));
+
+    // The Settings list half way down, a row being dragged with the
+    // drop line under the pointer.
+    QQuickView& settings = ui.showSettings();
+    QQuickItem* list = UiHarness::find(settings, QStringLiteral("stationList"));
+    UiHarness::listRow(list, 36);
+    QQuickItem* to = UiHarness::listRow(list, 31);
+    QQuickItem* from = UiHarness::listRow(list, 28);
+    const QPoint start = UiHarness::centreOf(from);
+    const QPoint end = UiHarness::centreOf(to) + QPoint(0, int(to->height() / 2) - 2);
+    QTest::mousePress(&settings, Qt::LeftButton, {}, start);
+    for (int step = 1; step <= 4; ++step)
+        QTest::mouseMove(&settings, start + (end - start) * step / 4);
+    save(settings, QStringLiteral("settings-long-list-drag"));
+    QTest::keyClick(&settings, Qt::Key_Escape);
+    QTest::mouseRelease(&settings, Qt::LeftButton, {}, end);
+}
+
 void renderTrayIcons()
 {
     // Each icon at tray sizes on a light and a dark panel.
@@ -216,6 +246,7 @@ int main(int argc, char* argv[])
     tunara::testing::renderPanels();
     tunara::testing::renderSettings();
     tunara::testing::renderFindStations();
+    tunara::testing::renderLongLists();
     tunara::testing::renderTrayIcons();
     return 0;
 }

@@ -72,15 +72,24 @@ QQuickItem* UiHarness::find(QQuickItem* root, const QString& objectName)
     return nullptr;
 }
 
-QList<QQuickItem*> UiHarness::rows(QQuickItem* list, const char* marker)
+QQuickItem* UiHarness::listRow(QQuickItem* list, int index)
 {
-    QList<QQuickItem*> result;
-    for (QQuickItem* child : descendants(list)) {
-        if (child->property(marker).isValid())
-            result.append(child);
+    constexpr int contain = 4; // ListView.Contain
+    QMetaObject::invokeMethod(list, "positionViewAtIndex", Q_ARG(int, index), Q_ARG(int, contain));
+    QQuickItem* row = nullptr;
+    QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem*, row), Q_ARG(int, index));
+    return row;
+}
+
+int UiHarness::madeRows(QQuickItem* list)
+{
+    const auto* contentItem = list->property("contentItem").value<QQuickItem*>();
+    int count = 0;
+    for (QQuickItem* child : contentItem->childItems()) {
+        if (child->property("index").isValid())
+            ++count;
     }
-    std::sort(result.begin(), result.end(), [](QQuickItem* a, QQuickItem* b) { return a->y() < b->y(); });
-    return result;
+    return count;
 }
 
 QPoint UiHarness::centreOf(QQuickItem* item)

@@ -39,8 +39,11 @@ public:
     static QQuickItem* find(QQuickItem* root, const QString& objectName);
     // Every item below root in the visual tree, depth first.
     static QList<QQuickItem*> descendants(QQuickItem* root);
-    // The items below list that have the marker property, top to bottom.
-    static QList<QQuickItem*> rows(QQuickItem* list, const char* marker);
+    // The delegate of a ListView's row, scrolled into view first (rows are
+    // made only while in view).
+    static QQuickItem* listRow(QQuickItem* list, int index);
+    // How many delegates a ListView has made (rows in view and a few more).
+    static int madeRows(QQuickItem* list);
     // The item's centre in window coordinates.
     static QPoint centreOf(QQuickItem* item);
 

@@ -18,6 +18,9 @@ Item {
     Text {
         objectName: "selectStreamText"
         visible: !root.store.hasSelection
+        Accessible.role: Accessible.StaticText
+        Accessible.name: text
+        Accessible.ignored: !visible
         anchors.centerIn: parent
         text: "Select a stream"
         color: Theme.secondary
@@ -40,17 +43,28 @@ Item {
         readonly property color circleColor: root.isBusy ? Theme.gray : Theme.accent
         readonly property string symbolName: root.isBusy ? "" : (root.showsPause ? "pause.fill" : "play.fill")
 
+        activeFocusOnTab: true
+        Keys.onReturnPressed: root.store.togglePlayPause()
+        Keys.onEnterPressed: root.store.togglePlayPause()
+        Keys.onSpacePressed: root.store.togglePlayPause()
+
         Accessible.role: Accessible.Button
         Accessible.name: accessibilityLabel
+        Accessible.ignored: !visible
+        Accessible.focusable: true
+        Accessible.focused: activeFocus
         Accessible.onPressAction: root.store.togglePlayPause()
 
         Rectangle {
             anchors.fill: parent
             radius: width / 2
             color: playButton.circleColor
+            border.width: playButton.activeFocus ? 2 : 0
+            border.color: Theme.primary
         }
         Spinner {
             objectName: "spinner"
+            Accessible.ignored: true
             visible: root.isBusy
             anchors.centerIn: parent
         }
@@ -78,6 +92,21 @@ Item {
         width: Math.max(0, root.width - x)
         anchors.verticalCenter: parent.verticalCenter
         spacing: 2
+
+        // A screen reader reads the column as one line: the title, the
+        // artist and the station, or the station and what is happening.
+        Accessible.role: Accessible.StaticText
+        Accessible.ignored: !visible
+        Accessible.name: {
+            switch (root.status) {
+            case "error": return "Connection failed"
+            case "loading": return root.store.selectedName + ", connecting"
+            case "buffering": return root.store.selectedName + ", buffering"
+            default:
+                return root.store.title + (root.store.hasArtist ? ", " + root.store.artist : "")
+                       + ", " + root.store.selectedName
+            }
+        }
 
         // error: one red line.
         Text {
@@ -167,6 +196,7 @@ Item {
                 objectName: "artistSeparator"
                 visible: root.store.hasArtist
                 text: "·"
+            Accessible.ignored: true
                 font.pixelSize: 11
                 color: Theme.secondary
             }

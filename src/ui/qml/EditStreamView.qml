@@ -3,9 +3,11 @@ import QtQuick.Controls.Fusion
 import QtQuick.Layouts
 import Tunara
 
-// The sheet that adds a station, or edits the name and URL of one. It
-// validates the URL when the user confirms, shows what is wrong under the
-// form, and closes itself on success and on Cancel.
+// The sheet that adds a station, or edits the name and URL of one: a view
+// of a StationEditorViewModel, which holds the texts and the rules. It
+// opens with the keyboard in the first empty field (the whole name
+// selected when editing); Return saves a form that can be saved, Escape
+// cancels.
 FocusScope {
     id: root
     required property StoreViewModel store
@@ -13,69 +15,44 @@ FocusScope {
     property string stationId: ""
     // The URL text to pre-fill when adding.
     property string presetURL: ""
-
-    property string name: ""
-    property string url: ""
-    property string urlError: ""
-    // "name", "url" or "" for the field that holds the keyboard focus.
-    readonly property string focusedField: nameField.activeFocus ? "name" : (urlField.activeFocus ? "url" : "")
-
-    readonly property bool isEditing: stationId !== ""
-    readonly property bool canConfirm: store.trimmed(name) !== "" && store.trimmed(url) !== ""
-
-    signal dismiss()
+    // Made for this sheet and gone with it.
+    readonly property StationEditorViewModel editor: store.makeEditor(stationId, presetURL, root)
+    // The station saved; empty when the sheet was cancelled.
+    signal dismiss(string savedStationId)
 
     implicitWidth: 360
     width: 360
     implicitHeight: layout.implicitHeight
     focus: true
 
+    Accessible.role: Accessible.Dialog
+    Accessible.name: editor.title
+
     function focusField(field) {
-        (field === "name" ? nameField : urlField).forceActiveFocus()
+        (field === "url" ? urlField : nameField).forceActiveFocus(Qt.TabFocusReason)
     }
 
-    function save() {
-        const trimmedName = store.trimmed(name)
-        const trimmedURL = store.trimmed(url)
-        if (trimmedName === "") {
-            focusField("name")
-            return
-        }
-        if (trimmedURL === "") {
-            focusField("url")
-            return
-        }
-        const problem = store.urlValidationMessage(trimmedURL)
-        if (problem !== "") {
-            urlError = problem
-            focusField("url")
-            return
-        }
-        const stored = isEditing ? store.updateStream(stationId, trimmedName, trimmedURL)
-                                 : store.addStream(trimmedName, trimmedURL)
-        if (stored) {
-            dismiss()
-            return
-        }
-        urlError = store.invalidFormatMessage()
-        focusField("url")
+    Connections {
+        target: root.editor
+        function onFocusRequested(field) { root.focusField(field) }
+        function onSaved(stationId) { root.dismiss(stationId) }
     }
 
     Component.onCompleted: {
-        if (isEditing) {
-            name = store.stationName(stationId) ?? ""
-            url = store.stationUrlText(stationId) ?? ""
-        } else if (presetURL !== "") {
-            url = presetURL
-        }
-        nameField.text = name
-        urlField.text = url
-        urlError = ""
+        focusField(editor.initialField)
+        if (editor.isEditing)
+            nameField.selectAll()
     }
 
-    Keys.onReturnPressed: (event) => { if (confirmButton.enabled) save() }
-    Keys.onEnterPressed: (event) => { if (confirmButton.enabled) save() }
-    Keys.onEscapePressed: dismiss()
+    // Return confirms, as the default button does (a focused button takes
+    // its own Return first).
+    function confirm() {
+        if (editor.canConfirm)
+            editor.save()
+    }
+    Keys.onReturnPressed: confirm()
+    Keys.onEnterPressed: confirm()
+    Keys.onEscapePressed: dismiss("")
 
     ColumnLayout {
         id: layout
@@ -93,26 +70,31 @@ FocusScope {
                 objectName: "sheetTitle"
                 Layout.columnSpan: 2
                 Layout.bottomMargin: 4
-                text: root.isEditing ? "Edit stream" : "Add a stream"
+                text: root.editor.title
                 font.pixelSize: Theme.bodySize
                 font.weight: Font.DemiBold
+                Accessible.role: Accessible.Heading
             }
             Label {
                 Layout.alignment: Qt.AlignRight
                 text: "Name:"
                 font.pixelSize: Theme.bodySize
+                Accessible.ignored: true
             }
             TextField {
                 id: nameField
                 objectName: "nameField"
                 Layout.fillWidth: true
                 font.pixelSize: Theme.bodySize
-                onTextChanged: root.name = text
+                text: root.editor.name
+                onTextChanged: root.editor.name = text
+                Accessible.name: "Name"
             }
             Label {
                 Layout.alignment: Qt.AlignRight
                 text: "URL:"
                 font.pixelSize: Theme.bodySize
+                Accessible.ignored: true
             }
             TextField {
                 id: urlField
@@ -120,45 +102,52 @@ FocusScope {
                 Layout.fillWidth: true
                 placeholderText: "https://"
                 font.pixelSize: Theme.bodySize
-                onTextChanged: {
-                    root.url = text
-                    root.urlError = ""
-                }
+                text: root.editor.url
+                onTextChanged: root.editor.url = text
+                Accessible.name: "URL"
+                Accessible.description: root.editor.urlError
             }
         }
 
         Label {
             objectName: "urlErrorText"
-            visible: root.urlError !== ""
+            visible: root.editor.urlError !== ""
             Layout.fillWidth: true
             Layout.leftMargin: 20
             Layout.rightMargin: 20
             Layout.bottomMargin: 20
-            text: root.urlError
+            text: root.editor.urlError
             wrapMode: Text.Wrap
             color: Theme.red
             font.pixelSize: 12
+            Accessible.role: Accessible.AlertMessage
+            Accessible.name: text
+            Accessible.ignored: !visible
         }
 
-        Divider { Layout.fillWidth: true }
+        Divider { Layout.fillWidth: true; Accessible.ignored: true }
 
         RowLayout {
             Layout.fillWidth: true
             Layout.margins: 16
 
-            Button {
+            PushButton {
+                id: cancelButton
                 objectName: "cancelButton"
                 text: "Cancel"
-                onClicked: root.dismiss()
+                onClicked: root.dismiss("")
             }
             Item { Layout.fillWidth: true }
-            Button {
+            PushButton {
                 id: confirmButton
                 objectName: "confirmButton"
-                text: root.isEditing ? "Save" : "Add"
+                text: root.editor.confirmTitle
                 highlighted: true
-                enabled: root.canConfirm
-                onClicked: root.save()
+                enabled: root.editor.canConfirm
+                // Qt 6.4 tells screen readers that a disabled control is
+                // enabled; the description says why it does nothing.
+                Accessible.description: enabled ? "" : "Enter a name and a URL first"
+                onClicked: root.editor.save()
             }
         }
     }

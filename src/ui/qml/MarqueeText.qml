@@ -49,6 +49,7 @@ Item {
         }
         Text {
             objectName: "marqueeSecondCopy"
+            Accessible.ignored: true
             text: root.text
             font: root.font
             color: root.color

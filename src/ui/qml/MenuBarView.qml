@@ -26,8 +26,7 @@ Rectangle {
     color: Theme.background
     border.color: Theme.separator
 
-    focus: true
-    Keys.onEscapePressed: root.app.dismissPanel()
+    Shortcut { sequence: "Escape"; onActivated: root.app.dismissPanel() }
 
     AppShortcuts { store: root.store; app: root.app }
     // The volume, a step at a time, while the panel is open.
@@ -62,6 +61,7 @@ Rectangle {
             implicitHeight: visible ? emptyText.implicitHeight + 32 : 0
             Text {
                 id: emptyText
+                objectName: "emptyListText"
                 anchors.centerIn: parent
                 text: "No streams added"
                 font.pixelSize: 12
@@ -69,39 +69,47 @@ Rectangle {
             }
         }
 
-        Flickable {
+        // Rows are made only for the stations in view, so a long list costs
+        // no more than the screenful shown.
+        ListView {
             id: stationList
             objectName: "stationList"
-            visible: root.store.stations.count > 0
+            visible: count > 0
             width: parent.width
-            height: visible ? Math.min(contentHeight, root.maximumListHeight) : 0
-            contentWidth: width
-            contentHeight: rows.implicitHeight + 12
-            boundsBehavior: Flickable.StopAtBounds
+            height: visible ? Math.min(contentHeight + topMargin + bottomMargin, root.maximumListHeight) : 0
+            topMargin: 6
+            bottomMargin: 6
             clip: true
+            boundsBehavior: Flickable.StopAtBounds
+            model: root.store.stations
+            focus: true
+            activeFocusOnTab: true
+            // No row is current until the keyboard is used.
+            currentIndex: -1
+            keyNavigationEnabled: true
+            highlightMoveDuration: 0
+            Keys.onReturnPressed: playCurrent()
+            Keys.onEnterPressed: playCurrent()
+            Keys.onSpacePressed: playCurrent()
+            function playCurrent() {
+                if (currentIndex >= 0)
+                    root.store.playStreamAt(currentIndex)
+            }
 
-            Column {
-                id: rows
+            Accessible.role: Accessible.List
+            Accessible.name: "Stations"
+
+            delegate: StreamRowView {
                 x: 6
-                y: 6
                 width: stationList.width - 12
-                spacing: 0
-
-                Repeater {
-                    model: root.store.stations
-                    delegate: StreamRowView {
-                        width: rows.width
-                        highlighted: root.hoveredStream === stationId
-                        onHoveredChanged: hovered ? root.rowEntered(stationId) : root.rowExited(stationId)
-                        onClicked: root.store.playStream(stationId)
-                    }
-                }
+                highlighted: root.hoveredStream === stationId || (ListView.isCurrentItem && stationList.activeFocus)
+                onHoveredChanged: hovered ? root.rowEntered(stationId) : root.rowExited(stationId)
+                onClicked: root.store.playStream(stationId)
             }
 
             // The scroll indicator, shown while the list scrolls.
             Rectangle {
-                parent: stationList
-                visible: stationList.contentHeight > stationList.height
+                visible: stationList.contentHeight + stationList.topMargin + stationList.bottomMargin > stationList.height
                 x: stationList.width - width - 2
                 y: stationList.visibleArea.yPosition * stationList.height
                 width: 4

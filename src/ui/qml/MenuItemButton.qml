@@ -11,11 +11,21 @@ Item {
     signal clicked()
 
     implicitHeight: titleText.implicitHeight + 12
+    activeFocusOnTab: true
+    Keys.onReturnPressed: root.clicked()
+    Keys.onEnterPressed: root.clicked()
+    Keys.onSpacePressed: root.clicked()
+
+    Accessible.role: Accessible.Button
+    Accessible.name: title.replace("…", "")
+    Accessible.focusable: true
+    Accessible.focused: activeFocus
+    Accessible.onPressAction: root.clicked()
 
     Rectangle {
         anchors.fill: parent
         radius: 6
-        color: root.isHovered ? Theme.hoverFill : "transparent"
+        color: root.isHovered || root.activeFocus ? Theme.hoverFill : "transparent"
     }
     Text {
         id: titleText
@@ -24,6 +34,7 @@ Item {
         anchors.verticalCenter: parent.verticalCenter
         text: root.title
         textFormat: Text.PlainText
+        Accessible.ignored: true
         elide: Text.ElideRight
         font.pixelSize: Theme.bodySize
         color: Theme.primary
@@ -34,6 +45,7 @@ Item {
         x: root.width - 10 - (visible ? implicitWidth : 0)
         anchors.verticalCenter: parent.verticalCenter
         text: root.shortcut
+        Accessible.ignored: true
         font.pixelSize: Theme.bodySize
         color: Theme.tertiary
     }

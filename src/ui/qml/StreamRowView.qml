@@ -11,12 +11,23 @@ Item {
     required property int index
     required property bool isSelected
     required property string keyHint
+    required property string accessibleName
     property bool highlighted
     readonly property bool hovered: mouseArea.containsMouse
     readonly property string trailingMark: isSelected ? "speaker" : (index <= 8 && keyHint !== "" ? "keyHint" : "")
     signal clicked()
 
     implicitHeight: Math.max(nameText.implicitHeight, markSlot.height) + 12
+
+    // A screen reader reads the row as one item: "NTS 1, playing". The key
+    // hint and the speaker are drawn only.
+    Accessible.role: Accessible.ListItem
+    Accessible.name: accessibleName
+    Accessible.selectable: true
+    Accessible.selected: isSelected
+    Accessible.focusable: true
+    Accessible.focused: ListView.isCurrentItem && ListView.view.activeFocus
+    Accessible.onPressAction: root.clicked()
 
     Rectangle {
         anchors.fill: parent
@@ -32,6 +43,7 @@ Item {
         anchors.verticalCenter: parent.verticalCenter
         text: root.name
         textFormat: Text.PlainText
+        Accessible.ignored: true
         wrapMode: Text.WrapAtWordBoundaryOrAnywhere
         horizontalAlignment: Text.AlignLeft
         font.pixelSize: Theme.bodySize
@@ -60,6 +72,7 @@ Item {
             visible: root.trailingMark === "keyHint"
             anchors.verticalCenter: parent.verticalCenter
             text: root.keyHint
+            Accessible.ignored: true
             font.family: Theme.monospaceFamily
             font.pixelSize: 11
             color: Theme.tertiary
