@@ -16,6 +16,9 @@
 #include <QtQml/QQmlExtensionPlugin>
 
 #include <cstdio>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 Q_IMPORT_QML_PLUGIN(TunaraPlugin)
 
@@ -23,6 +26,12 @@ int main(int argc, char* argv[])
 {
     using namespace tunara;
 
+#ifdef __GLIBC__
+    // glibc gives threads heaps of their own, up to eight per core, and each
+    // station brings new streaming threads: their freed memory would stay
+    // spread over many heaps. Two heaps serve a player's few threads.
+    mallopt(M_ARENA_MAX, 2);
+#endif
     // The panel is small and mostly still: Qt Quick's software renderer
     // draws it at a fraction of the memory of the OpenGL stack.
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);

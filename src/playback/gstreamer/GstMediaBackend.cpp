@@ -3,6 +3,9 @@
 #include "GstMetadata.h"
 #include "PlaybinSession.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace tunara {
 
@@ -125,11 +128,27 @@ std::shared_ptr<PlayerItem> GstMediaBackend::makePlayerItem(const QUrl& url)
                                   [this, weak = lifetime_.weak()](double volume) {
                                       if (weak.lock())
                                           volumeSetOutside(volume);
+                                  },
+                                  [this, weak = lifetime_.weak()] {
+                                      if (weak.lock())
+                                          returnFreedMemorySoon();
                                   }};
     auto session = std::make_shared<PlaybinSession>(scheduler_, std::move(settings), url);
     std::erase_if(sessions_, [](const auto& held) { return held.expired(); });
     sessions_.push_back(session);
     return std::make_shared<GstPlayerItem>(std::move(session));
+}
+
+void GstMediaBackend::returnFreedMemorySoon()
+{
+    // The allocator keeps most of what a pipeline and its threads freed, for
+    // reuse; a player that changes station now and then gives it back to the
+    // system a moment after the last change, when the new station plays.
+    freedMemoryTimer_ = scheduler_.startTimer(3.0, [] {
+#ifdef __GLIBC__
+        malloc_trim(0);
+#endif
+    });
 }
 
 void GstMediaBackend::setVolume(double volume)

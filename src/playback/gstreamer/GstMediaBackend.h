@@ -51,6 +51,7 @@ public:
 
 private:
     void volumeSetOutside(double volume);
+    void returnFreedMemorySoon();
 
     Scheduler& scheduler_;
     GstMediaBackendOptions options_;
@@ -58,6 +59,7 @@ private:
     Notifier<double> volumeObservers_;
     // The items made, to carry a new volume to those still alive.
     std::vector<std::weak_ptr<gst::PlaybinSession>> sessions_;
+    std::unique_ptr<OneShotTimer> freedMemoryTimer_;
     LifetimeToken lifetime_;
 };
 

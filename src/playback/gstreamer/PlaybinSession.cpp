@@ -234,6 +234,8 @@ void PlaybinSession::releasePipeline()
     traits_->waitingToRender = true;
     pipelinePlaying_ = false;
     nextCheck_ = settings_.buffering.waitingCheckInterval;
+    if (settings_.pipelineReleased)
+        settings_.pipelineReleased();
 }
 
 void PlaybinSession::handleMessage(GstMessage* message)

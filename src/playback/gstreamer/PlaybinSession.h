@@ -43,6 +43,8 @@ struct SessionSettings {
     // volume set in the desktop's mixer (on the main thread).
     double volume = 1.0;
     std::function<void(double)> volumeSetOutside;
+    // Who hears that a pipeline has gone (on the main thread).
+    std::function<void()> pipelineReleased;
 };
 
 class PlaybinSession : public std::enable_shared_from_this<PlaybinSession> {
