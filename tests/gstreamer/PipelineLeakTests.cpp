@@ -149,5 +149,17 @@ TEST_P(FootprintTest, PlaysWithoutLoadingFFmpeg)
 INSTANTIATE_TEST_SUITE_P(Streams, FootprintTest,
                          ::testing::Values("/icy/mp3", "/icy/mp3?offset=417", "/hls/master.m3u8"));
 
+// Bytes that look like video end as a stream that cannot be decoded, and
+// no video element, DirectFB's sink above all, is ever made for them.
+TEST(PictureStreamTest, FailsWithoutMakingVideoElements)
+{
+    LivePlayback live;
+    ASSERT_TRUE(live.server.isRunning());
+    live.play(live.server.http(QStringLiteral("/video")));
+    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::error; }, 20));
+    for (const char* library : {"libgstdirectfb", "libgstkms", "libgstvideoparsersbad", "libavcodec"})
+        EXPECT_FALSE(mapsLibrary(QString::fromLatin1(library))) << library;
+}
+
 } // namespace
 } // namespace tunara::testing

@@ -1,5 +1,6 @@
 // GStreamer as this player sets it up, once per process: no source for a
-// non-web scheme, and the small decoders before FFmpeg's.
+// non-web scheme, the small decoders before FFmpeg's, and nothing for
+// pictures.
 
 #include "GstMediaBackend.h"
 
@@ -72,6 +73,28 @@ void dropFFmpegTypefinders()
     gst_plugin_feature_list_free(typefinders);
 }
 
+// A radio stream is sound. Bytes that a typefinder takes for video or
+// subtitles (a stream joined mid-frame can look like anything) would have
+// playbin try video parsers, decoders and even video sinks, whatever its
+// flags say, and a sink such as DirectFB's starts a display system of its
+// own inside the player. Without them such a stream fails as one that
+// cannot be decoded. The registry knows each element's class without
+// loading its plugin.
+void dropPictureElements()
+{
+    GstRegistry* registry = gst_registry_get();
+    GList* factories = gst_registry_get_feature_list(registry, GST_TYPE_ELEMENT_FACTORY);
+    for (GList* node = factories; node; node = node->next) {
+        auto* factory = GST_ELEMENT_FACTORY(node->data);
+        const gchar* klass = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS);
+        if (!klass || std::strstr(klass, "Audio"))
+            continue;
+        if (std::strstr(klass, "Video") || std::strstr(klass, "Image") || std::strstr(klass, "Subtitle"))
+            gst_registry_remove_feature(registry, GST_PLUGIN_FEATURE(factory));
+    }
+    gst_plugin_feature_list_free(factories);
+}
+
 } // namespace
 
 void initializeGStreamer()
@@ -81,6 +104,7 @@ void initializeGStreamer()
         refuseNonWebSchemes();
         preferLightDecoders();
         dropFFmpegTypefinders();
+        dropPictureElements();
         return true;
     }();
     (void)initialized;
