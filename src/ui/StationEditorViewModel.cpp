@@ -51,10 +51,7 @@ void StationEditorViewModel::setName(const QString& name)
         return;
     name_ = name;
     emit nameChanged();
-    if (canConfirm() != canConfirm_) {
-        canConfirm_ = !canConfirm_;
-        emit canConfirmChanged();
-    }
+    updateCanConfirm();
 }
 
 void StationEditorViewModel::setUrl(const QString& url)
@@ -64,6 +61,11 @@ void StationEditorViewModel::setUrl(const QString& url)
     url_ = url;
     emit urlChanged();
     setUrlError({});
+    updateCanConfirm();
+}
+
+void StationEditorViewModel::updateCanConfirm()
+{
     if (canConfirm() != canConfirm_) {
         canConfirm_ = !canConfirm_;
         emit canConfirmChanged();

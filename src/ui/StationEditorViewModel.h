@@ -72,6 +72,7 @@ signals:
 
 private:
     void setUrlError(const QString& message);
+    void updateCanConfirm();
     void refuse(const char* field, const QString& message = {});
 
     Store& store_;

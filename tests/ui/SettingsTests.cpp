@@ -205,28 +205,27 @@ TEST_F(SettingsTest, ADragScrollsALongListAndKeepsTheMovedRowInView)
     QQuickView& view = ui.showSettings();
     ASSERT_FALSE(inView(59));
 
+    // A row dragged to an edge and held there until the list has scrolled to that end.
+    const auto dragAndHold = [&](int fromRow, qreal edgeY, const char* endReached) {
+        const QPoint from = UiHarness::centreOf(row(fromRow));
+        const QPoint edge(from.x(), int(list()->mapToScene(QPointF(0, edgeY)).y()));
+        QTest::mousePress(&view, Qt::LeftButton, {}, from);
+        for (int step = 1; step <= 8; ++step)
+            QTest::mouseMove(&view, from + (edge - from) * step / 8);
+        const bool reached = QTest::qWaitFor([&] { return list()->property(endReached).toBool(); }, 10000);
+        QTest::qWait(50);
+        QTest::mouseRelease(&view, Qt::LeftButton, {}, edge);
+        return reached;
+    };
+
     // Down: held at the bottom edge, the list scrolls to its end under the drag.
-    const QPoint start = UiHarness::centreOf(row(1));
-    const QPoint bottomEdge(start.x(), int(list()->mapToScene(QPointF(0, list()->height() - 4)).y()));
-    QTest::mousePress(&view, Qt::LeftButton, {}, start);
-    for (int step = 1; step <= 8; ++step)
-        QTest::mouseMove(&view, start + (bottomEdge - start) * step / 8);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return list()->property("atYEnd").toBool(); }, 10000));
-    QTest::qWait(50);
-    QTest::mouseRelease(&view, Qt::LeftButton, {}, bottomEdge);
+    ASSERT_TRUE(dragAndHold(1, list()->height() - 4, "atYEnd"));
     EXPECT_EQ(storedNames().last(), "Station 1");
     EXPECT_EQ(selection(), id(59));
     EXPECT_TRUE(inView(59));
 
     // Up: held at the top edge, back to the start.
-    const QPoint from = UiHarness::centreOf(row(58));
-    const QPoint topEdge(from.x(), int(list()->mapToScene(QPointF(0, 3)).y()));
-    QTest::mousePress(&view, Qt::LeftButton, {}, from);
-    for (int step = 1; step <= 8; ++step)
-        QTest::mouseMove(&view, from + (topEdge - from) * step / 8);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return list()->property("atYBeginning").toBool(); }, 10000));
-    QTest::qWait(50);
-    QTest::mouseRelease(&view, Qt::LeftButton, {}, topEdge);
+    ASSERT_TRUE(dragAndHold(58, 3, "atYBeginning"));
     EXPECT_EQ(storedNames().first(), "Station 59");
     EXPECT_EQ(selection(), id(0));
     EXPECT_TRUE(inView(0));

@@ -56,6 +56,21 @@ void preferLightDecoders()
     }
 }
 
+// Takes the registry's features of one type that match out of it, without
+// loading any plugin.
+template <typename Matches>
+void removeFeatures(GType type, Matches matches)
+{
+    GstRegistry* registry = gst_registry_get();
+    GList* features = gst_registry_get_feature_list(registry, type);
+    for (GList* node = features; node; node = node->next) {
+        auto* feature = GST_PLUGIN_FEATURE(node->data);
+        if (matches(feature))
+            gst_registry_remove_feature(registry, feature);
+    }
+    gst_plugin_feature_list_free(features);
+}
+
 // FFmpeg's plugin also brings typefinders for dozens of rare formats. A
 // radio stream that does not begin on a frame boundary (most do not: the
 // server starts a listener mid-stream) is run past every typefinder, and
@@ -63,14 +78,9 @@ void preferLightDecoders()
 // to GStreamer's own typefinders.
 void dropFFmpegTypefinders()
 {
-    GstRegistry* registry = gst_registry_get();
-    GList* typefinders = gst_registry_get_feature_list(registry, GST_TYPE_TYPE_FIND_FACTORY);
-    for (GList* node = typefinders; node; node = node->next) {
-        auto* typefinder = GST_PLUGIN_FEATURE(node->data);
-        if (g_strcmp0(gst_plugin_feature_get_plugin_name(typefinder), "libav") == 0)
-            gst_registry_remove_feature(registry, typefinder);
-    }
-    gst_plugin_feature_list_free(typefinders);
+    removeFeatures(GST_TYPE_TYPE_FIND_FACTORY, [](GstPluginFeature* typefinder) {
+        return g_strcmp0(gst_plugin_feature_get_plugin_name(typefinder), "libav") == 0;
+    });
 }
 
 // A radio stream is sound. Bytes that a typefinder takes for video or
@@ -82,17 +92,11 @@ void dropFFmpegTypefinders()
 // loading its plugin.
 void dropPictureElements()
 {
-    GstRegistry* registry = gst_registry_get();
-    GList* factories = gst_registry_get_feature_list(registry, GST_TYPE_ELEMENT_FACTORY);
-    for (GList* node = factories; node; node = node->next) {
-        auto* factory = GST_ELEMENT_FACTORY(node->data);
-        const gchar* klass = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS);
-        if (!klass || std::strstr(klass, "Audio"))
-            continue;
-        if (std::strstr(klass, "Video") || std::strstr(klass, "Image") || std::strstr(klass, "Subtitle"))
-            gst_registry_remove_feature(registry, GST_PLUGIN_FEATURE(factory));
-    }
-    gst_plugin_feature_list_free(factories);
+    removeFeatures(GST_TYPE_ELEMENT_FACTORY, [](GstPluginFeature* element) {
+        const gchar* klass = gst_element_factory_get_metadata(GST_ELEMENT_FACTORY(element), GST_ELEMENT_METADATA_KLASS);
+        return klass && !std::strstr(klass, "Audio")
+               && (std::strstr(klass, "Video") || std::strstr(klass, "Image") || std::strstr(klass, "Subtitle"));
+    });
 }
 
 } // namespace
