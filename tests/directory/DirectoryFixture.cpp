@@ -15,35 +15,20 @@ QString logPath(const QTemporaryDir& directory)
     return QDir(directory.path()).filePath(QStringLiteral("requests.jsonl"));
 }
 
+QStringList serverArguments(const QString& log, const QUrl& streamBase, double slowSeconds)
+{
+    QStringList arguments = {QStringLiteral("--log"), log, QStringLiteral("--slow"), QString::number(slowSeconds)};
+    if (!streamBase.isEmpty())
+        arguments << QStringLiteral("--stream-base") << streamBase.toString();
+    return arguments;
+}
+
 } // namespace
 
 DirectoryFixture::DirectoryFixture(const QUrl& streamBase, double slowSeconds)
+    : process_(QStringLiteral("directory_server.py"), serverArguments(logPath(directory_), streamBase, slowSeconds))
+    , port_(process_.announcement().value(QStringLiteral("port")).toInt())
 {
-    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    QStringList arguments = {QStringLiteral(TUNARA_FIXTURES_DIR "/directory_server.py"),
-                             QStringLiteral("--log"),
-                             logPath(directory_),
-                             QStringLiteral("--slow"),
-                             QString::number(slowSeconds),
-                             QStringLiteral("--lifetime"),
-                             QStringLiteral("300")};
-    if (!streamBase.isEmpty())
-        arguments << QStringLiteral("--stream-base") << streamBase.toString();
-    process_.start(QStringLiteral(TUNARA_PYTHON), arguments);
-    if (!process_.waitForStarted(10000))
-        return;
-    while (!process_.canReadLine() && process_.waitForReadyRead(20000)) {
-    }
-    port_ = QJsonDocument::fromJson(process_.readLine()).object().value(QStringLiteral("port")).toInt();
-}
-
-DirectoryFixture::~DirectoryFixture()
-{
-    process_.closeWriteChannel();
-    if (!process_.waitForFinished(3000)) {
-        process_.kill();
-        process_.waitForFinished(3000);
-    }
 }
 
 QUrl DirectoryFixture::url(const QString& server) const

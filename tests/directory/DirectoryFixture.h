@@ -1,12 +1,12 @@
 #pragma once
 
-// The local stand-in for the station directory of tests/fixtures, started
-// for one test on 127.0.0.1 with a port chosen by the OS. It ends when this
-// object goes away (its standard input closes) or after its lifetime.
+// The local stand-in for the station directory of tests/fixtures
+// (directory_server.py), started for one test.
+
+#include "support/FixtureProcess.h"
 
 #include <QList>
 #include <QMap>
-#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -24,9 +24,6 @@ public:
 
     // streamBase: where the stations' resolved URLs point (the stream fixture).
     explicit DirectoryFixture(const QUrl& streamBase = {}, double slowSeconds = 3);
-    ~DirectoryFixture();
-    DirectoryFixture(const DirectoryFixture&) = delete;
-    DirectoryFixture& operator=(const DirectoryFixture&) = delete;
 
     bool isRunning() const { return port_ != 0; }
     // The base URL of the healthy server, or of one behaving as named.
@@ -38,7 +35,7 @@ public:
 
 private:
     QTemporaryDir directory_;
-    QProcess process_;
+    FixtureProcess process_;
     int port_ = 0;
 };
 

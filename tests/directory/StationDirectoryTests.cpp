@@ -6,10 +6,9 @@
 
 #include "model/directory/DirectoryReply.h"
 #include "model/directory/StationDirectory.h"
+#include "support/EventLoop.h"
 #include "support/QtPrinters.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -26,14 +25,6 @@ using Field = StationDirectory::SearchField;
 
 // What a search ended in: the stations, or the failure.
 using Outcome = std::variant<QList<DirectoryStation>, DirectoryFailure>;
-
-bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 15s)
-{
-    QDeadlineTimer deadline(limit);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
 
 // A fixed list of servers, counting how often it was asked.
 class ListedServers final : public DirectoryServers {
@@ -264,7 +255,7 @@ TEST(StationDirectoryTest, ANewSearchCancelsTheOneRunning)
     const Outcome rock = run(*directory, Field::name, QStringLiteral("рок"));
     EXPECT_EQ(namesOf(rock), QStringList({"Радио Рок"}));
     // The first answer has come and gone by now, unheard.
-    waitUntil([] { return false; }, 1500ms);
+    runFor(1.5);
     EXPECT_EQ(finished.size(), 1);
 }
 

@@ -3,26 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 
 namespace tunara::testing {
-
-bool waitUntil(const std::function<bool()>& done, double seconds)
-{
-    QDeadlineTimer deadline(qint64(seconds * 1000));
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
-void runFor(double seconds)
-{
-    waitUntil([] { return false; }, seconds);
-}
 
 GstElement* makeRealTimeSink()
 {

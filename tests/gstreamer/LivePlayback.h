@@ -5,6 +5,7 @@
 // the network and wake sources are the test's own.
 
 #include "StreamFixture.h"
+#include "support/EventLoop.h"
 #include "support/FakePlatform.h"
 
 #include "GstMediaBackend.h"
@@ -16,11 +17,6 @@
 #include <vector>
 
 namespace tunara::testing {
-
-// Processes Qt (and GLib) events until done() holds or the time is up.
-bool waitUntil(const std::function<bool()>& done, double seconds);
-// Processes events for the given time.
-void runFor(double seconds);
 
 // Whether some process holds the FIFO open for reading.
 bool fifoHasReader(const QString& fifo);

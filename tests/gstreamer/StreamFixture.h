@@ -1,11 +1,10 @@
 #pragma once
 
-// The local stream server of tests/fixtures, started for one test process
-// on 127.0.0.1 with ports chosen by the OS. It ends when this object goes
-// away (its standard input closes) or after its lifetime.
+// The local stream server of tests/fixtures (stream_server.py), started for
+// one test process.
 
-#include <QProcess>
-#include <QString>
+#include "support/FixtureProcess.h"
+
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -14,9 +13,6 @@ namespace tunara::testing {
 class StreamFixture {
 public:
     StreamFixture();
-    ~StreamFixture();
-    StreamFixture(const StreamFixture&) = delete;
-    StreamFixture& operator=(const StreamFixture&) = delete;
 
     bool isRunning() const { return httpPort_ != 0; }
     // A URL of the plain HTTP server, e.g. http("/icy/mp3?charset=utf-8").
@@ -29,7 +25,7 @@ public:
 
 private:
     QTemporaryDir directory_;
-    QProcess process_;
+    FixtureProcess process_;
     int httpPort_ = 0;
     int httpsPort_ = 0;
     int refusedPort_ = 0;

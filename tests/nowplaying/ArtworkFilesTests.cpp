@@ -31,7 +31,7 @@ public:
     {
         QObject::connect(&files, &ArtworkFiles::written, &context_, [this](const QString& name) { names.append(name); });
     }
-    bool waitFor(const QString& name) { return spinUntil([&] { return names.contains(name); }, 20000); }
+    bool waitFor(const QString& name) { return waitUntil([&] { return names.contains(name); }, 20); }
 
     QStringList names;
 
@@ -76,7 +76,7 @@ TEST(ArtworkFiles, DrawsAnyNameIntoItsFolderAndCleansUpCutWrites)
     for (const QString& name : drawn)
         EXPECT_TRUE(files.url(name).isEmpty());
     files.request(drawn);
-    ASSERT_TRUE(spinUntil([&] { return log.names.size() == drawn.size(); }, 30000)) << log.names.size();
+    ASSERT_TRUE(waitUntil([&] { return log.names.size() == drawn.size(); }, 30)) << log.names.size();
 
     QSet<QString> expected{QStringLiteral("notes.txt")};
     for (const QString& name : drawn) {
@@ -137,8 +137,8 @@ TEST(ArtworkFiles, AFolderThatCannotBeWrittenGivesNoUrlsAndOneLine)
     ArtworkFiles files(folder);
     WrittenLog log(files);
     files.request(names);
-    spinUntil([&] { return !capture.lines().isEmpty(); });
-    spinUntil([] { return false; }, 500); // lets the other attempts end
+    waitUntil([&] { return !capture.lines().isEmpty(); });
+    runFor(0.5); // lets the other attempts end
     ASSERT_EQ(capture.lines().size(), 1);
     EXPECT_TRUE(capture.lines()[0].startsWith(QStringLiteral("Failed to write artwork: cannot create ")));
     EXPECT_TRUE(log.names.isEmpty());

@@ -16,23 +16,11 @@
 
 namespace tunara::testing {
 
-bool spinUntil(const std::function<bool()>& condition, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
-    }
-    return true;
-}
-
 void drainMainLoop()
 {
     auto done = std::make_shared<bool>(false);
     QtScheduler::mainLoop().post([done] { *done = true; });
-    spinUntil([done] { return *done; });
+    waitUntil([done] { return *done; });
 }
 
 ClientResult runClient(const QString& program, const QStringList& arguments, const QString& busAddress)
@@ -122,11 +110,11 @@ SignalRecorder::Change SignalRecorder::next(const QString& interface, const QStr
     const auto wanted = [&](const Change& change) {
         return change.interface == interface && (property.isEmpty() || change.changed.contains(property));
     };
-    const bool arrived = spinUntil([&] {
+    const bool arrived = waitUntil([&] {
         while (!changes.empty() && !wanted(changes.front()))
             changes.erase(changes.begin());
         return !changes.empty();
-    });
+    }, 5);
     if (!arrived)
         return {};
     Change change = changes.front();
@@ -136,7 +124,7 @@ SignalRecorder::Change SignalRecorder::next(const QString& interface, const QStr
 
 mpris::Playlist SignalRecorder::nextPlaylistChange()
 {
-    if (!spinUntil([&] { return !playlistChanges.empty(); }))
+    if (!waitUntil([&] { return !playlistChanges.empty(); }, 5))
         return {QDBusObjectPath(QStringLiteral("/")), {}, {}};
     mpris::Playlist playlist = playlistChanges.front();
     playlistChanges.erase(playlistChanges.begin());
@@ -150,7 +138,7 @@ void SignalRecorder::catchUp()
                                                        QStringLiteral("org.freedesktop.DBus.Peer"),
                                                        QStringLiteral("Ping"));
     const QDBusPendingCall pending = connection_.asyncCall(call);
-    spinUntil([&] { return pending.isFinished(); });
+    waitUntil([&] { return pending.isFinished(); });
     drainMainLoop();
 }
 

@@ -5,6 +5,7 @@
 // desktop widget on another connection sees.
 
 #include "nowplaying/MprisTypes.h"
+#include "support/EventLoop.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -19,8 +20,6 @@
 
 namespace tunara::testing {
 
-// Runs the main loop until condition holds or timeoutMs pass.
-bool spinUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
 // Runs the main loop until every task posted to it before this call has run.
 void drainMainLoop();
 

@@ -238,7 +238,7 @@ TEST_F(MprisTest, VolumeIsTheStoresBothWays)
     for (const auto& [sent, kept] : std::vector<std::pair<QString, double>>{{"0.5", 0.5}, {"1.7", 1.0}, {"0.25", 0.25}}) {
         const ClientResult set = runClient(QStringLiteral("playerctl"), {"-p", "tunara", "volume", sent});
         EXPECT_EQ(set.exitCode, 0) << set.err.toStdString();
-        ASSERT_TRUE(spinUntil([&] { return store.volume() == kept; })) << sent.toStdString();
+        ASSERT_TRUE(waitUntil([&] { return store.volume() == kept; })) << sent.toStdString();
         EXPECT_EQ(platform().backend.volume(), kept);
         EXPECT_EQ(recorder.next(playerInterface, QStringLiteral("Volume")).changed.value("Volume").toDouble(), kept);
     }
@@ -246,7 +246,7 @@ TEST_F(MprisTest, VolumeIsTheStoresBothWays)
     const ClientResult negative = gdbusCall(QStringLiteral("org.freedesktop.DBus.Properties.Set"),
                                             {playerInterface, QStringLiteral("Volume"), QStringLiteral("<-0.2>")});
     EXPECT_EQ(negative.exitCode, 0) << negative.err.toStdString();
-    ASSERT_TRUE(spinUntil([&] { return store.volume() == 0.0; }));
+    ASSERT_TRUE(waitUntil([&] { return store.volume() == 0.0; }));
     EXPECT_EQ(recorder.next(playerInterface, QStringLiteral("Volume")).changed.value("Volume").toDouble(), 0.0);
 
     // The desktop's mixer moves it.
