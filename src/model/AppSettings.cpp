@@ -1,6 +1,6 @@
 #include "AppSettings.h"
 
-#include "playback/Diagnostics.h"
+#include "common/Diagnostics.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "StationLibrary.h"
 
 #include "URLValidation.h"
-#include "playback/Diagnostics.h"
+#include "common/Diagnostics.h"
 
 #include <QDir>
 #include <QFile>
@@ -161,12 +161,12 @@ std::optional<QString> moveAside(const QUrl& fileURL)
 
 } // namespace
 
-std::optional<QString> applicationSupportDirectory()
+std::optional<QUrl> defaultFileURL()
 {
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (base.isEmpty())
         return std::nullopt;
-    return QDir(base).filePath(applicationDirectoryName);
+    return QUrl::fromLocalFile(QDir(base).filePath(applicationDirectoryName + QLatin1Char('/') + defaultFilename));
 }
 
 const QList<AudioStream>& defaultStreams()

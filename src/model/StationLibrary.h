@@ -17,9 +17,9 @@ namespace StationLibrary {
 
 inline const QString defaultFilename = QStringLiteral("database.json");
 
-// The per-user data directory of this application ($XDG_DATA_HOME/tunara),
-// or none when the platform names no data directory.
-std::optional<QString> applicationSupportDirectory();
+// The library file of this user, $XDG_DATA_HOME/tunara/database.json;
+// none when the platform names no data directory.
+std::optional<QUrl> defaultFileURL();
 
 // The four stations seeded when there is no readable library; the same ids
 // for the whole run.

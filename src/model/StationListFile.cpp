@@ -1,7 +1,7 @@
 #include "StationListFile.h"
 
 #include "URLValidation.h"
-#include "playback/DisplayText.h"
+#include "common/DisplayText.h"
 #include "playback/PlaylistParser.h"
 
 #include <QFile>

@@ -3,76 +3,46 @@
 #include "AppSettings.h"
 #include "StationLibrary.h"
 #include "URLValidation.h"
-#include "playback/Diagnostics.h"
-
-#include <QDir>
+#include "common/Diagnostics.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace tunara {
 
-namespace {
-
-std::function<PlaybackEnvironment()>& sharedEnvironmentFactory()
-{
-    static std::function<PlaybackEnvironment()> factory;
-    return factory;
-}
-
-} // namespace
-
-Store::Store(PlaybackEnvironment environment, std::optional<QUrl> overrideDatabaseFileURL,
-             std::optional<QUrl> settingsFileURL)
-    : scheduler_(environment.scheduler)
-    , playbackController_(std::make_unique<PlaybackController>(std::move(environment)))
-    , overrideDatabaseFileURL_(std::move(overrideDatabaseFileURL))
-    , filename_(StationLibrary::defaultFilename)
+Store::Store(PlaybackController& player, std::optional<QUrl> libraryFileURL, std::optional<QUrl> settingsFileURL,
+             Scheduler& scheduler)
+    : player_(player)
+    , scheduler_(scheduler)
+    , libraryFileURL_(std::move(libraryFileURL))
     , settingsFileURL_(std::move(settingsFileURL))
-    , volume_(AppSettings::loadVolume(settingsFileURL_))
 {
     // Before any station plays: the first sample already has this volume.
-    playbackController_->setVolume(volume_);
+    player_.setVolume(AppSettings::loadVolume(settingsFileURL_));
     qRegisterMetaType<AudioStream>();
-    qRegisterMetaType<ParsedMetadata>();
-    StationLibrary::LoadedLibrary library = StationLibrary::loadStreams(databaseFileURL());
+    StationLibrary::LoadedLibrary library = StationLibrary::loadStreams(libraryFileURL_);
     streams_ = std::move(library.streams);
     keepFileReason_ = std::move(library.keepFileReason);
     emit streamsChanged();
-    playbackController_->setDelegate(this);
+    connect(&player_, &PlaybackController::statusChanged, this, &Store::playingStatusChanged);
+    connect(&player_, &PlaybackController::trackChanged, this, &Store::trackChanged);
+    // Every change, one made in the desktop's mixer too, is kept.
+    connect(&player_, &PlaybackController::volumeChanged, this, [this] {
+        emit volumeChanged();
+        saveVolumeSoon();
+    });
 }
 
 Store::~Store()
 {
     saveSettingsNow();
-    playbackController_->setDelegate(nullptr);
 }
 
-void Store::provideSharedEnvironment(std::function<PlaybackEnvironment()> factory)
+void Store::shutDown()
 {
-    sharedEnvironmentFactory() = std::move(factory);
-}
-
-Store& Store::shared()
-{
-    // Created once, on first access, and kept for the life of the process.
-    static Store* const instance = [] {
-        const auto& factory = sharedEnvironmentFactory();
-        if (!factory)
-            qFatal("Store::shared() was reached before provideSharedEnvironment()");
-        return new Store(factory(), std::nullopt, AppSettings::settingsFileURL());
-    }();
-    return *instance;
-}
-
-std::optional<QUrl> Store::databaseFileURL() const
-{
-    if (overrideDatabaseFileURL_)
-        return overrideDatabaseFileURL_;
-    const std::optional<QString> directory = StationLibrary::applicationSupportDirectory();
-    if (!directory)
-        return std::nullopt;
-    return QUrl::fromLocalFile(QDir(*directory).filePath(filename_));
+    player_.stop();
+    setSelectedStream(std::nullopt);
+    saveSettingsNow();
 }
 
 void Store::save()
@@ -82,35 +52,13 @@ void Store::save()
         setSaveError(keepFileReason_);
         return;
     }
-    setSaveError(StationLibrary::saveStreams(databaseFileURL(), streams_).value_or(QString()));
-}
-
-void Store::setVolume(double volume)
-{
-    volume = std::clamp(volume, 0.0, 1.0);
-    if (volume == volume_)
-        return;
-    playbackController_->setVolume(volume);
-    takeVolume(volume);
+    setSaveError(StationLibrary::saveStreams(libraryFileURL_, streams_).value_or(QString()));
 }
 
 void Store::changeVolume(double step)
 {
     // Steps land on whole percents, whatever the mixer left behind.
-    setVolume(std::round((volume_ + step) * 100.0) / 100.0);
-}
-
-void Store::didChangeVolume(double volume)
-{
-    if (volume != volume_)
-        takeVolume(volume);
-}
-
-void Store::takeVolume(double volume)
-{
-    volume_ = volume;
-    emit volumeChanged();
-    saveVolumeSoon();
+    setVolume(std::round((volume() + step) * 100.0) / 100.0);
 }
 
 void Store::saveSettingsNow()
@@ -125,7 +73,7 @@ void Store::saveVolumeSoon()
         return;
     constexpr double settleSeconds = 0.5;
     volumeSavePending_ = true;
-    volumeSave_ = scheduler_->startTimer(settleSeconds, [this] { writePendingVolume(); });
+    volumeSave_ = scheduler_.startTimer(settleSeconds, [this] { writePendingVolume(); });
 }
 
 void Store::writePendingVolume()
@@ -133,7 +81,7 @@ void Store::writePendingVolume()
     if (!volumeSavePending_)
         return;
     volumeSavePending_ = false;
-    AppSettings::saveVolume(settingsFileURL_, volume_);
+    AppSettings::saveVolume(settingsFileURL_, volume());
 }
 
 void Store::setSaveError(const QString& error)
@@ -217,7 +165,7 @@ bool Store::containsStreamURL(const QUrl& url) const
 
 void Store::stopAndDeselect()
 {
-    playbackController_->stop();
+    player_.stop();
     setSelectedStream(std::nullopt);
 }
 
@@ -291,20 +239,17 @@ void Store::playStream(std::optional<QUuid> id)
         return;
 
     if (selectedStream_ && selectedStream_->id == *target) {
-        switch (playingStatus_) {
+        switch (playingStatus()) {
         case PlayingStatus::loading:
         case PlayingStatus::buffering:
         case PlayingStatus::playing:
             return;
-        case PlayingStatus::paused: {
-            const auto& player = playbackController_->player();
-            const auto item = player ? player->currentItem() : nullptr;
-            if (item && item->status() != ItemStatus::failed) {
-                playbackController_->resume();
+        case PlayingStatus::paused:
+            if (player_.canResume()) {
+                player_.resume();
                 return;
             }
             break;
-        }
         case PlayingStatus::error:
             break;
         }
@@ -315,16 +260,16 @@ void Store::playStream(std::optional<QUuid> id)
         return;
     const AudioStream stream = streams_[index];
     setSelectedStream(stream);
-    playbackController_->play(stream.url, stream.name, true);
+    player_.play(stream.url, stream.name, true);
 }
 
 void Store::togglePlayPause()
 {
-    switch (playingStatus_) {
+    switch (playingStatus()) {
     case PlayingStatus::loading:
     case PlayingStatus::buffering:
     case PlayingStatus::playing:
-        playbackController_->pause();
+        player_.pause();
         break;
     case PlayingStatus::error:
         if (selectedStream_)
@@ -334,22 +279,6 @@ void Store::togglePlayPause()
         playStream();
         break;
     }
-}
-
-void Store::didChangeStatus(PlayingStatus status)
-{
-    if (playingStatus_ == status)
-        return;
-    playingStatus_ = status;
-    emit playingStatusChanged();
-}
-
-void Store::didChangeMetadata(const ParsedMetadata& metadata)
-{
-    if (parsedMetadata_ == metadata)
-        return;
-    parsedMetadata_ = metadata;
-    emit parsedMetadataChanged();
 }
 
 } // namespace tunara

@@ -2,7 +2,6 @@
 
 #include "AudioStream.h"
 #include "playback/PlaybackController.h"
-#include "playback/PlaybackEnvironment.h"
 #include "playback/PlaybackTypes.h"
 
 #include <QList>
@@ -20,47 +19,36 @@
 
 namespace tunara {
 
-// The application model: the station list, the selection, and the mirrored
-// playing status and track metadata. Views read it through its properties
-// and act on it only through its operations. Main thread only.
+// The application model: the station list, the selection, and the player
+// that plays it, whose status, track and volume it passes on to the views
+// without keeping copies. Views read it through its properties and act on
+// it only through its operations. Main thread only.
 //
 // Notifications: streamsChanged and selectedStreamChanged on every
-// assignment or mutation; playingStatusChanged and parsedMetadataChanged
-// only when the value really changes.
-class Store final : public QObject, public PlaybackControllerDelegate {
+// assignment or mutation; playingStatusChanged, trackChanged and
+// volumeChanged as the player reports them.
+class Store final : public QObject {
     Q_OBJECT
     Q_PROPERTY(QList<tunara::AudioStream> streams READ streams NOTIFY streamsChanged)
     Q_PROPERTY(QVariant selectedStream READ selectedStreamVariant NOTIFY selectedStreamChanged)
     Q_PROPERTY(tunara::PlayingStatus playingStatus READ playingStatus NOTIFY playingStatusChanged)
-    Q_PROPERTY(tunara::ParsedMetadata parsedMetadata READ parsedMetadata NOTIFY parsedMetadataChanged)
     Q_PROPERTY(QString saveError READ saveError NOTIFY saveErrorChanged)
     Q_PROPERTY(double volume READ volume WRITE setVolume NOTIFY volumeChanged)
 
 public:
-    // The volume is kept in the settings file when one is given.
-    Store(PlaybackEnvironment environment, std::optional<QUrl> overrideDatabaseFileURL = std::nullopt,
-          std::optional<QUrl> settingsFileURL = std::nullopt);
+    // The list is read from the library file (none: the defaults, never
+    // saved); the volume is kept in the settings file when one is given.
+    Store(PlaybackController& player, std::optional<QUrl> libraryFileURL, std::optional<QUrl> settingsFileURL,
+          Scheduler& scheduler);
     ~Store() override;
-
-    // The one Store of the running program, created on first access with the
-    // services provided below and the default library location.
-    static Store& shared();
-    // Must be called before the first access to shared(); the factory runs
-    // at that first access.
-    static void provideSharedEnvironment(std::function<PlaybackEnvironment()> factory);
 
     const QList<AudioStream>& streams() const { return streams_; }
     const std::optional<AudioStream>& selectedStream() const { return selectedStream_; }
     void setSelectedStream(std::optional<AudioStream> stream);
-    PlayingStatus playingStatus() const { return playingStatus_; }
-    const ParsedMetadata& parsedMetadata() const { return parsedMetadata_; }
-    PlaybackController& playbackController() { return *playbackController_; }
-    const std::optional<QUrl>& overrideDatabaseFileURL() const { return overrideDatabaseFileURL_; }
-    const QString& filename() const { return filename_; }
-
-    // Library location: the override, else the per-user data directory
-    // with filename appended; none when neither exists.
-    std::optional<QUrl> databaseFileURL() const;
+    PlayingStatus playingStatus() const { return player_.status(); }
+    const std::optional<Track>& track() const { return player_.track(); }
+    PlaybackController& player() const { return player_; }
+    const std::optional<QUrl>& libraryFileURL() const { return libraryFileURL_; }
     // Writes the list. A failure is kept in saveError until a save succeeds;
     // a library file that could not be read or moved aside at start-up is
     // never written over.
@@ -82,21 +70,19 @@ public:
     void playStream(std::optional<QUuid> id = std::nullopt);
     void togglePlayPause();
 
-    // The application's volume, 0 to 1 on the cubic scale of the desktop's
+    // The player's volume, 0 to 1 on the cubic scale of the desktop's
     // sliders; kept across runs.
-    double volume() const { return volume_; }
-    void setVolume(double volume);
+    double volume() const { return player_.volume(); }
+    void setVolume(double volume) { player_.setVolume(volume); }
     // Moves the volume by so much (negative: quieter), within 0 to 1.
     void changeVolume(double step);
     // One notch of a wheel, one press of a key.
     static constexpr double volumeStep = 0.05;
     // Writes a volume change that is still settling; at termination.
     void saveSettingsNow();
-
-    // PlaybackControllerDelegate
-    void didChangeStatus(PlayingStatus status) override;
-    void didChangeMetadata(const ParsedMetadata& metadata) override;
-    void didChangeVolume(double volume) override;
+    // As the program ends: playback stops, the desktop is told, nothing
+    // stays selected, and the settings are written.
+    void shutDown();
 
     // Trimmed name and parsed URL, or none when the input is rejected.
     static std::optional<std::pair<QString, QUrl>> validatedInput(const QString& name, const QString& urlText);
@@ -105,7 +91,7 @@ signals:
     void streamsChanged();
     void selectedStreamChanged();
     void playingStatusChanged();
-    void parsedMetadataChanged();
+    void trackChanged();
     void saveErrorChanged();
     void volumeChanged();
 
@@ -113,23 +99,18 @@ private:
     QVariant selectedStreamVariant() const;
     void stopAndDeselect();
     void setSaveError(const QString& error);
-    void takeVolume(double volume);
     void saveVolumeSoon();
     void writePendingVolume();
     int indexOf(const QUuid& id) const;
 
     QList<AudioStream> streams_;
     std::optional<AudioStream> selectedStream_;
-    PlayingStatus playingStatus_ = PlayingStatus::paused;
-    ParsedMetadata parsedMetadata_;
-    Scheduler* scheduler_;
-    std::unique_ptr<PlaybackController> playbackController_;
-    std::optional<QUrl> overrideDatabaseFileURL_;
-    QString filename_;
+    PlaybackController& player_;
+    Scheduler& scheduler_;
+    std::optional<QUrl> libraryFileURL_;
     QString keepFileReason_;
     QString saveError_;
     std::optional<QUrl> settingsFileURL_;
-    double volume_;
     // A volume that moves in many small steps (a slider, a wheel) is
     // written once it has settled.
     std::unique_ptr<OneShotTimer> volumeSave_;

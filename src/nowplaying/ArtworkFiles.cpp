@@ -2,7 +2,7 @@
 
 #include "StationArtwork.h"
 
-#include "playback/Diagnostics.h"
+#include "common/Diagnostics.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>

@@ -3,8 +3,8 @@
 #include "MprisAdaptors.h"
 
 #include "model/Store.h"
-#include "playback/Diagnostics.h"
-#include "playback/DisplayText.h"
+#include "common/Diagnostics.h"
+#include "common/DisplayText.h"
 
 #include <QDBusError>
 #include <QSet>
@@ -55,12 +55,7 @@ MprisService::MprisService(NowPlayingManager& manager, QDBusConnection connectio
         registered_ = true;
     }
 
-    // The manager is usually created while the Store itself is being built,
-    // so the Store is reached only once the main loop runs.
-    manager_.scheduler().post([self = QPointer<MprisService>(this)] {
-        if (self)
-            self->followStore(self->manager_.store());
-    });
+    followStore(manager_.store());
 }
 
 MprisService::~MprisService()

@@ -34,9 +34,8 @@ public:
     static inline const QString serviceName = QStringLiteral("org.mpris.MediaPlayer2.tunara");
     static inline const QString objectPath = QStringLiteral("/org/mpris/MediaPlayer2");
 
-    // Registers the object and the name. Playlists follow the manager's
-    // Store from the next turn of the main loop on. Artwork files go to
-    // artworkDirectory() as it is now.
+    // Registers the object and the name; the playlists follow the
+    // manager's Store. Artwork files go to artworkDirectory() as it is now.
     MprisService(NowPlayingManager& manager, QDBusConnection connection);
     ~MprisService() override;
 

@@ -3,32 +3,23 @@
 #include "MprisService.h"
 
 #include "model/Store.h"
-#include "playback/Diagnostics.h"
-#include "playback/QtScheduler.h"
+#include "common/Diagnostics.h"
 
 #include <QCoreApplication>
 #include <QDBusError>
+#include <QPointer>
 
 namespace tunara {
 
-NowPlayingManager::NowPlayingManager(Scheduler& scheduler, StoreAccess store, std::optional<QDBusConnection> bus)
+NowPlayingManager::NowPlayingManager(Scheduler& scheduler, Store& store, std::optional<QDBusConnection> bus)
     : scheduler_(scheduler)
-    , store_(std::move(store))
+    , store_(store)
 {
+    connect(&store_.player(), &PlaybackController::nowPlayingChanged, this, &NowPlayingManager::followPlayer);
     setupRemoteCommands(std::move(bus));
 }
 
 NowPlayingManager::~NowPlayingManager() = default;
-
-NowPlayingManager& NowPlayingManager::shared()
-{
-    // Created once, on first access, and kept until the process ends.
-    static NowPlayingManager* const manager = [] {
-        return new NowPlayingManager(QtScheduler::mainLoop(), []() -> Store& { return Store::shared(); },
-                                     QDBusConnection::sessionBus());
-    }();
-    return *manager;
-}
 
 void NowPlayingManager::setupRemoteCommands(std::optional<QDBusConnection> bus)
 {
@@ -36,18 +27,21 @@ void NowPlayingManager::setupRemoteCommands(std::optional<QDBusConnection> bus)
     // the Store when it runs.
     const auto postToStore = [this](std::function<void(Store&)> action) {
         return [this, action = std::move(action)] {
-            scheduler_.post([store = store_, action] { action(store()); });
+            scheduler_.post([store = QPointer<Store>(&store_), action] {
+                if (store)
+                    action(*store);
+            });
         };
     };
     commandHandlers_[RemoteCommand::play] = postToStore([](Store& store) {
         if (store.playingStatus() != PlayingStatus::playing)
             store.playStream();
     });
-    commandHandlers_[RemoteCommand::pause] = postToStore([](Store& store) { store.playbackController().pause(); });
+    commandHandlers_[RemoteCommand::pause] = postToStore([](Store& store) { store.player().pause(); });
     // Stop pauses, so the station stays loaded and Play resumes it at once;
     // the desktop is shown the stop it asked for.
     commandHandlers_[RemoteCommand::stop] = postToStore([this](Store& store) {
-        store.playbackController().pause();
+        store.player().pause();
         showStopped();
     });
     commandHandlers_[RemoteCommand::togglePlayPause] = postToStore([](Store& store) { store.togglePlayPause(); });
@@ -87,19 +81,19 @@ RemoteCommandResult NowPlayingManager::handleRemoteCommand(RemoteCommand command
     return RemoteCommandResult::success;
 }
 
-void NowPlayingManager::updateNowPlaying(const QString& title, const std::optional<QString>& artist,
-                                         const QString& stationName, bool isPlaying)
+void NowPlayingManager::followPlayer()
 {
-    NowPlayingInfo info;
-    info.title = title;
-    info.isLiveStream = true;
-    info.playbackRate = isPlaying ? 1.0 : 0.0;
-    info.mediaType = 1;
-    info.artist = artist;
-    info.albumTitle = stationName;
-    info.artwork = artwork(stationName);
-    nowPlayingInfo_ = std::move(info);
-    playbackState_ = isPlaying ? NowPlayingPlaybackState::playing : NowPlayingPlaybackState::paused;
+    // Before the stream names a track, the station's name stands for it.
+    const std::optional<NowPlaying>& published = store_.player().nowPlaying();
+    if (!published) {
+        nowPlayingInfo_.reset();
+        playbackState_ = NowPlayingPlaybackState::stopped;
+    } else {
+        const std::optional<Track>& track = published->track;
+        nowPlayingInfo_ = NowPlayingInfo{track ? track->title : published->station,
+                                         track ? track->artist : std::nullopt, published->station};
+        playbackState_ = published->playing ? NowPlayingPlaybackState::playing : NowPlayingPlaybackState::paused;
+    }
     emit nowPlayingChanged();
 }
 
@@ -109,31 +103,6 @@ void NowPlayingManager::showStopped()
         return;
     playbackState_ = NowPlayingPlaybackState::stopped;
     emit nowPlayingChanged();
-}
-
-void NowPlayingManager::clearNowPlaying()
-{
-    nowPlayingInfo_.reset();
-    playbackState_ = NowPlayingPlaybackState::stopped;
-    emit nowPlayingChanged();
-}
-
-std::shared_ptr<const artwork::MediaItemArtwork> NowPlayingManager::artwork(const QString& stationName)
-{
-    if (const auto cached = artworkCache_.constFind(stationName); cached != artworkCache_.cend())
-        return *cached;
-    auto made = std::make_shared<const artwork::MediaItemArtwork>(platformImage(stationName));
-    artworkCache_.insert(stationName, made);
-    return made;
-}
-
-std::shared_ptr<const artwork::StationImage> NowPlayingManager::platformImage(const QString& stationName)
-{
-    if (const auto cached = platformImageCache_.constFind(stationName); cached != platformImageCache_.cend())
-        return *cached;
-    auto made = std::make_shared<const artwork::StationImage>(stationName);
-    platformImageCache_.insert(stationName, made);
-    return made;
 }
 
 void NowPlayingManager::requestQuit()

@@ -1,12 +1,8 @@
 #pragma once
 
-#include "StationArtwork.h"
-
-#include "playback/PlaybackEnvironment.h"
 #include "playback/Scheduler.h"
 
 #include <QDBusConnection>
-#include <QHash>
 #include <QObject>
 #include <QString>
 
@@ -40,42 +36,27 @@ enum class RemoteCommand {
 
 enum class RemoteCommandResult { success = 0, commandDisabled = 1 };
 
-// The published now-playing dictionary. Every update replaces it whole.
+// What the desktop's media widgets are shown.
 struct NowPlayingInfo {
-    QString title;
+    QString title;                 // the track's, else the station's name
     std::optional<QString> artist; // absent, never empty, when there is none
     QString albumTitle;            // the station name
-    bool isLiveStream = true;
-    double playbackRate = 0.0; // 1.0 while playing, else 0.0
-    unsigned mediaType = 1;    // audio
-    std::shared_ptr<const artwork::MediaItemArtwork> artwork;
 };
 
 // Connects the player to the desktop's media controls: turns remote
-// commands into operations on the Store, and publishes what is playing.
-// Everything here runs on the main thread; command handlers only post their
-// action to the main loop and return.
-class NowPlayingManager final : public QObject, public NowPlayingPublisher {
+// commands into operations on the Store, and shows what the player
+// publishes. Everything here runs on the main thread; command handlers
+// only post their action to the main loop and return.
+class NowPlayingManager final : public QObject {
     Q_OBJECT
 
 public:
-    using StoreAccess = std::function<Store&()>;
-
-    // The commands act on the Store reached through store. With a connected
-    // bus the MPRIS service is exported there; with a bus that is not
-    // connected one diagnostic line is written and the manager works
-    // without it.
-    NowPlayingManager(Scheduler& scheduler, StoreAccess store, std::optional<QDBusConnection> bus);
+    // The commands act on store, and what its player publishes is shown.
+    // With a connected bus the MPRIS service is exported there; with a bus
+    // that is not connected one diagnostic line is written and the manager
+    // works without it.
+    NowPlayingManager(Scheduler& scheduler, Store& store, std::optional<QDBusConnection> bus);
     ~NowPlayingManager() override;
-
-    // The one manager of the program, created on first access: its commands
-    // act on Store::shared(), and it publishes on the session bus.
-    static NowPlayingManager& shared();
-
-    // NowPlayingPublisher
-    void updateNowPlaying(const QString& title, const std::optional<QString>& artist, const QString& stationName,
-                          bool isPlaying) override;
-    void clearNowPlaying() override;
 
     // Keeps what is published and shows the state as stopped, until the
     // next update or clear. Nothing happens when nothing is published.
@@ -89,10 +70,6 @@ public:
     bool isCommandEnabled(RemoteCommand command) const;
     RemoteCommandResult handleRemoteCommand(RemoteCommand command);
 
-    // Station artwork, cached by the exact station name.
-    std::shared_ptr<const artwork::MediaItemArtwork> artwork(const QString& stationName);
-    std::shared_ptr<const artwork::StationImage> platformImage(const QString& stationName);
-
     // Desktop requests to end the program or show its panel. Each handler
     // runs later on the main loop; without a quit handler the application
     // quits, without a raise handler nothing happens.
@@ -103,7 +80,7 @@ public:
 
     // The exported MPRIS service; null when there is no bus.
     MprisService* mprisService() const { return mprisService_.get(); }
-    Store& store() const { return store_(); }
+    Store& store() const { return store_; }
     Scheduler& scheduler() const { return scheduler_; }
 
 signals:
@@ -112,15 +89,14 @@ signals:
 
 private:
     void setupRemoteCommands(std::optional<QDBusConnection> bus);
+    void followPlayer();
 
     Scheduler& scheduler_;
-    StoreAccess store_;
+    Store& store_;
     std::map<RemoteCommand, std::function<void()>> commandHandlers_;
     std::map<RemoteCommand, bool> commandEnabled_;
     std::optional<NowPlayingInfo> nowPlayingInfo_;
     NowPlayingPlaybackState playbackState_ = NowPlayingPlaybackState::stopped;
-    QHash<QString, std::shared_ptr<const artwork::MediaItemArtwork>> artworkCache_;
-    QHash<QString, std::shared_ptr<const artwork::StationImage>> platformImageCache_;
     std::function<void()> quitHandler_;
     std::function<void()> raiseHandler_;
     std::unique_ptr<MprisService> mprisService_;

@@ -299,14 +299,4 @@ QImage StationImage::render() const
     return image;
 }
 
-MediaItemArtwork::MediaItemArtwork(std::shared_ptr<const StationImage> image)
-    : image_(std::move(image))
-{
-}
-
-const std::shared_ptr<const StationImage>& MediaItemArtwork::image(QSize /*requestedSize*/) const
-{
-    return image_;
-}
-
 } // namespace tunara::artwork

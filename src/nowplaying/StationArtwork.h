@@ -80,17 +80,4 @@ private:
     QStringList lines_;
 };
 
-// The artwork handed to the desktop: a fixed bounds size and the same image
-// for every size asked for. Its PNG copy on disk is kept by ArtworkFiles.
-class MediaItemArtwork {
-public:
-    explicit MediaItemArtwork(std::shared_ptr<const StationImage> image);
-
-    QSize boundsSize() const { return {canvasSize, canvasSize}; }
-    const std::shared_ptr<const StationImage>& image(QSize requestedSize) const;
-
-private:
-    std::shared_ptr<const StationImage> image_;
-};
-
 } // namespace tunara::artwork

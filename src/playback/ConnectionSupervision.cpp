@@ -1,59 +1,14 @@
-// Connection supervision: the pause, stall and retry timers, the error
-// classes that are never retried, and reconnection on network return and
-// on wake from sleep.
+// Connection supervision: the stall and retry timers, and reconnection on
+// network return and on wake from sleep.
 
 #include "PlaybackController.h"
 
-#include "Diagnostics.h"
+#include "common/Diagnostics.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace tunara {
-
-const std::unordered_set<long long>& PlaybackController::unrecoverableURLErrorCodes()
-{
-    static const std::unordered_set<long long> codes = {
-        -1000, // bad URL
-        -1002, // unsupported URL
-        -1003, // cannot find host
-        -1011, // bad server response
-        -1013, // user authentication required
-        -1100, // file does not exist
-        -1102, // no permission to read file
-        -1022, // transport security requires a secure connection
-        -1200, // secure connection failed
-        -1201, // server certificate has a bad date
-        -1202, // server certificate untrusted
-        -1203, // server certificate has an unknown root
-        -1204, // server certificate not yet valid
-    };
-    return codes;
-}
-
-const std::unordered_set<long long>& PlaybackController::unrecoverableAVErrorCodes()
-{
-    static const std::unordered_set<long long> codes = {
-        -11828, // file format not recognised
-        -11853, // failed to parse
-        -11833, // decoder not found
-        -11863, // content is unavailable
-        -11867, // no longer playable
-    };
-    return codes;
-}
-
-bool PlaybackController::isUnrecoverable(const MediaError* error)
-{
-    // Walk the chain of underlying errors to its end.
-    for (; error; error = error->underlyingError.get()) {
-        if (error->domain == NSURLErrorDomain && unrecoverableURLErrorCodes().contains(error->code))
-            return true;
-        if (error->domain == AVFoundationErrorDomain && unrecoverableAVErrorCodes().contains(error->code))
-            return true;
-    }
-    return false;
-}
 
 void PlaybackController::startStallTimer(double seconds)
 {
@@ -74,7 +29,7 @@ void PlaybackController::cancelStallAndRetryTimers()
 
 void PlaybackController::handleStall()
 {
-    if (!currentStreamURL_)
+    if (!currentStationURL_)
         return;
     if (isUserPaused_ || retryTimer_)
         return;
@@ -82,7 +37,7 @@ void PlaybackController::handleStall()
     const std::int64_t attempts = retryCount_;
     if (attempts >= maxRetries) {
         writeDiagnosticLine(QStringLiteral("Max retries (%1) reached, giving up").arg(maxRetries));
-        teardown();
+        releaseSession();
         setStatus(PlayingStatus::error);
         return;
     }
@@ -93,19 +48,19 @@ void PlaybackController::handleStall()
                             .arg(maxRetries)
                             .arg(delay, 0, 'f', 1));
 
-    retryTimer_ = armTimer(delay, [url = *currentStreamURL_, name = currentStreamName_](PlaybackController& self) {
+    retryTimer_ = armTimer(delay, [url = *currentStationURL_, name = currentStationName_](PlaybackController& self) {
         self.play(url, name, false);
     });
 }
 
 void PlaybackController::setupNetworkMonitor()
 {
-    if (!environment_.makePathMonitor)
+    if (!environment_.makeNetworkMonitor)
         return;
-    pathMonitor_ = environment_.makePathMonitor();
+    networkMonitor_ = environment_.makeNetworkMonitor();
     // The monitor may report on its own thread: hand each report to the
     // main loop.
-    pathMonitor_->start([this, weak = lifetime_.weak()](bool available) {
+    networkMonitor_->start([this, weak = lifetime_.weak()](bool available) {
         if (!weak.lock())
             return;
         postWeakly([available](PlaybackController& self) { self.handleNetworkChange(available); });
@@ -127,16 +82,16 @@ void PlaybackController::handleNetworkChange(bool available)
 {
     const bool wasAvailable = isNetworkAvailable_;
     isNetworkAvailable_ = available;
-    if (!available || wasAvailable || !currentStreamURL_ || isUserPaused_)
+    if (!available || wasAvailable || !currentStationURL_ || isUserPaused_)
         return;
     if (status_ == PlayingStatus::loading || status_ == PlayingStatus::buffering || status_ == PlayingStatus::error)
-        play(*currentStreamURL_, currentStreamName_, true);
+        play(*currentStationURL_, currentStationName_, true);
 }
 
 void PlaybackController::handleWake()
 {
-    if (currentStreamURL_ && !isUserPaused_ && status_ != PlayingStatus::paused)
-        play(*currentStreamURL_, currentStreamName_, true);
+    if (currentStationURL_ && !isUserPaused_ && status_ != PlayingStatus::paused)
+        play(*currentStationURL_, currentStationName_, true);
 }
 
 } // namespace tunara

@@ -1,42 +1,25 @@
 #include "PlaybackController.h"
 
-#include "Diagnostics.h"
-#include "DisplayText.h"
 #include "StartTrace.h"
+#include "common/Diagnostics.h"
+#include "common/DisplayText.h"
 
 #include <algorithm>
 
 namespace tunara {
 
-PlaybackController::PlaybackController(PlaybackEnvironment environment)
-    : environment_(std::move(environment))
+PlaybackController::PlaybackController(PlaybackEnvironment environment, QObject* parent)
+    : QObject(parent)
+    , environment_(std::move(environment))
 {
-    // The first access creates the publisher, which registers the system's
-    // media controls before any station plays.
-    environment_.nowPlaying();
     setupNetworkMonitor();
     setupWakeObserver();
-    volumeObserver_ = environment_.mediaBackend->observeVolume([this](double volume) {
-        if (delegate_)
-            delegate_->didChangeVolume(volume);
-    });
-}
-
-double PlaybackController::volume() const
-{
-    return environment_.mediaBackend->volume();
-}
-
-void PlaybackController::setVolume(double volume)
-{
-    environment_.mediaBackend->setVolume(std::clamp(volume, 0.0, 1.0));
 }
 
 PlaybackController::~PlaybackController()
 {
-    volumeObserver_.reset();
-    if (pathMonitor_)
-        pathMonitor_->cancel();
+    if (networkMonitor_)
+        networkMonitor_->cancel();
     wakeObserver_.reset();
 }
 
@@ -78,8 +61,6 @@ private:
 std::unique_ptr<OneShotTimer> PlaybackController::armTimer(double seconds,
                                                            std::function<void(PlaybackController&)> task)
 {
-    // The timer's own callback only hands the work to a main-loop task, so a
-    // timer firing never runs controller code re-entrantly.
     auto armed = std::make_shared<bool>(true);
     auto timer = environment_.scheduler->startTimer(seconds, [weak = lifetime_.weak(), self = this, armed, task] {
         if (weak.lock() && *armed) {
@@ -99,17 +80,26 @@ void PlaybackController::setStatus(PlayingStatus status)
     status_ = status;
     if (status_ == PlayingStatus::playing)
         trace::mark("playing");
-    if (delegate_)
-        delegate_->didChangeStatus(status_);
+    emit statusChanged(status_);
 }
 
-void PlaybackController::setMetadata(const ParsedMetadata& metadata)
+void PlaybackController::setTrack(const std::optional<Track>& track)
 {
-    if (metadata_ == metadata)
+    if (track_ == track)
         return;
-    metadata_ = metadata;
-    if (delegate_)
-        delegate_->didChangeMetadata(metadata_);
+    track_ = track;
+    emit trackChanged();
+}
+
+void PlaybackController::setVolume(double volume)
+{
+    volume = std::clamp(volume, 0.0, 1.0);
+    if (volume == volume_)
+        return;
+    volume_ = volume;
+    if (session_)
+        session_->setVolume(volume);
+    emit volumeChanged(volume_);
 }
 
 PlayingStatus PlaybackController::waitingStatus() const
@@ -120,107 +110,40 @@ PlayingStatus PlaybackController::waitingStatus() const
 void PlaybackController::play(const QUrl& url, const QString& name, bool resetRetryState)
 {
     trace::mark("play");
-    teardown();
-    currentStreamName_ = cleanDisplayText(name);
-    currentStreamURL_ = url;
+    releaseSession();
+    currentStationName_ = cleanDisplayText(name);
+    currentStationURL_ = url;
     isUserPaused_ = false;
     if (resetRetryState) {
         retryCount_ = 0;
         hasEverPlayed_ = false;
     }
-    setMetadata(ParsedMetadata::placeholder());
+    setTrack(std::nullopt);
     setStatus(waitingStatus());
-
-    MediaBackend& backend = *environment_.mediaBackend;
-    metadataCollector_ = backend.makeMetadataOutput();
-    metadataCollector_->setDelegate(this, lifetime_.weak());
-
-    playerItem_ = backend.makePlayerItem(url);
-    playerItem_->setDisplayName(currentStreamName_);
-    playerItem_->setPreferredForwardBufferDuration(0);
-    playerItem_->setCanUseNetworkResourcesForLiveStreamingWhilePaused(true);
-    playerItem_->addOutput(metadataCollector_);
-
-    player_ = backend.makePlayer(playerItem_);
-    player_->setAutomaticallyWaitsToMinimizeStalling(true);
-
-    installObservers();
+    // The session reports on the main loop, never before start() returns,
+    // and nothing once it is released.
+    session_ = environment_.mediaBackend->start(url, currentStationName_, volume_,
+                                                [this](const SessionEvent& event) { handleEvent(event); });
 }
 
-void PlaybackController::installObservers()
-{
-    // Each handler captures its object weakly and hands the change to a
-    // main-loop task, which ignores it unless the object is still current.
-    const std::weak_ptr<PlayerItem> item = playerItem_;
-    const std::weak_ptr<Player> player = player_;
-    const auto isCurrentItem = [item](const PlaybackController& self) {
-        const auto observed = item.lock();
-        return observed && observed == self.playerItem_;
-    };
-
-    itemStatusObserver_ = playerItem_->observeStatus([this, item, isCurrentItem](std::optional<ItemStatus> change) {
-        postWeakly([item, isCurrentItem, change](PlaybackController& self) {
-            if (!isCurrentItem(self))
-                return;
-            self.handleItemStatus(change.value_or(self.playerItem_->status()));
-        });
-    });
-    bufferEmptyObserver_ = playerItem_->observePlaybackBufferEmpty([this, isCurrentItem](std::optional<bool>) {
-        postWeakly([isCurrentItem](PlaybackController& self) {
-            if (isCurrentItem(self))
-                self.handleBufferEmptyChange();
-        });
-    });
-    likelyToKeepUpObserver_ =
-        playerItem_->observePlaybackLikelyToKeepUp([this, isCurrentItem](std::optional<bool> change) {
-            postWeakly([isCurrentItem, change](PlaybackController& self) {
-                if (isCurrentItem(self))
-                    self.handleLikelyToKeepUpChange(change);
-            });
-        });
-    timeControlStatusObserver_ =
-        player_->observeTimeControlStatus([this, player](std::optional<TimeControlStatus> change) {
-            postWeakly([player, change](PlaybackController& self) {
-                const auto observed = player.lock();
-                if (!observed || observed != self.player_)
-                    return;
-                self.handleTimeControlStatus(change.value_or(observed->timeControlStatus()));
-            });
-        });
-}
-
-void PlaybackController::teardown()
+void PlaybackController::releaseSession()
 {
     for (auto* timer : {&pauseTimer_, &stallTimer_, &retryTimer_}) {
         if (*timer)
             (*timer)->invalidate();
         timer->reset();
     }
-    for (auto* observer :
-         {&itemStatusObserver_, &timeControlStatusObserver_, &bufferEmptyObserver_, &likelyToKeepUpObserver_}) {
-        if (*observer)
-            (*observer)->invalidate();
-        observer->reset();
-    }
-    if (player_) {
-        player_->pause();
-        player_->replaceCurrentItem(nullptr);
-        player_.reset();
-    }
-    if (playerItem_ && metadataCollector_) {
-        playerItem_->removeOutput(metadataCollector_);
-        metadataCollector_->clearDelegate();
-    }
-    playerItem_.reset();
-    metadataCollector_.reset();
+    session_.reset();
+    sessionReady_ = false;
+    sessionFailed_ = false;
 }
 
 void PlaybackController::stop()
 {
-    teardown();
+    releaseSession();
     setStatus(PlayingStatus::paused);
-    setMetadata(ParsedMetadata::placeholder());
-    environment_.nowPlaying().clearNowPlaying();
+    setTrack(std::nullopt);
+    clearNowPlaying();
 }
 
 void PlaybackController::pause()
@@ -229,10 +152,10 @@ void PlaybackController::pause()
     cancelStallAndRetryTimers();
     if (pauseTimer_)
         pauseTimer_->invalidate();
-    if (player_)
-        player_->pause();
+    if (session_)
+        session_->pause();
     setStatus(PlayingStatus::paused);
-    refreshNowPlaying(false);
+    publishNowPlaying(false);
     pauseTimer_ = armTimer(pauseTimeout, [](PlaybackController& self) { self.stop(); });
 }
 
@@ -242,106 +165,112 @@ void PlaybackController::resume()
     if (pauseTimer_)
         pauseTimer_->invalidate();
     pauseTimer_.reset();
-    if (player_)
-        player_->play();
+    if (session_)
+        session_->play();
     setStatus(PlayingStatus::playing);
-    refreshNowPlaying(true);
+    publishNowPlaying(true);
 }
 
-void PlaybackController::refreshNowPlaying(bool isPlaying)
+void PlaybackController::publishNowPlaying(bool playing)
 {
     // Before any station has started there is nothing to show: a media key
     // pressed then must not publish a nameless paused player.
-    if (!currentStreamURL_)
+    if (!currentStationURL_)
         return;
-    NowPlayingPublisher& publisher = environment_.nowPlaying();
-    if (metadata_.isPlaceholder())
-        publisher.updateNowPlaying(currentStreamName_, std::nullopt, currentStreamName_, isPlaying);
-    else
-        publisher.updateNowPlaying(metadata_.title, metadata_.artist, currentStreamName_, isPlaying);
+    nowPlaying_ = NowPlaying{track_, currentStationName_, playing};
+    emit nowPlayingChanged();
 }
 
-void PlaybackController::handleItemStatus(ItemStatus itemStatus)
+void PlaybackController::clearNowPlaying()
 {
-    switch (itemStatus) {
-    case ItemStatus::readyToPlay:
-        if (isUserPaused_)
-            return;
-        if (status_ != PlayingStatus::playing)
-            setStatus(waitingStatus());
-        player_->play();
-        refreshNowPlaying(false);
-        return;
-    case ItemStatus::failed: {
-        if (isUserPaused_)
-            return;
-        const std::shared_ptr<const MediaError> error = playerItem_->error();
-        if (isUnrecoverable(error.get())) {
-            writeDiagnosticLine(QStringLiteral("Unrecoverable stream error: ") +
-                                (error ? error->localizedDescription : QString()));
-            cancelStallAndRetryTimers();
-            setStatus(PlayingStatus::error);
-        } else {
-            setStatus(waitingStatus());
-            startStallTimer(hasEverPlayed_ ? stallTimeout : initialBufferTimeout);
-        }
-        return;
-    }
-    case ItemStatus::unknown:
-        if (status_ != PlayingStatus::playing)
-            setStatus(waitingStatus());
-        return;
-    }
+    nowPlaying_.reset();
+    emit nowPlayingChanged();
 }
 
-void PlaybackController::handleBufferEmptyChange()
+void PlaybackController::handleEvent(const SessionEvent& event)
 {
-    if (isUserPaused_ || !playerItem_->playbackBufferEmpty() || !hasEverPlayed_)
-        return;
-    setStatus(PlayingStatus::buffering);
-    startStallTimer(stallTimeout);
+    if (const auto* state = std::get_if<SessionState>(&event))
+        handleState(*state);
+    else if (const auto* title = std::get_if<StreamTitle>(&event))
+        handleTitle(*title);
+    else if (const auto* failure = std::get_if<PlaybackFailure>(&event))
+        handleFailure(*failure);
+    else if (const auto* mixer = std::get_if<MixerVolume>(&event))
+        handleMixerVolume(mixer->volume);
 }
 
-void PlaybackController::handleLikelyToKeepUpChange(std::optional<bool> newValue)
+void PlaybackController::handleState(SessionState state)
 {
-    if (isUserPaused_ || !newValue.value_or(false))
-        return;
-    cancelStallAndRetryTimers();
-    if (player_ && player_->rate() > 0) {
-        hasEverPlayed_ = true;
-        setStatus(PlayingStatus::playing);
-    }
-}
-
-void PlaybackController::handleTimeControlStatus(TimeControlStatus timeControlStatus)
-{
+    // The first report after connecting says the stream is ready: the
+    // desktop is shown the station, not yet playing.
+    const bool becameReady = state != SessionState::connecting && !sessionReady_;
+    sessionReady_ = sessionReady_ || state != SessionState::connecting;
     if (isUserPaused_)
         return;
-    switch (timeControlStatus) {
-    case TimeControlStatus::paused:
+    switch (state) {
+    case SessionState::connecting:
+        if (status_ != PlayingStatus::playing)
+            setStatus(waitingStatus());
+        return;
+    case SessionState::buffering:
+        if (becameReady)
+            publishNowPlaying(false);
+        writeDiagnosticLine(QStringLiteral("Stream buffering/stalled, waiting..."));
+        setStatus(waitingStatus());
+        startStallTimer(hasEverPlayed_ ? stallTimeout : initialBufferTimeout);
+        return;
+    case SessionState::playing:
+        cancelStallAndRetryTimers();
+        retryCount_ = 0;
+        hasEverPlayed_ = true;
+        setStatus(PlayingStatus::playing);
+        publishNowPlaying(true);
+        return;
+    case SessionState::paused:
+        // Paused by itself while it played: it stalls.
         if (status_ == PlayingStatus::playing) {
             setStatus(PlayingStatus::buffering);
             startStallTimer(stallTimeout);
         }
         return;
-    case TimeControlStatus::waitingToPlayAtSpecifiedRate:
-        writeDiagnosticLine(QStringLiteral("Stream buffering/stalled, waiting..."));
-        if (hasEverPlayed_) {
-            setStatus(PlayingStatus::buffering);
-            startStallTimer(stallTimeout);
-        } else {
-            setStatus(PlayingStatus::loading);
-            startStallTimer(initialBufferTimeout);
-        }
+    }
+}
+
+void PlaybackController::handleTitle(const StreamTitle& title)
+{
+    // Text from the stream is never trusted: it is cleaned before it is
+    // stored or published. A title of white space keeps the current track.
+    const std::optional<Track> track = parseStreamTitle(cleanDisplayText(title.text));
+    if (!track)
         return;
-    case TimeControlStatus::playing:
+    setTrack(track);
+    publishNowPlaying(status_ == PlayingStatus::playing);
+}
+
+void PlaybackController::handleFailure(const PlaybackFailure& failure)
+{
+    sessionFailed_ = true;
+    if (isUserPaused_)
+        return;
+    if (failure.isFinal()) {
+        writeDiagnosticLine(QStringLiteral("Unrecoverable stream error: ") + failure.message);
         cancelStallAndRetryTimers();
-        retryCount_ = 0;
-        hasEverPlayed_ = true;
-        setStatus(PlayingStatus::playing);
-        refreshNowPlaying(true);
+        setStatus(PlayingStatus::error);
         return;
     }
+    // Never retried directly: the stall timer decides between a retry and
+    // giving up.
+    setStatus(waitingStatus());
+    startStallTimer(hasEverPlayed_ ? stallTimeout : initialBufferTimeout);
+}
+
+void PlaybackController::handleMixerVolume(double volume)
+{
+    // The session already plays at it.
+    if (volume == volume_)
+        return;
+    volume_ = volume;
+    emit volumeChanged(volume_);
 }
 
 } // namespace tunara

@@ -1,79 +1,57 @@
 #pragma once
 
-#include "MediaBackend.h"
 #include "PlaybackEnvironment.h"
+#include "PlaybackSession.h"
 #include "PlaybackTypes.h"
 #include "Scheduler.h"
 
+#include <QObject>
 #include <QString>
 #include <QUrl>
 
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <unordered_set>
-#include <vector>
 
 namespace tunara {
 
-// Hears every real change of the controller's status and metadata.
-class PlaybackControllerDelegate {
-public:
-    virtual ~PlaybackControllerDelegate() = default;
-    virtual void didChangeStatus(PlayingStatus status) = 0;
-    virtual void didChangeMetadata(const ParsedMetadata& metadata) = 0;
-    // The volume was changed outside the player (the desktop's mixer).
-    virtual void didChangeVolume(double /*volume*/) {}
-};
-
-// Turns a request to play a station into a running stream, follows the
-// player, supervises the connection (stall, retry with back-off, pause
-// time-out, network return, wake) and extracts the track text.
+// The player: turns a request to play a station into a running session,
+// follows what the session reports, supervises the connection (stall,
+// retry with back-off, pause time-out, network return, wake) and keeps the
+// status, the track and the volume, which everything else observes. Main
+// thread only.
 //
 // The implementation is split by concern:
-//   PlaybackController.cpp     set-up, teardown, user operations, observers
-//   ConnectionSupervision.cpp  timers, retries, error classes, network, wake
-//   StreamMetadata.cpp         choosing, loading and splitting track text
-class PlaybackController final : public MetadataOutputPushDelegate {
+//   PlaybackController.cpp     starting and releasing sessions, user operations, session events
+//   ConnectionSupervision.cpp  timers, retries, network, wake
+class PlaybackController final : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(tunara::PlayingStatus status READ status NOTIFY statusChanged)
+    Q_PROPERTY(double volume READ volume WRITE setVolume NOTIFY volumeChanged)
+
 public:
-    explicit PlaybackController(PlaybackEnvironment environment);
+    explicit PlaybackController(PlaybackEnvironment environment, QObject* parent = nullptr);
     ~PlaybackController() override;
 
-    PlaybackController(const PlaybackController&) = delete;
-    PlaybackController& operator=(const PlaybackController&) = delete;
-
-    // The delegate is held weakly: it must outlive the controller or be
-    // cleared (set to nullptr) before it goes away.
-    void setDelegate(PlaybackControllerDelegate* delegate) { delegate_ = delegate; }
-    PlaybackControllerDelegate* delegate() const { return delegate_; }
-
     PlayingStatus status() const { return status_; }
-    const ParsedMetadata& metadata() const { return metadata_; }
-    const std::shared_ptr<Player>& player() const { return player_; }
+    // None until the stream names a track.
+    const std::optional<Track>& track() const { return track_; }
+    // What the desktop's media widgets show; none before the first station
+    // and after a stop.
+    const std::optional<NowPlaying>& nowPlaying() const { return nowPlaying_; }
 
-    // The application's volume (0 to 1, cubic), for this and every later player.
-    double volume() const;
+    // The volume, 0 to 1 on the cubic scale of the desktop's sliders: of the
+    // session playing and of every later one.
+    double volume() const { return volume_; }
     void setVolume(double volume);
 
     void play(const QUrl& url, const QString& name, bool resetRetryState);
     void pause();
     void resume();
     void stop();
-    void teardown();
-
-    // Supervision.
-    void startStallTimer(double seconds);
-    void cancelStallAndRetryTimers();
-    void handleStall();
-    static bool isUnrecoverable(const MediaError* error);
-    void handleNetworkChange(bool available);
-    void handleWake();
-
-    // Stream metadata.
-    void metadataOutput(const std::shared_ptr<MetadataOutput>& output,
-                        const std::vector<TimedMetadataGroup>& groups) override;
-    static std::shared_ptr<MetadataItem> selectMetadataItem(const std::vector<TimedMetadataGroup>& groups);
-    static ParsedMetadata parseStreamTitle(const std::optional<QString>& raw);
+    // A paused session that can continue where it stopped: it exists and
+    // has not failed.
+    bool canResume() const { return session_ && !sessionFailed_; }
 
     static constexpr double pauseTimeout = 300.0;
     static constexpr double initialBufferTimeout = 25.0;
@@ -82,10 +60,8 @@ public:
     static constexpr double retryBaseDelay = 15.0;
     static constexpr double retryDelayCap = 60.0;
 
-    static const std::unordered_set<long long>& unrecoverableURLErrorCodes();
-    static const std::unordered_set<long long>& unrecoverableAVErrorCodes();
-
-    // Read-only views of the supervision state, for the owner and for tests.
+    // The supervision state, for tests.
+    bool hasSession() const { return session_ != nullptr; }
     std::int64_t retryCount() const { return retryCount_; }
     bool hasEverPlayed() const { return hasEverPlayed_; }
     bool isUserPaused() const { return isUserPaused_; }
@@ -93,22 +69,39 @@ public:
     bool hasPauseTimer() const { return pauseTimer_ != nullptr; }
     bool hasStallTimer() const { return stallTimer_ != nullptr; }
     bool hasRetryTimer() const { return retryTimer_ != nullptr; }
-    const QString& currentStreamName() const { return currentStreamName_; }
-    const std::optional<QUrl>& currentStreamURL() const { return currentStreamURL_; }
+    const QString& currentStationName() const { return currentStationName_; }
+    const std::optional<QUrl>& currentStationURL() const { return currentStationURL_; }
+
+    // Supervision entry points, public for the tests of their guards.
+    void handleStall();
+    void handleNetworkChange(bool available);
+    void handleWake();
+
+signals:
+    void statusChanged(tunara::PlayingStatus status);
+    void trackChanged();
+    // Every change, the desktop mixer's included.
+    void volumeChanged(double volume);
+    // Every publication, also of an unchanged value: each confirms the
+    // station, the track and the playing state anew.
+    void nowPlayingChanged();
 
 private:
     void setStatus(PlayingStatus status);
-    void setMetadata(const ParsedMetadata& metadata);
+    void setTrack(const std::optional<Track>& track);
     PlayingStatus waitingStatus() const;
-    void refreshNowPlaying(bool isPlaying);
-    void installObservers();
+    void publishNowPlaying(bool playing);
+    void clearNowPlaying();
+    void releaseSession();
 
-    void handleItemStatus(ItemStatus itemStatus);
-    void handleBufferEmptyChange();
-    void handleLikelyToKeepUpChange(std::optional<bool> newValue);
-    void handleTimeControlStatus(TimeControlStatus timeControlStatus);
-    void handleMetadataValue(std::shared_ptr<MetadataItem> item, std::shared_ptr<MetadataOutput> output);
+    void handleEvent(const SessionEvent& event);
+    void handleState(SessionState state);
+    void handleTitle(const StreamTitle& title);
+    void handleFailure(const PlaybackFailure& failure);
+    void handleMixerVolume(double volume);
 
+    void startStallTimer(double seconds);
+    void cancelStallAndRetryTimers();
     void setupNetworkMonitor();
     void setupWakeObserver();
 
@@ -119,28 +112,24 @@ private:
     PlaybackEnvironment environment_;
     LifetimeToken lifetime_;
 
-    PlaybackControllerDelegate* delegate_ = nullptr;
     PlayingStatus status_ = PlayingStatus::paused;
-    ParsedMetadata metadata_;
-    std::shared_ptr<Player> player_;
-    std::shared_ptr<PlayerItem> playerItem_;
-    std::shared_ptr<MetadataOutput> metadataCollector_;
-    std::unique_ptr<Observation> itemStatusObserver_;
-    std::unique_ptr<Observation> timeControlStatusObserver_;
-    std::unique_ptr<Observation> bufferEmptyObserver_;
-    std::unique_ptr<Observation> likelyToKeepUpObserver_;
-    QString currentStreamName_;
-    std::optional<QUrl> currentStreamURL_;
+    std::optional<Track> track_;
+    std::optional<NowPlaying> nowPlaying_;
+    double volume_ = 1.0;
+    std::unique_ptr<PlaybackSession> session_;
+    bool sessionReady_ = false; // the session has connected: it buffers or plays
+    bool sessionFailed_ = false;
+    QString currentStationName_;
+    std::optional<QUrl> currentStationURL_;
     std::unique_ptr<OneShotTimer> pauseTimer_;
     std::unique_ptr<OneShotTimer> stallTimer_;
     std::unique_ptr<OneShotTimer> retryTimer_;
     bool isUserPaused_ = false;
     std::int64_t retryCount_ = 0;
     bool hasEverPlayed_ = false;
-    std::unique_ptr<NetworkPathMonitor> pathMonitor_;
+    std::unique_ptr<NetworkMonitor> networkMonitor_;
     bool isNetworkAvailable_ = true;
     std::unique_ptr<WakeNotifier::Registration> wakeObserver_;
-    std::unique_ptr<Observation> volumeObserver_;
 };
 
 } // namespace tunara

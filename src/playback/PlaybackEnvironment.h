@@ -1,37 +1,25 @@
 #pragma once
 
 // The services the playback controller is built with: the main-loop
-// scheduler, the media backend, the now-playing publisher, and the sources
-// of network-availability and wake events.
+// scheduler, the media backend, and the sources of network-availability
+// and wake events.
 
 #include "Scheduler.h"
 
-#include <QString>
-
 #include <functional>
 #include <memory>
-#include <optional>
 
 namespace tunara {
 
 class MediaBackend;
 
-// Where the controller publishes what is playing.
-class NowPlayingPublisher {
-public:
-    virtual ~NowPlayingPublisher() = default;
-    virtual void updateNowPlaying(const QString& title, const std::optional<QString>& artist,
-                                  const QString& stationName, bool isPlaying) = 0;
-    virtual void clearNowPlaying() = 0;
-};
-
 // Reports whether the network is available. The update handler may be
 // called on any thread; the first report may repeat the current state.
-class NetworkPathMonitor {
+class NetworkMonitor {
 public:
     using UpdateHandler = std::function<void(bool available)>;
 
-    virtual ~NetworkPathMonitor() = default;
+    virtual ~NetworkMonitor() = default;
     virtual void start(UpdateHandler handler) = 0;
     virtual void cancel() = 0;
 };
@@ -52,9 +40,7 @@ public:
 struct PlaybackEnvironment {
     Scheduler* scheduler = nullptr;
     MediaBackend* mediaBackend = nullptr;
-    // Reaches the one publisher; the first call creates it.
-    std::function<NowPlayingPublisher&()> nowPlaying;
-    std::function<std::unique_ptr<NetworkPathMonitor>()> makePathMonitor;
+    std::function<std::unique_ptr<NetworkMonitor>()> makeNetworkMonitor;
     WakeNotifier* wakeNotifier = nullptr;
 };
 

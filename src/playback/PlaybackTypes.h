@@ -14,36 +14,30 @@ enum class PlayingStatus {
     loading,   // started, has not played since its last fresh start
     buffering, // has played, now waiting for data
     playing,
-    error,     // given up: unrecoverable error or retries exhausted
+    error,     // given up: a final failure, or the retries ran out
     paused,    // paused by the user, stopped, or never started
 };
 Q_ENUM_NS(PlayingStatus)
 
-const char* toString(PlayingStatus status);
-
 // The current track, split into artist and title.
-struct ParsedMetadata {
-    Q_GADGET
-    Q_PROPERTY(QString title MEMBER title)
-    Q_PROPERTY(QString artist READ artistText)
-    Q_PROPERTY(bool hasArtist READ hasArtist)
-
-public:
-    static inline const QString placeholderTitle = QStringLiteral("No track info");
-
-    QString title = placeholderTitle; // never empty
-    std::optional<QString> artist;    // never the empty text
-
-    static ParsedMetadata placeholder() { return {}; }
-    bool isPlaceholder() const { return title == placeholderTitle && !artist; }
-
-    QString artistText() const { return artist.value_or(QString()); }
-    bool hasArtist() const { return artist.has_value(); }
+struct Track {
+    QString title;                 // never empty
+    std::optional<QString> artist; // never the empty text
 
     // Texts that are canonically equivalent in Unicode compare equal.
-    friend bool operator==(const ParsedMetadata& a, const ParsedMetadata& b);
+    friend bool operator==(const Track& a, const Track& b);
+};
+
+// Splits a stream title at its first " - " into artist and title; none
+// when the text is only white space.
+std::optional<Track> parseStreamTitle(const QString& text);
+
+// What the desktop's media widgets show: the track (none before the
+// stream names one), the station, and whether it plays.
+struct NowPlaying {
+    std::optional<Track> track;
+    QString station;
+    bool playing = false;
 };
 
 } // namespace tunara
-
-Q_DECLARE_METATYPE(tunara::ParsedMetadata)

@@ -49,10 +49,4 @@ std::unique_ptr<OneShotTimer> QtScheduler::startTimer(double seconds, Task task)
     return std::make_unique<QtOneShotTimer>(seconds, std::move(task));
 }
 
-QtScheduler& QtScheduler::mainLoop()
-{
-    static QtScheduler* scheduler = new QtScheduler;
-    return *scheduler;
-}
-
 } // namespace tunara

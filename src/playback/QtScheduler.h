@@ -15,9 +15,6 @@ public:
     void post(Task task) override;
     std::unique_ptr<OneShotTimer> startTimer(double seconds, Task task) override;
 
-    // The process-wide scheduler of the main loop.
-    static QtScheduler& mainLoop();
-
 private:
     QObject* context_;
 };

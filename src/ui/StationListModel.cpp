@@ -2,7 +2,7 @@
 
 #include "KeyHints.h"
 #include "model/Store.h"
-#include "playback/DisplayText.h"
+#include "common/DisplayText.h"
 
 #include <QHash>
 #include <QSet>

@@ -1,7 +1,9 @@
 #include "StoreViewModel.h"
 
 #include "model/Store.h"
-#include "playback/DisplayText.h"
+#include "common/DisplayText.h"
+
+#include <QMetaEnum>
 
 namespace tunara {
 
@@ -22,7 +24,7 @@ StoreViewModel::StoreViewModel(Store& store, QObject* parent)
 {
     connect(&store_, &Store::selectedStreamChanged, this, &StoreViewModel::selectionChanged);
     connect(&store_, &Store::playingStatusChanged, this, &StoreViewModel::statusChanged);
-    connect(&store_, &Store::parsedMetadataChanged, this, &StoreViewModel::metadataChanged);
+    connect(&store_, &Store::trackChanged, this, &StoreViewModel::metadataChanged);
     connect(&store_, &Store::saveErrorChanged, this, &StoreViewModel::saveFailureMessageChanged);
     connect(&store_, &Store::volumeChanged, this, &StoreViewModel::volumeChanged);
 }
@@ -39,22 +41,22 @@ QString StoreViewModel::selectedName() const
 
 QString StoreViewModel::status() const
 {
-    return QString::fromLatin1(toString(store_.playingStatus()));
+    return QString::fromLatin1(QMetaEnum::fromType<PlayingStatus>().valueToKey(int(store_.playingStatus())));
 }
 
 QString StoreViewModel::title() const
 {
-    return store_.parsedMetadata().title;
+    return store_.track() ? store_.track()->title : QStringLiteral("No track info");
 }
 
 QString StoreViewModel::artist() const
 {
-    return store_.parsedMetadata().artistText();
+    return store_.track() ? store_.track()->artist.value_or(QString()) : QString();
 }
 
 bool StoreViewModel::hasArtist() const
 {
-    return store_.parsedMetadata().hasArtist();
+    return store_.track() && store_.track()->artist;
 }
 
 QString StoreViewModel::saveFailureMessage() const

@@ -1,6 +1,6 @@
 #include "TrayPresentation.h"
 
-#include "playback/DisplayText.h"
+#include "common/DisplayText.h"
 
 namespace tunara {
 
@@ -15,7 +15,7 @@ QString menuBarIconPath(PlayingStatus status)
 }
 
 QString trayToolTip(const std::optional<AudioStream>& selected, PlayingStatus status,
-                    const ParsedMetadata& metadata)
+                    const std::optional<Track>& track)
 {
     const QString appName = QStringLiteral("Tunara");
     if (!selected)
@@ -28,7 +28,10 @@ QString trayToolTip(const std::optional<AudioStream>& selected, PlayingStatus st
     case PlayingStatus::error: detail = QStringLiteral("Connection failed"); break;
     case PlayingStatus::playing:
     case PlayingStatus::paused:
-        detail = metadata.artist ? *metadata.artist + QStringLiteral(" · ") + metadata.title : metadata.title;
+        if (!track)
+            detail = QStringLiteral("No track info");
+        else
+            detail = track->artist ? *track->artist + QStringLiteral(" · ") + track->title : track->title;
         break;
     }
     return appName + QLatin1Char('\n') + cleanDisplayText(selected->name) + QLatin1Char('\n') + detail;

@@ -17,7 +17,7 @@ QString menuBarIconPath(PlayingStatus status);
 // The tray icon's tooltip: the program's name, then the selected station
 // and what it is doing or playing.
 QString trayToolTip(const std::optional<AudioStream>& selected, PlayingStatus status,
-                    const ParsedMetadata& metadata);
+                    const std::optional<Track>& track);
 
 // The tooltip shown for a moment while the wheel changes the volume.
 QString volumeToolTip(double volume);

@@ -173,6 +173,7 @@ void TunaraApp::showPanel()
     view.show();
     view.raise();
     view.requestActivate();
+    emit panelShown();
 }
 
 void TunaraApp::hidePanel()
@@ -235,7 +236,7 @@ void TunaraApp::createTrayIcon()
     });
     connect(&store_, &Store::playingStatusChanged, this, &TunaraApp::updateTrayIcon);
     connect(&store_, &Store::selectedStreamChanged, this, &TunaraApp::updateTrayIcon);
-    connect(&store_, &Store::parsedMetadataChanged, this, &TunaraApp::updateTrayIcon);
+    connect(&store_, &Store::trackChanged, this, &TunaraApp::updateTrayIcon);
     updateTrayIcon();
     trayIcon_->show();
 }
@@ -253,7 +254,7 @@ void TunaraApp::updateTrayIcon()
         trayIcon_->setIcon(*icon);
     }
     if (!volumeToolTipShown_.isActive())
-        trayIcon_->setToolTip(trayToolTip(store_.selectedStream(), store_.playingStatus(), store_.parsedMetadata()));
+        trayIcon_->setToolTip(trayToolTip(store_.selectedStream(), store_.playingStatus(), store_.track()));
 }
 
 } // namespace tunara

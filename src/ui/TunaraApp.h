@@ -58,6 +58,7 @@ public:
 
 signals:
     void quitRequested();
+    void panelShown();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

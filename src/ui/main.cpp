@@ -1,12 +1,25 @@
 // Tunara: an internet-radio player that lives in the system tray.
 
-#include "AppDelegate.h"
-#include "AppEnvironment.h"
+#include "MediaBackendModule.h"
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
 #include "TunaraApp.h"
 #include "WaylandInput.h"
+#include "model/AppSettings.h"
+#include "model/StationLibrary.h"
 #include "model/Store.h"
+#include "playback/PlaybackController.h"
+#include "playback/QtScheduler.h"
+
+#ifdef TUNARA_HAVE_GSTREAMER
+#include "playback/gstreamer/GioNetworkMonitor.h"
+#include "playback/gstreamer/LogindWakeNotifier.h"
+#endif
+#ifdef TUNARA_HAVE_NOWPLAYING
+#include "nowplaying/NowPlayingManager.h"
+
+#include <QDBusConnection>
+#endif
 
 #include <QApplication>
 #include <QIcon>
@@ -56,15 +69,33 @@ int main(int argc, char* argv[])
     QObject::connect(&terminationSignals, &TerminationSignals::terminationRequested, &application,
                      &QCoreApplication::quit);
 
-    Store::provideSharedEnvironment(makeAppEnvironment);
-    Store& store = Store::shared();
-
+    // The program's parts, each made after what it uses. Without GStreamer
+    // nothing can play, the network is taken as always there and the
+    // machine as never sleeping.
+    QtScheduler scheduler;
+    MediaBackendModule mediaBackend(scheduler);
+    PlaybackEnvironment playback{&scheduler, &mediaBackend, nullptr, nullptr};
+#ifdef TUNARA_HAVE_GSTREAMER
+    LogindWakeNotifier wakeNotifier;
+    playback.makeNetworkMonitor = [] { return std::make_unique<GioNetworkMonitor>(); };
+    playback.wakeNotifier = &wakeNotifier;
+#endif
+    PlaybackController player(playback);
+    Store store(player, StationLibrary::defaultFileURL(), AppSettings::settingsFileURL(), scheduler);
     TunaraApp app(store);
+#ifdef TUNARA_HAVE_NOWPLAYING
+    NowPlayingManager nowPlaying(scheduler, store, QDBusConnection::sessionBus());
+    nowPlaying.setQuitHandler([&app] { app.quit(); });
+    nowPlaying.setRaiseHandler([&app] { app.showPanel(); });
+#endif
+
+    // The panel is open: a station is likely to be played.
+    QObject::connect(&app, &TunaraApp::panelShown, &app, [&mediaBackend] { mediaBackend.prepare(); });
     QObject::connect(&app, &TunaraApp::quitRequested, &application, &QCoreApplication::quit);
     QObject::connect(&instance, &SingleInstance::activationRequested, &app, &TunaraApp::showPanel);
-    QObject::connect(&application, &QCoreApplication::aboutToQuit, &app,
-                     [&store] { AppDelegate::applicationWillTerminate(store); });
-    connectRemoteApplicationCommands([&app] { app.quit(); }, [&app] { app.showPanel(); });
+    // However the program ends (Quit, the desktop's media controls, a
+    // signal, the end of the session).
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, &store, &Store::shutDown);
 
     app.start(TunaraApp::presentationForThisDesktop());
     const int result = application.exec();

@@ -1,7 +1,7 @@
 // The real sources of network and wake events, and the registry left to
 // GStreamer after start-up.
 
-#include "GioNetworkPathMonitor.h"
+#include "GioNetworkMonitor.h"
 #include "GstMediaBackend.h"
 #include "LivePlayback.h"
 #include "LogindWakeNotifier.h"
@@ -18,9 +18,9 @@
 namespace tunara::testing {
 namespace {
 
-TEST(GioNetworkPathMonitorTest, ReportsTheCurrentStateAtStartAndNothingAfterCancel)
+TEST(GioNetworkMonitorTest, ReportsTheCurrentStateAtStartAndNothingAfterCancel)
 {
-    GioNetworkPathMonitor monitor;
+    GioNetworkMonitor monitor;
     std::vector<bool> reports;
     monitor.start([&](bool available) { reports.push_back(available); });
     ASSERT_EQ(reports.size(), 1u);

@@ -3,8 +3,34 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-
 namespace tunara::testing {
+
+namespace {
+
+// Passes sessions through, keeping the failures they report.
+class RecordingBackend final : public MediaBackend {
+public:
+    RecordingBackend(MediaBackend& backend, std::vector<PlaybackFailure>& failures)
+        : backend_(backend)
+        , failures_(failures)
+    {
+    }
+    std::unique_ptr<PlaybackSession> start(const QUrl& url, const QString& stationName, double volume,
+                                           PlaybackSession::EventHandler handler) override
+    {
+        return backend_.start(url, stationName, volume, [this, handler](const SessionEvent& event) {
+            if (const auto* failure = std::get_if<PlaybackFailure>(&event))
+                failures_.push_back(*failure);
+            handler(event);
+        });
+    }
+
+private:
+    MediaBackend& backend_;
+    std::vector<PlaybackFailure>& failures_;
+};
+
+} // namespace
 
 GstElement* makeRealTimeSink()
 {
@@ -24,15 +50,15 @@ GstMediaBackendOptions LivePlayback::defaultOptions()
 
 LivePlayback::LivePlayback(GstMediaBackendOptions options)
     : backend(scheduler, std::move(options))
+    , recordingBackend(std::make_unique<RecordingBackend>(backend, failures))
 {
-    PlaybackEnvironment environment;
-    environment.scheduler = &scheduler;
-    environment.mediaBackend = &backend;
-    environment.nowPlaying = [this]() -> NowPlayingPublisher& { return nowPlaying; };
-    environment.makePathMonitor = [this] { return std::make_unique<FakeNetworkPathMonitor>(&networkHandler); };
-    environment.wakeNotifier = &wakeNotifier;
-    controller = std::make_unique<PlaybackController>(environment);
-    controller->setDelegate(&delegate);
+    controller = std::make_unique<PlaybackController>(PlaybackEnvironment{
+        &scheduler, recordingBackend.get(), [this] { return std::make_unique<FakeNetworkMonitor>(&networkHandler); },
+        &wakeNotifier});
+    QObject::connect(controller.get(), &PlaybackController::statusChanged,
+                     [this](PlayingStatus status) { statuses.push_back(status); });
+    QObject::connect(controller.get(), &PlaybackController::volumeChanged,
+                     [this](double volume) { volumes.push_back(volume); });
 }
 
 LivePlayback::~LivePlayback()
@@ -43,12 +69,14 @@ LivePlayback::~LivePlayback()
     runFor(0.05);
 }
 
-std::shared_ptr<const MediaError> LivePlayback::itemError() const
+bool LivePlayback::waitFor(PlayingStatus wanted, double seconds)
 {
-    const auto& player = controller->player();
-    if (!player || !player->currentItem())
-        return nullptr;
-    return player->currentItem()->error();
+    return waitUntil([&] { return controller->status() == wanted; }, seconds);
+}
+
+bool LivePlayback::waitForTrack(double seconds)
+{
+    return waitUntil([&] { return controller->track().has_value(); }, seconds);
 }
 
 bool fifoHasReader(const QString& fifo)

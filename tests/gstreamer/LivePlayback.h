@@ -12,7 +12,6 @@
 #include "playback/PlaybackController.h"
 #include "playback/QtScheduler.h"
 
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -24,17 +23,6 @@ bool fifoHasReader(const QString& fifo);
 // A sink that plays nothing but consumes in real time.
 GstElement* makeRealTimeSink();
 
-class RecordingDelegate final : public PlaybackControllerDelegate {
-public:
-    void didChangeStatus(PlayingStatus status) override { statuses.push_back(status); }
-    void didChangeMetadata(const ParsedMetadata& metadata) override { metadataChanges.push_back(metadata); }
-    void didChangeVolume(double volume) override { volumes.push_back(volume); }
-
-    std::vector<PlayingStatus> statuses;
-    std::vector<ParsedMetadata> metadataChanges;
-    std::vector<double> volumes;
-};
-
 struct LivePlayback {
     explicit LivePlayback(GstMediaBackendOptions options = defaultOptions());
     ~LivePlayback();
@@ -42,16 +30,20 @@ struct LivePlayback {
     static GstMediaBackendOptions defaultOptions();
 
     void play(const QUrl& url) { controller->play(url, QStringLiteral("Fixture Radio"), true); }
-    // The current item's error, if it failed.
-    std::shared_ptr<const MediaError> itemError() const;
+    PlayingStatus status() const { return controller->status(); }
+    bool waitFor(PlayingStatus status, double seconds = 20);
+    bool waitForTrack(double seconds = 20);
 
     StreamFixture server;
     QtScheduler scheduler;
     GstMediaBackend backend;
-    RecordingNowPlaying nowPlaying;
-    NetworkPathMonitor::UpdateHandler networkHandler;
+    NetworkMonitor::UpdateHandler networkHandler;
     FakeWakeNotifier wakeNotifier;
-    RecordingDelegate delegate;
+    // What the sessions reported and the player made of it.
+    std::vector<PlaybackFailure> failures;
+    std::vector<PlayingStatus> statuses;
+    std::vector<double> volumes;
+    std::unique_ptr<MediaBackend> recordingBackend; // the backend, keeping the failures
     std::unique_ptr<PlaybackController> controller;
 };
 

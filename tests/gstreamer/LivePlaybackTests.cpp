@@ -3,8 +3,7 @@
 
 #include "LivePlayback.h"
 
-#include "ErrorMapping.h"
-#include "playback/DisplayText.h"
+#include "common/DisplayText.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -15,8 +14,6 @@
 
 namespace tunara::testing {
 namespace {
-
-using namespace tunara::gst;
 
 struct CharsetCase {
     const char* name;
@@ -37,15 +34,15 @@ TEST_P(IcyTitleTest, StationPlaysAndItsTitleArrivesAsTheRightText)
     LivePlayback live;
     ASSERT_TRUE(live.server.isRunning());
     live.play(live.server.http(QStringLiteral("/icy/mp3?charset=%1").arg(GetParam().charset)));
-    EXPECT_EQ(live.controller->status(), PlayingStatus::loading);
+    EXPECT_EQ(live.status(), PlayingStatus::loading);
 
-    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::playing; }, 20));
+    ASSERT_TRUE(live.waitFor(PlayingStatus::playing));
     EXPECT_EQ(live.controller->retryCount(), 0);
     EXPECT_FALSE(live.controller->hasStallTimer());
 
-    ASSERT_TRUE(waitUntil([&] { return !live.controller->metadata().isPlaceholder(); }, 20));
-    EXPECT_EQ(live.controller->metadata().artist, QString::fromUtf8(GetParam().artist));
-    EXPECT_EQ(live.controller->metadata().title, QString::fromUtf8(GetParam().title));
+    ASSERT_TRUE(live.waitForTrack());
+    EXPECT_EQ(live.controller->track()->artist, QString::fromUtf8(GetParam().artist));
+    EXPECT_EQ(live.controller->track()->title, QString::fromUtf8(GetParam().title));
 }
 
 INSTANTIATE_TEST_SUITE_P(Charsets, IcyTitleTest,
@@ -61,13 +58,10 @@ INSTANTIATE_TEST_SUITE_P(Charsets, IcyTitleTest,
 namespace tunara::testing {
 namespace {
 
-using namespace tunara::gst;
-
 struct FailureCase {
     const char* name;
     std::function<QUrl(const StreamFixture&)> url;
-    QString domain;
-    long long code;
+    FailureReason reason;
 };
 
 void PrintTo(const FailureCase& failure, std::ostream* os)
@@ -93,40 +87,38 @@ TEST_P(UnrecoverableFailureTest, EndsInErrorAtOnceWithoutRetry)
     ASSERT_TRUE(live.server.isRunning());
     live.play(GetParam().url(live.server));
 
-    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::error; }, 30));
+    ASSERT_TRUE(live.waitFor(PlayingStatus::error, 30));
     EXPECT_FALSE(live.controller->hasStallTimer());
     EXPECT_FALSE(live.controller->hasRetryTimer());
-    const auto error = live.itemError();
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->domain, GetParam().domain);
-    EXPECT_EQ(error->code, GetParam().code);
-    EXPECT_TRUE(PlaybackController::isUnrecoverable(error.get()));
-    EXPECT_TRUE(error->underlyingError) << "keeps the GStreamer or GIO error";
-    EXPECT_EQ(std::find(live.delegate.statuses.begin(), live.delegate.statuses.end(), PlayingStatus::playing),
-              live.delegate.statuses.end());
+    ASSERT_EQ(live.failures.size(), 1u);
+    EXPECT_EQ(live.failures[0].reason, GetParam().reason) << live.failures[0].message.toStdString();
+    EXPECT_EQ(std::count(live.statuses.begin(), live.statuses.end(), PlayingStatus::playing), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, UnrecoverableFailureTest,
     ::testing::Values(
-        FailureCase{"NotFound", [](auto& s) { return path(s, "/status/404"); }, NSURLErrorDomain, -1100},
-        FailureCase{"Gone", [](auto& s) { return path(s, "/status/410"); }, NSURLErrorDomain, -1100},
-        FailureCase{"Unauthorized", [](auto& s) { return path(s, "/status/401"); }, NSURLErrorDomain, -1013},
-        FailureCase{"Forbidden", [](auto& s) { return path(s, "/status/403"); }, NSURLErrorDomain, -1102},
-        FailureCase{"ServerError", [](auto& s) { return path(s, "/status/500"); }, NSURLErrorDomain, -1011},
+        FailureCase{"NotFound", [](auto& s) { return path(s, "/status/404"); }, FailureReason::notFound},
+        FailureCase{"Gone", [](auto& s) { return path(s, "/status/410"); }, FailureReason::notFound},
+        FailureCase{"Unauthorized", [](auto& s) { return path(s, "/status/401"); },
+                    FailureReason::authenticationRequired},
+        FailureCase{"Forbidden", [](auto& s) { return path(s, "/status/403"); }, FailureReason::forbidden},
+        FailureCase{"ServerError", [](auto& s) { return path(s, "/status/500"); }, FailureReason::badServerResponse},
         FailureCase{"UnknownHost", [](auto&) { return QUrl(QStringLiteral("http://no-such-station.invalid/live")); },
-                    NSURLErrorDomain, -1003},
+                    FailureReason::hostNotFound},
+        FailureCase{"NoHost", [](auto&) { return QUrl(QStringLiteral("http:///live")); }, FailureReason::badURL},
         FailureCase{"SelfSignedCertificate", [](auto& s) { return s.https(QStringLiteral("/icy/mp3")); },
-                    NSURLErrorDomain, -1203},
-        FailureCase{"GarbageBody", [](auto& s) { return path(s, "/garbage"); }, AVFoundationErrorDomain, -11828},
+                    FailureReason::certificateUnknownIssuer},
+        FailureCase{"GarbageBody", [](auto& s) { return path(s, "/garbage"); }, FailureReason::unrecognisedFormat},
+        FailureCase{"PictureBody", [](auto& s) { return path(s, "/video"); }, FailureReason::noDecoder},
         FailureCase{"RedirectToFile", [](auto& s) { return path(s, "/redirect?to=file:///etc/hostname"); },
-                    NSURLErrorDomain, -1002},
+                    FailureReason::unsupportedScheme},
         FailureCase{"FileStation", [](auto&) { return QUrl(QStringLiteral("file:///etc/hostname")); },
-                    NSURLErrorDomain, -1002},
+                    FailureReason::unsupportedScheme},
         FailureCase{"UnparsablePlaylist", [](auto& s) { return path(s, "/hls/garbage.m3u8"); },
-                    AVFoundationErrorDomain, -11853},
+                    FailureReason::parseFailure},
         FailureCase{"MetadataIntervalThatDoesNotFitTheBody", [](auto& s) { return path(s, "/icy/mp3?metaint=1"); },
-                    AVFoundationErrorDomain, -11828}),
+                    FailureReason::unrecognisedFormat}),
     caseName);
 
 class RecoverableFailureTest : public ::testing::TestWithParam<FailureCase> {};
@@ -137,28 +129,24 @@ TEST_P(RecoverableFailureTest, WaitsWithTheStallTimerArmed)
     ASSERT_TRUE(live.server.isRunning());
     live.play(GetParam().url(live.server));
 
-    ASSERT_TRUE(waitUntil([&] { return live.itemError() != nullptr; }, 20));
-    runFor(0.05);
+    ASSERT_TRUE(waitUntil([&] { return !live.failures.empty(); }, 20));
     const auto waiting = live.controller->hasEverPlayed() ? PlayingStatus::buffering : PlayingStatus::loading;
-    EXPECT_EQ(live.controller->status(), waiting);
+    EXPECT_EQ(live.status(), waiting);
     EXPECT_TRUE(live.controller->hasStallTimer());
     EXPECT_FALSE(live.controller->hasRetryTimer());
-    const auto error = live.itemError();
-    EXPECT_EQ(error->domain, GetParam().domain);
-    EXPECT_EQ(error->code, GetParam().code);
-    EXPECT_FALSE(PlaybackController::isUnrecoverable(error.get()));
-    EXPECT_TRUE(error->underlyingError || error->code == -1005) << "keeps the GStreamer or GIO error";
+    EXPECT_EQ(live.failures[0].reason, GetParam().reason) << live.failures[0].message.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, RecoverableFailureTest,
     ::testing::Values(
-        FailureCase{"ServiceUnavailable", [](auto& s) { return path(s, "/status/503"); }, HTTPErrorDomain, 503},
-        FailureCase{"BadGateway", [](auto& s) { return path(s, "/status/502"); }, HTTPErrorDomain, 502},
-        FailureCase{"ConnectionRefused", [](auto& s) { return s.refused(); }, NSURLErrorDomain, -1004},
-        FailureCase{"SilentServer", [](auto& s) { return path(s, "/silent"); }, NSURLErrorDomain, -1001},
+        FailureCase{"ServiceUnavailable", [](auto& s) { return path(s, "/status/503"); },
+                    FailureReason::serverUnavailable},
+        FailureCase{"BadGateway", [](auto& s) { return path(s, "/status/502"); }, FailureReason::serverUnavailable},
+        FailureCase{"ConnectionRefused", [](auto& s) { return s.refused(); }, FailureReason::connectionRefused},
+        FailureCase{"SilentServer", [](auto& s) { return path(s, "/silent"); }, FailureReason::timedOut},
         FailureCase{"ClosedMidStream", [](auto& s) { return path(s, "/icy/mp3?burst=32000&close_after=1"); },
-                    NSURLErrorDomain, -1005}),
+                    FailureReason::connectionLost}),
     caseName);
 
 // Titles as hostile servers send them reach the player and the desktop
@@ -183,11 +171,10 @@ TEST_P(HostileTitleTest, ArrivesCleaned)
     ASSERT_TRUE(live.server.isRunning());
     live.play(live.server.http(QStringLiteral("/icy/mp3?metadata=")
                                + QString::fromLatin1(QUrl::toPercentEncoding(GetParam().metadata))));
-    ASSERT_TRUE(waitUntil([&] { return !live.controller->metadata().isPlaceholder(); }, 20));
-    EXPECT_EQ(live.controller->metadata().artistText(), GetParam().artist);
-    EXPECT_EQ(live.controller->metadata().title, GetParam().title);
-    ASSERT_FALSE(live.nowPlaying.updates.empty());
-    EXPECT_EQ(live.nowPlaying.updates.back().title, GetParam().title);
+    ASSERT_TRUE(live.waitForTrack());
+    EXPECT_EQ(live.controller->track()->artist.value_or(QString()), GetParam().artist);
+    EXPECT_EQ(live.controller->track()->title, GetParam().title);
+    EXPECT_EQ(live.controller->nowPlaying()->track, live.controller->track());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -198,7 +185,7 @@ INSTANTIATE_TEST_SUITE_P(
         HostileTitle{"ControlCharacters", QStringLiteral("StreamTitle='Art\x1b]0;evil\aist - Ti\r\ntle\t\tend\x7f';"),
                      QStringLiteral("Art]0;evilist"), QStringLiteral("Ti tle end")},
         HostileTitle{"FourThousandCharacters", QStringLiteral("StreamTitle='A - %1';").arg(QString(4000, 'x')),
-                     QStringLiteral("A"), QString(tunara::maxDisplayTextLength - 4, 'x')}),
+                     QStringLiteral("A"), QString(1020, 'x')}),
     [](const ::testing::TestParamInfo<HostileTitle>& param) { return param.param.name; });
 
 } // namespace
@@ -213,11 +200,11 @@ TEST(LiveHlsTest, PackedAudioPlaylistPlaysWithItsSegmentTitles)
     ASSERT_TRUE(live.server.isRunning());
     live.play(live.server.http(QStringLiteral("/hls/master.m3u8")));
 
-    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::playing; }, 15));
-    ASSERT_TRUE(waitUntil([&] { return !live.controller->metadata().isPlaceholder(); }, 15));
+    ASSERT_TRUE(live.waitFor(PlayingStatus::playing, 15));
+    ASSERT_TRUE(live.waitForTrack(15));
     // The ID3 title frame wins over the artist frame.
-    EXPECT_TRUE(live.controller->metadata().title.startsWith(QStringLiteral("HLS Song ")));
-    EXPECT_FALSE(live.controller->metadata().artist);
+    EXPECT_TRUE(live.controller->track()->title.startsWith(QStringLiteral("HLS Song ")));
+    EXPECT_FALSE(live.controller->track()->artist);
 }
 
 // A local file named anywhere in a stream (an HLS variant or segment, a
@@ -243,14 +230,12 @@ TEST_P(NonWebURITest, IsNeverOpenedAndFailsAtOnce)
     const bool failed = waitUntil(
         [&] {
             opened = opened || fifoHasReader(fifo);
-            return live.controller->status() == PlayingStatus::error;
+            return live.status() == PlayingStatus::error;
         },
         10);
     EXPECT_FALSE(opened);
     ASSERT_TRUE(failed);
-    ASSERT_TRUE(live.itemError());
-    EXPECT_EQ(live.itemError()->domain, NSURLErrorDomain);
-    EXPECT_EQ(live.itemError()->code, -1002);
+    EXPECT_EQ(live.failures.back().reason, FailureReason::unsupportedScheme);
 }
 
 INSTANTIATE_TEST_SUITE_P(Places, NonWebURITest,
@@ -262,12 +247,11 @@ TEST(LiveSupervisionTest, StallBecomesBufferingWithTheStallTimerArmed)
     LivePlayback live;
     ASSERT_TRUE(live.server.isRunning());
     live.play(live.server.http(QStringLiteral("/icy/mp3?stop_after=2")));
-    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::playing; }, 20));
+    ASSERT_TRUE(live.waitFor(PlayingStatus::playing));
 
-    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::buffering; }, 20));
+    ASSERT_TRUE(live.waitFor(PlayingStatus::buffering));
     EXPECT_TRUE(live.controller->hasStallTimer());
     EXPECT_FALSE(live.controller->hasRetryTimer());
-    EXPECT_TRUE(live.controller->player()->currentItem()->playbackBufferEmpty());
 }
 
 TEST(LiveSupervisionTest, StreamBackAfterARetryPlaysWithTheRetryCountReset)
@@ -279,15 +263,15 @@ TEST(LiveSupervisionTest, StreamBackAfterARetryPlaysWithTheRetryCountReset)
     LivePlayback live(options);
     ASSERT_TRUE(live.server.isRunning());
     live.play(live.server.http(QStringLiteral("/icy/mp3?stop_after=1")));
-    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::playing; }, 20));
+    ASSERT_TRUE(live.waitFor(PlayingStatus::playing));
 
     ASSERT_TRUE(waitUntil([&] { return live.controller->hasRetryTimer(); }, 25));
     EXPECT_EQ(live.controller->retryCount(), 1);
-    EXPECT_EQ(live.controller->status(), PlayingStatus::buffering);
+    EXPECT_EQ(live.status(), PlayingStatus::buffering);
 
     // The retry reconnects; the server streams again.
     ASSERT_TRUE(waitUntil([&] { return !live.controller->hasRetryTimer(); }, 20));
-    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::playing; }, 20));
+    ASSERT_TRUE(live.waitFor(PlayingStatus::playing));
     EXPECT_EQ(live.controller->retryCount(), 0);
     EXPECT_FALSE(live.controller->hasStallTimer());
 }

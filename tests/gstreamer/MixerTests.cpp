@@ -38,7 +38,7 @@ protected:
     void playUntilPlaying(const QString& pathAndQuery)
     {
         live.play(live.server.http(pathAndQuery));
-        ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::playing; }, 20));
+        ASSERT_TRUE(live.waitFor(PlayingStatus::playing));
     }
     // The one stream the player has on the server; empty while there is none.
     QJsonObject stream() const
@@ -54,7 +54,7 @@ protected:
 
 TEST_F(MixerTest, TheStreamIsNamedForTheMixerAndStartsAtTheApplicationsVolume)
 {
-    live.backend.setVolume(0.5);
+    live.controller->setVolume(0.5);
     playUntilPlaying(QStringLiteral("/icy/mp3?charset=utf-8"));
     EXPECT_EQ(volumePercent(stream()), 50);
     EXPECT_EQ(property("application.name"), "Tunara");
@@ -67,9 +67,9 @@ TEST_F(MixerTest, TheStreamIsNamedForTheMixerAndStartsAtTheApplicationsVolume)
     ASSERT_TRUE(waitUntil([&] { return property("media.name") == QStringLiteral("Fixture Radio — Sigur Rós - Hoppípolla ♫"); },
                           20))
         << QJsonDocument(pulse.sinkInputs()).toJson().toStdString();
-    ASSERT_TRUE(waitUntil([&] { return !live.controller->metadata().isPlaceholder(); }, 20));
-    EXPECT_EQ(live.controller->metadata().artistText(), QString::fromUtf8("Sigur Rós"));
-    EXPECT_EQ(live.controller->metadata().title, QString::fromUtf8("Hoppípolla ♫"));
+    ASSERT_TRUE(live.waitForTrack());
+    EXPECT_EQ(live.controller->track()->artist, QString::fromUtf8("Sigur Rós"));
+    EXPECT_EQ(live.controller->track()->title, QString::fromUtf8("Hoppípolla ♫"));
 }
 
 TEST_F(MixerTest, VolumeGoesBothWaysAndCarriesOverToTheNextStation)
@@ -81,9 +81,9 @@ TEST_F(MixerTest, VolumeGoesBothWaysAndCarriesOverToTheNextStation)
     // The user drags the stream's slider in the mixer.
     const QString index = QString::number(stream().value("index").toInt());
     ASSERT_TRUE(pulse.pactl({"set-sink-input-volume", index, "60%"}));
-    ASSERT_TRUE(waitUntil([&] { return !live.delegate.volumes.empty(); }, 10));
-    EXPECT_NEAR(live.delegate.volumes.back(), 0.6, 0.01);
-    EXPECT_NEAR(live.backend.volume(), 0.6, 0.01);
+    ASSERT_TRUE(waitUntil([&] { return live.volumes.size() == 2; }, 10));
+    EXPECT_NEAR(live.volumes.back(), 0.6, 0.01);
+    EXPECT_NEAR(live.controller->volume(), 0.6, 0.01);
 
     playUntilPlaying(QStringLiteral("/icy/mp3?charset=windows-1251"));
     ASSERT_TRUE(waitUntil([&] { return !stream().isEmpty(); }, 10));
@@ -143,7 +143,7 @@ TEST(SoftwareVolumeTest, TheSinkHearsTheVolume)
     LivePlayback live(options);
     ASSERT_TRUE(live.server.isRunning());
     live.play(live.server.http(QStringLiteral("/icy/mp3")));
-    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::playing; }, 20));
+    ASSERT_TRUE(live.waitFor(PlayingStatus::playing));
     runFor(1);
     meter().peak = 0;
     runFor(1);

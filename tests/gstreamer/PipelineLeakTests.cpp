@@ -85,7 +85,7 @@ TEST(PipelineLeakTest, ChangesReconnectionsAndStopsReleaseEveryPipeline)
     };
     const auto playUntilPlaying = [&](const QUrl& url) {
         playback.play(url);
-        return waitUntil([&] { return playback.controller->status() == PlayingStatus::playing; }, 20);
+        return playback.waitFor(PlayingStatus::playing);
     };
 
     // What GStreamer starts once per process (its clock, a TLS backend)
@@ -102,7 +102,7 @@ TEST(PipelineLeakTest, ChangesReconnectionsAndStopsReleaseEveryPipeline)
     // A station that fails and is started again by its retry.
     playback.play(playback.server.refused());
     playback.controller->play(stations[0], QStringLiteral("Fixture Radio"), false);
-    ASSERT_TRUE(waitUntil([&] { return playback.controller->status() == PlayingStatus::playing; }, 20));
+    ASSERT_TRUE(playback.waitFor(PlayingStatus::playing));
 
     const auto playing = live.count();
     EXPECT_EQ(playing.count("GstPlayBin") ? playing.at("GstPlayBin") : 0, 1);
@@ -142,7 +142,7 @@ TEST_P(FootprintTest, PlaysWithoutLoadingFFmpeg)
     LivePlayback live;
     ASSERT_TRUE(live.server.isRunning());
     live.play(live.server.http(QString::fromLatin1(GetParam())));
-    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::playing; }, 20));
+    ASSERT_TRUE(live.waitFor(PlayingStatus::playing));
     EXPECT_FALSE(mapsLibrary(QStringLiteral("libavcodec")));
 }
 
@@ -156,7 +156,7 @@ TEST(PictureStreamTest, FailsWithoutMakingVideoElements)
     LivePlayback live;
     ASSERT_TRUE(live.server.isRunning());
     live.play(live.server.http(QStringLiteral("/video")));
-    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::error; }, 20));
+    ASSERT_TRUE(live.waitFor(PlayingStatus::error));
     for (const char* library : {"libgstdirectfb", "libgstkms", "libgstvideoparsersbad", "libavcodec"})
         EXPECT_FALSE(mapsLibrary(QString::fromLatin1(library))) << library;
 }

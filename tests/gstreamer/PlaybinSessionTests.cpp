@@ -1,6 +1,6 @@
-// What a pipeline's messages make of the item: its status, its error and
-// its metadata. Messages are handed to the session as its bus would, before
-// the pipeline itself has had a chance to say anything.
+// What a pipeline's messages make of the session: its failure and its
+// title. Messages are handed to the session as its bus would, before the
+// pipeline itself has had a chance to say anything.
 
 #include "LivePlayback.h"
 #include "PlaybinSession.h"
@@ -13,6 +13,8 @@ namespace tunara::gst {
 namespace {
 
 using testing::makeRealTimeSink;
+using testing::runFor;
+using testing::waitUntil;
 
 GstElement* owned(GstElement* element)
 {
@@ -22,11 +24,10 @@ GstElement* owned(GstElement* element)
 struct MessageSources {
     GstElement* http = owned(gst_element_factory_make("souphttpsrc", nullptr));
     GstElement* typefind = owned(gst_element_factory_make("typefind", nullptr));
-    GstElement* sink = owned(makeRealTimeSink());
 
     ~MessageSources()
     {
-        for (GstElement* element : {http, typefind, sink})
+        for (GstElement* element : {http, typefind})
             gst_object_unref(element);
     }
 };
@@ -39,113 +40,94 @@ protected:
         settings.makeAudioSink = makeRealTimeSink;
         // Nothing listens there; the pipeline's own error is only read
         // once the test spins the event loop, which it does not.
-        session = std::make_shared<PlaybinSession>(scheduler, settings, QUrl(QStringLiteral("http://127.0.0.1:9/")));
+        session = std::make_shared<PlaybinSession>(scheduler, settings, QUrl(QStringLiteral("http://127.0.0.1:9/")),
+                                                   QStringLiteral("Station"), 1.0,
+                                                   [this](const SessionEvent& event) { events.push_back(event); });
         session->start();
     }
-    ~SessionTest() override { session.reset(); }
+    ~SessionTest() override { session->stop(); }
 
     void post(GstMessage* message)
     {
         session->handleMessage(message);
         gst_message_unref(message);
     }
-
     void postError(GstElement* source, GQuark domain, int code)
     {
         GError* error = g_error_new_literal(domain, code, "it failed");
         post(gst_message_new_error(GST_OBJECT(source), error, "debug text"));
         g_error_free(error);
     }
-
     void postHttpStatus(unsigned status)
     {
-        post(gst_message_new_element(GST_OBJECT(sources.http),
-                                     gst_structure_new("http-headers", "http-status-code", G_TYPE_UINT, status,
-                                                       nullptr)));
+        post(gst_message_new_element(
+            GST_OBJECT(sources.http),
+            gst_structure_new("http-headers", "http-status-code", G_TYPE_UINT, status, nullptr)));
+    }
+    std::vector<FailureReason> failures() const
+    {
+        std::vector<FailureReason> reasons;
+        for (const SessionEvent& event : events) {
+            if (const auto* failure = std::get_if<PlaybackFailure>(&event))
+                reasons.push_back(failure->reason);
+        }
+        return reasons;
     }
 
     QtScheduler scheduler;
     MessageSources sources;
+    std::vector<SessionEvent> events;
     std::shared_ptr<PlaybinSession> session;
 };
 
-TEST_F(SessionTest, TheFirstErrorFailsTheItemWithTheMappedError)
+TEST_F(SessionTest, TheFirstErrorFailsTheSessionOnce)
 {
     postHttpStatus(404);
     postError(sources.http, GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NOT_FOUND);
     postError(sources.typefind, GST_STREAM_ERROR, GST_STREAM_ERROR_TYPE_NOT_FOUND); // later errors change nothing
-
-    EXPECT_EQ(session->status(), ItemStatus::failed);
-    ASSERT_TRUE(session->error());
-    EXPECT_EQ(session->error()->domain, NSURLErrorDomain);
-    EXPECT_EQ(session->error()->code, -1100);
-    ASSERT_TRUE(session->error()->underlyingError);
-    EXPECT_EQ(session->error()->underlyingError->domain, QStringLiteral("gst-resource-error-quark"));
-    EXPECT_EQ(session->error()->underlyingError->code, GST_RESOURCE_ERROR_NOT_FOUND);
-    EXPECT_EQ(session->timeControlStatus(), TimeControlStatus::paused);
+    EXPECT_EQ(failures(), std::vector<FailureReason>{FailureReason::notFound});
+    EXPECT_TRUE(session->hasFailed());
 }
 
-TEST_F(SessionTest, StreamErrorsMapToTheMediaDomain)
+TEST_F(SessionTest, ABodyThatIsNotAudioIsReadAgainAsAPlaylistFirst)
 {
-    // A body that is not audio is first read again as a possible playlist
-    // file; when it is none (here: nothing answers), the stream error stands.
+    // When it is none (here: nothing answers), the stream error stands.
     postError(sources.typefind, GST_STREAM_ERROR, GST_STREAM_ERROR_TYPE_NOT_FOUND);
-    ASSERT_TRUE(testing::waitUntil([&] { return session->error() != nullptr; }, 10));
-    EXPECT_EQ(session->error()->domain, AVFoundationErrorDomain);
-    EXPECT_EQ(session->error()->code, -11828);
+    EXPECT_TRUE(failures().empty());
+    ASSERT_TRUE(waitUntil([&] { return !failures().empty(); }, 10));
+    EXPECT_EQ(failures(), std::vector<FailureReason>{FailureReason::unrecognisedFormat});
 }
 
 TEST_F(SessionTest, TheEndOfALiveStreamIsALostConnection)
 {
-    std::vector<ItemStatus> reported;
-    auto observation = session->statusChanged.add([&](std::optional<ItemStatus> status) { reported.push_back(*status); });
-    post(gst_message_new_eos(GST_OBJECT(sources.sink)));
-    EXPECT_EQ(reported, std::vector<ItemStatus>{ItemStatus::failed});
-    ASSERT_TRUE(session->error());
-    EXPECT_EQ(session->error()->code, -1005);
-    EXPECT_FALSE(PlaybackController::isUnrecoverable(session->error().get()));
+    post(gst_message_new_eos(GST_OBJECT(sources.typefind)));
+    EXPECT_EQ(failures(), std::vector<FailureReason>{FailureReason::connectionLost});
 }
 
 TEST_F(SessionTest, AGenericHttpSourceErrorWaitsForTheProbe)
 {
     postHttpStatus(0);
     postError(sources.http, GST_STREAM_ERROR, GST_STREAM_ERROR_FAILED);
-    EXPECT_EQ(session->status(), ItemStatus::unknown) << "the cause is not known yet";
+    EXPECT_TRUE(failures().empty()) << "the cause is not known yet";
+    ASSERT_TRUE(waitUntil([&] { return !failures().empty(); }, 10));
+    EXPECT_EQ(failures(), std::vector<FailureReason>{FailureReason::connectionRefused});
 }
 
-class RecordingOutputDelegate final : public MetadataOutputPushDelegate {
-public:
-    void metadataOutput(const std::shared_ptr<MetadataOutput>&, const std::vector<TimedMetadataGroup>& groups) override
-    {
-        for (const auto& group : groups) {
-            QStringList identifiers;
-            for (const auto& item : group.items)
-                identifiers << item->identifier().value_or(QString());
-            deliveries << identifiers.join(QLatin1Char(','));
-        }
-    }
-    QStringList deliveries;
-};
-
-TEST_F(SessionTest, OnlyChangedTrackTagsFromTheSinkAreDelivered)
+// A stopped session reports nothing more, whatever its pipeline's threads
+// had already handed to the main loop.
+TEST(SessionLifetimeTest, NothingIsReportedAfterStop)
 {
-    auto output = std::make_shared<GstMetadataOutput>();
-    RecordingOutputDelegate delegate;
-    LifetimeToken lifetime;
-    output->setDelegate(&delegate, lifetime.weak());
-    session->addOutput(output);
-
-    auto tags = [](const char* title, guint bitrate) {
-        return gst_tag_list_new(GST_TAG_TITLE, title, GST_TAG_BITRATE, bitrate, nullptr);
-    };
-    post(gst_message_new_tag(GST_OBJECT(sources.sink), tags("A - One", 128000)));
-    post(gst_message_new_tag(GST_OBJECT(sources.sink), tags("A - One", 127000))); // re-posted with a new bitrate
-    post(gst_message_new_tag(GST_OBJECT(sources.typefind), tags("A - Early", 128000))); // not yet played
-    post(gst_message_new_tag(GST_OBJECT(sources.sink),
-                             gst_tag_list_new(GST_TAG_ORGANIZATION, "Station", nullptr))); // no track text
-    post(gst_message_new_tag(GST_OBJECT(sources.sink), tags("B - Two", 128000)));
-
-    EXPECT_EQ(delegate.deliveries, (QStringList{QStringLiteral("common/title"), QStringLiteral("common/title")}));
+    testing::LivePlayback live;
+    ASSERT_TRUE(live.server.isRunning());
+    live.play(live.server.http(QStringLiteral("/icy/mp3?charset=utf-8")));
+    ASSERT_TRUE(live.waitFor(PlayingStatus::playing));
+    live.controller->play(live.server.http(QStringLiteral("/status/404")), QStringLiteral("Other"), true);
+    live.controller->stop(); // both sessions go while their messages may still be on their way
+    const auto statuses = live.statuses.size();
+    runFor(1);
+    EXPECT_EQ(live.statuses.size(), statuses);
+    EXPECT_TRUE(live.failures.empty());
+    EXPECT_FALSE(live.controller->track());
 }
 
 } // namespace

@@ -33,22 +33,17 @@ QString pls(const QStringList& entries)
     return text;
 }
 
-bool playing(const LivePlayback& live)
-{
-    return live.controller->status() == PlayingStatus::playing;
-}
-
 TEST(PlaylistStationTest, PlsStationPlaysItsStreamWithTheTitle)
 {
     LivePlayback live;
     ASSERT_TRUE(live.server.isRunning());
     const QString stream = live.server.http(QStringLiteral("/icy/mp3?charset=utf-8")).toString();
     live.play(playlistURL(live.server, QStringLiteral("audio/x-scpls"), pls({stream})));
-    ASSERT_TRUE(waitUntil([&] { return playing(live); }, 20));
-    ASSERT_TRUE(waitUntil([&] { return !live.controller->metadata().isPlaceholder(); }, 20));
-    EXPECT_EQ(live.controller->metadata().title, QString::fromUtf8("Hoppípolla ♫"));
-    // The station is still known by its playlist URL.
-    EXPECT_TRUE(live.nowPlaying.updates.back().stationName == QStringLiteral("Fixture Radio"));
+    ASSERT_TRUE(live.waitFor(PlayingStatus::playing));
+    ASSERT_TRUE(live.waitForTrack());
+    EXPECT_EQ(live.controller->track()->title, QString::fromUtf8("Hoppípolla ♫"));
+    // The station is still known by its own name.
+    EXPECT_EQ(live.controller->nowPlaying()->station, QStringLiteral("Fixture Radio"));
 }
 
 TEST(PlaylistStationTest, DeadFirstEntryGivesWayToTheNextWithoutARetry)
@@ -61,9 +56,9 @@ TEST(PlaylistStationTest, DeadFirstEntryGivesWayToTheNextWithoutARetry)
     // Served as plain text: recognised by its first bytes.
     live.play(playlistURL(live.server, QStringLiteral("text/plain"), body));
     // Well before a stall time-out and a retry could have played it.
-    ASSERT_TRUE(waitUntil([&] { return playing(live); }, 12));
+    ASSERT_TRUE(live.waitFor(PlayingStatus::playing, 12));
     EXPECT_EQ(live.controller->retryCount(), 0);
-    EXPECT_EQ(std::count(live.delegate.statuses.begin(), live.delegate.statuses.end(), PlayingStatus::error), 0);
+    EXPECT_TRUE(live.failures.empty());
 }
 
 TEST(PlaylistStationTest, NestedPlaylistsAreFollowedTwoLevelsDeep)
@@ -76,12 +71,12 @@ TEST(PlaylistStationTest, NestedPlaylistsAreFollowedTwoLevelsDeep)
                              .arg(stream.toHtmlEscaped());
     const QUrl inner = playlistURL(live.server, QStringLiteral("application/xspf+xml"), xspf);
     live.play(playlistURL(live.server, QStringLiteral("audio/x-scpls"), pls({inner.toString()})));
-    ASSERT_TRUE(waitUntil([&] { return playing(live); }, 20));
+    ASSERT_TRUE(live.waitFor(PlayingStatus::playing));
 
     // One level more is not followed: the deepest file is not audio.
     const QUrl outer = playlistURL(live.server, QStringLiteral("audio/x-scpls"), pls({inner.toString()}));
     live.play(playlistURL(live.server, QStringLiteral("audio/x-mpegurl"), outer.toString() + QStringLiteral("\n")));
-    ASSERT_TRUE(waitUntil([&] { return live.controller->status() == PlayingStatus::error; }, 20));
+    ASSERT_TRUE(live.waitFor(PlayingStatus::error));
 }
 
 TEST(PlaylistStationTest, PlaylistThatCannotServeFailsAsUnparsable)
@@ -100,14 +95,12 @@ TEST(PlaylistStationTest, PlaylistThatCannotServeFailsAsUnparsable)
         const bool failed = waitUntil(
             [&] {
                 opened = opened || fifoHasReader(fifo);
-                return live.controller->status() == PlayingStatus::error;
+                return live.status() == PlayingStatus::error;
             },
             20);
         EXPECT_FALSE(opened);
         ASSERT_TRUE(failed) << url.toString().toStdString();
-        ASSERT_TRUE(live.itemError());
-        EXPECT_EQ(live.itemError()->domain, AVFoundationErrorDomain);
-        EXPECT_EQ(live.itemError()->code, -11853);
+        EXPECT_EQ(live.failures.back().reason, FailureReason::parseFailure);
     }
 }
 

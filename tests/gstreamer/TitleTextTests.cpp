@@ -1,4 +1,4 @@
-// Stream titles in legacy charsets, and the naming of track tags.
+// Stream titles in legacy charsets, and the track text of tags.
 
 #include "TagMetadata.h"
 #include "TitleText.h"
@@ -65,35 +65,37 @@ TEST(TitleTextTest, DecodersAgreeWithIconvOnEveryByte)
     }
 }
 
-struct TagCase {
-    TagSource source;
-    std::vector<MetadataEntry> expected;
-};
-
-TEST(TagMetadataTest, TrackTagsAreNamedForTheSuffixRulesAndStationTagsLeftOut)
+TEST(TagTitleTest, TheTitleTagElseTheArtistButNeverTheStationsOwnTags)
 {
-    GstTagList* tags = gst_tag_list_new(GST_TAG_TITLE, "Artist - Song", GST_TAG_ARTIST, "Artist", GST_TAG_HOMEPAGE,
-                                        "http://radio.example/", GST_TAG_ORGANIZATION, "Station", GST_TAG_GENRE,
-                                        "Jazz", GST_TAG_BITRATE, 128000u, nullptr);
-    const QString title = QStringLiteral("Artist - Song");
-    const std::vector<TagCase> cases{
-        {TagSource::icy,
-         {{QStringLiteral("icy/StreamTitle"), QStringLiteral("title"), title},
-          {QStringLiteral("icy/StreamUrl"), std::nullopt, QStringLiteral("http://radio.example/")}}},
-        {TagSource::id3,
-         {{QStringLiteral("id3/TIT2"), QStringLiteral("title"), title},
-          {QStringLiteral("id3/TPE1"), QStringLiteral("artist"), QStringLiteral("Artist")}}},
-        {TagSource::other,
-         {{QStringLiteral("common/title"), QStringLiteral("title"), title},
-          {QStringLiteral("common/artist"), QStringLiteral("artist"), QStringLiteral("Artist")}}},
+    struct Case {
+        TagSource source;
+        GstTagList* tags;
+        std::optional<QString> title;
     };
-    for (const auto& tagCase : cases)
-        EXPECT_EQ(metadataEntries(tags, tagCase.source), tagCase.expected) << int(tagCase.source);
-
-    GstTagList* stationOnly = gst_tag_list_new(GST_TAG_ORGANIZATION, "Station", GST_TAG_BITRATE, 128000u, nullptr);
-    EXPECT_TRUE(metadataEntries(stationOnly, TagSource::icy).empty());
-    gst_tag_list_unref(stationOnly);
-    gst_tag_list_unref(tags);
+    const Case cases[] = {
+        {TagSource::icy,
+         gst_tag_list_new(GST_TAG_TITLE, "Artist - Song", GST_TAG_HOMEPAGE, "http://radio.example/",
+                          GST_TAG_ORGANIZATION, "Station", GST_TAG_BITRATE, 128000u, nullptr),
+         QStringLiteral("Artist - Song")},
+        // A StreamTitle whose closing quote the server forgot.
+        {TagSource::icy, gst_tag_list_new(GST_TAG_TITLE, "Artist - Song;", nullptr), QStringLiteral("Artist - Song")},
+        {TagSource::icy, gst_tag_list_new(GST_TAG_HOMEPAGE, "http://radio.example/", nullptr), std::nullopt},
+        {TagSource::icy, gst_tag_list_new(GST_TAG_ARTIST, "Artist", nullptr), std::nullopt},
+        {TagSource::id3, gst_tag_list_new(GST_TAG_TITLE, "Song", GST_TAG_ARTIST, "Artist", nullptr),
+         QStringLiteral("Song")},
+        {TagSource::id3, gst_tag_list_new(GST_TAG_ARTIST, "Artist", nullptr), QStringLiteral("Artist")},
+        {TagSource::other, gst_tag_list_new(GST_TAG_ARTIST, "Artist", GST_TAG_GENRE, "Jazz", nullptr),
+         QStringLiteral("Artist")},
+        {TagSource::other, gst_tag_list_new(GST_TAG_ORGANIZATION, "Station", GST_TAG_BITRATE, 128000u, nullptr),
+         std::nullopt},
+        // Read as Western by GStreamer, repaired.
+        {TagSource::other, gst_tag_list_new(GST_TAG_TITLE, "\xc3\x8a\xc3\xa8\xc3\xad\xc3\xae", nullptr),
+         QStringLiteral("Кино")},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(streamTitle(c.tags, c.source), c.title) << int(c.source);
+        gst_tag_list_unref(c.tags);
+    }
 }
 
 } // namespace

@@ -10,17 +10,11 @@ using S = PlayingStatus;
 
 class SupervisionTest : public ControllerTest {
 public:
-    using ControllerTest::item;
-    using ControllerTest::player;
+    using ControllerTest::report;
 
 protected:
-    // The new player of each attempt reports that it is waiting.
-    void attemptWaits()
-    {
-        item().becomeReady();
-        player().reportTimeControlStatus(TimeControlStatus::waitingToPlayAtSpecifiedRate);
-        settle();
-    }
+    // The new session of each attempt connects and waits for audio.
+    void attemptWaits() { report(SessionState::buffering); }
     // Advances to just before and just after the given time from now.
     void expectFiresAfter(double seconds, const std::function<bool()>& fired)
     {
@@ -29,7 +23,7 @@ protected:
         platform.clock.advance(0.001);
         EXPECT_TRUE(fired()) << "did not fire at " << seconds << " s";
     }
-    std::size_t attempts() const { return platform.backend.players.size(); }
+    std::size_t attempts() const { return platform.backend.sessions.size(); }
 };
 
 TEST_F(SupervisionTest, StationThatNeverStartsRetriesOnScheduleThenGivesUp)
@@ -51,7 +45,7 @@ TEST_F(SupervisionTest, StationThatNeverStartsRetriesOnScheduleThenGivesUp)
     }
     platform.clock.advance(PlaybackController::initialBufferTimeout);
     EXPECT_EQ(controller.status(), S::error);
-    EXPECT_FALSE(controller.player());
+    EXPECT_FALSE(controller.hasSession());
     EXPECT_EQ(controller.retryCount(), 5);
     EXPECT_EQ(platform.clock.armedTimerCount(), 0u);
 
@@ -65,8 +59,7 @@ TEST_F(SupervisionTest, StationThatNeverStartsRetriesOnScheduleThenGivesUp)
 TEST_F(SupervisionTest, StationThatPlayedGetsTheShortStallTimeAndKeepsBuffering)
 {
     startPlaying();
-    player().reportTimeControlStatus(TimeControlStatus::waitingToPlayAtSpecifiedRate);
-    settle();
+    report(SessionState::buffering);
     EXPECT_EQ(controller.status(), S::buffering);
     expectFiresAfter(PlaybackController::stallTimeout, [&] { return controller.hasRetryTimer(); });
     platform.clock.advance(15);
@@ -83,7 +76,7 @@ TEST_F(SupervisionTest, StationThatPlayedGetsTheShortStallTimeAndKeepsBuffering)
 // Once a station has played, every way it can stall gives it 15 s.
 struct Stall {
     const char* name;
-    std::function<void(SupervisionTest&)> report;
+    SessionEvent report;
 };
 
 class StallAfterPlaying : public SupervisionTest, public ::testing::WithParamInterface<Stall> {};
@@ -91,8 +84,7 @@ class StallAfterPlaying : public SupervisionTest, public ::testing::WithParamInt
 TEST_P(StallAfterPlaying, GetsFifteenSecondsThenARetry)
 {
     startPlaying();
-    GetParam().report(*this);
-    settle();
+    report(GetParam().report);
     EXPECT_EQ(controller.status(), S::buffering);
     expectFiresAfter(PlaybackController::stallTimeout, [&] { return controller.hasRetryTimer(); });
     EXPECT_EQ(controller.retryCount(), 1);
@@ -100,23 +92,10 @@ TEST_P(StallAfterPlaying, GetsFifteenSecondsThenARetry)
 
 INSTANTIATE_TEST_SUITE_P(
     Reports, StallAfterPlaying,
-    ::testing::Values(
-        Stall{"PlayerWaits",
-              [](SupervisionTest& fixture) { fixture.player().reportTimeControlStatus(TimeControlStatus::waitingToPlayAtSpecifiedRate); }},
-        Stall{"PlayerPausesItself", [](SupervisionTest& fixture) { fixture.player().reportTimeControlStatus(TimeControlStatus::paused); }},
-        Stall{"BufferRunsEmpty", [](SupervisionTest& fixture) { fixture.item().setBufferEmpty(true); }},
-        Stall{"RecoverableFailure", [](SupervisionTest& fixture) { fixture.item().fail(urlError(-1005)); }}),
+    ::testing::Values(Stall{"BufferRunsDry", SessionState::buffering},
+                      Stall{"SessionPausesItself", SessionState::paused},
+                      Stall{"RecoverableFailure", PlaybackFailure::because(FailureReason::connectionLost)}),
     [](const ::testing::TestParamInfo<Stall>& param) { return param.param.name; });
-
-TEST_F(SupervisionTest, BufferRunningEmptyBeforeTheStationPlayedArmsNothing)
-{
-    start();
-    item().becomeReady();
-    item().setBufferEmpty(true);
-    settle();
-    EXPECT_EQ(controller.status(), S::loading);
-    EXPECT_FALSE(controller.hasStallTimer());
-}
 
 // A stall timer that fired while a report of playing was already waiting to
 // be handled: the stream plays, so its stall counts for nothing.
@@ -125,8 +104,8 @@ TEST_F(SupervisionTest, AFiredStallIsVoidOncePlayingWasHandledFirst)
     start();
     attemptWaits();
     ASSERT_TRUE(controller.hasStallTimer());
-    player().reportTimeControlStatus(TimeControlStatus::playing);            // queued first...
-    platform.clock.fireTimers(PlaybackController::initialBufferTimeout);     // ...then the stall fires
+    session().post(SessionState::playing);                               // queued first...
+    platform.clock.fireTimers(PlaybackController::initialBufferTimeout); // ...then the stall fires
     settle();
     EXPECT_EQ(controller.status(), S::playing);
     EXPECT_FALSE(controller.hasRetryTimer());
@@ -138,43 +117,25 @@ TEST_F(SupervisionTest, AFiredStallIsVoidOncePlayingWasHandledFirst)
 TEST_F(SupervisionTest, APlayingReportResetsTheCount)
 {
     startPlaying();
-    player().reportTimeControlStatus(TimeControlStatus::waitingToPlayAtSpecifiedRate);
-    settle();
+    report(SessionState::buffering);
     platform.clock.advance(15 + 15); // stall, then retry
     attemptWaits();
     platform.clock.advance(15 + 30);
     ASSERT_EQ(controller.retryCount(), 2);
-    player().reportTimeControlStatus(TimeControlStatus::playing);
-    settle();
+    report(SessionState::playing);
     EXPECT_EQ(controller.retryCount(), 0);
     EXPECT_EQ(controller.status(), S::playing);
 
     StdoutCapture out;
-    player().reportTimeControlStatus(TimeControlStatus::waitingToPlayAtSpecifiedRate);
-    settle();
+    report(SessionState::buffering);
     platform.clock.advance(15);
     EXPECT_EQ(out.lines().last(), "Stream stalled, retry 1/5 in 15.0s...");
-}
-
-TEST_F(SupervisionTest, LikelyToKeepUpCancelsTimersWithoutResettingTheCount)
-{
-    startPlaying();
-    player().reportTimeControlStatus(TimeControlStatus::waitingToPlayAtSpecifiedRate);
-    settle();
-    platform.clock.advance(15);
-    ASSERT_TRUE(controller.hasRetryTimer());
-    item().setLikelyToKeepUp(true);
-    settle();
-    EXPECT_FALSE(controller.hasRetryTimer());
-    EXPECT_FALSE(controller.hasStallTimer());
-    EXPECT_EQ(controller.retryCount(), 1);
 }
 
 TEST_F(SupervisionTest, StallWhileARetryIsPendingOrWhilePausedDoesNotCount)
 {
     startPlaying();
-    player().reportTimeControlStatus(TimeControlStatus::waitingToPlayAtSpecifiedRate);
-    settle();
+    report(SessionState::buffering);
     platform.clock.advance(15);
     ASSERT_EQ(controller.retryCount(), 1);
     controller.handleStall();
@@ -206,63 +167,24 @@ TEST_F(SupervisionTest, StationThatNeverReportsStaysLoadingWithNoTimer)
 TEST_F(SupervisionTest, RecoverableFailureArmsTheStallTimer)
 {
     start();
-    item().fail(urlError(-1001)); // a time-out is worth retrying
-    settle();
+    report(PlaybackFailure::because(FailureReason::timedOut)); // worth retrying
     EXPECT_EQ(controller.status(), S::loading);
     expectFiresAfter(25, [&] { return controller.hasRetryTimer(); });
 }
 
-TEST_F(SupervisionTest, UnrecoverableFailureEndsInErrorAtOnce)
+TEST_F(SupervisionTest, FinalFailureEndsInErrorAtOnce)
 {
     StdoutCapture out;
     startPlaying();
-    player().reportTimeControlStatus(TimeControlStatus::waitingToPlayAtSpecifiedRate);
-    settle();
+    report(SessionState::buffering);
     ASSERT_TRUE(controller.hasStallTimer());
-    auto certificate = std::make_shared<const MediaError>(urlError(-1202));
-    item().fail(MediaError{QStringLiteral("GStreamer"), 1, QStringLiteral("Secure connection failed"),
-                           std::make_shared<const MediaError>(urlError(-1005, certificate))});
-    settle();
+    report(PlaybackFailure::because(FailureReason::certificateUntrusted));
     EXPECT_EQ(controller.status(), S::error);
     EXPECT_FALSE(controller.hasStallTimer());
-    EXPECT_TRUE(controller.player()); // kept until the next play or stop
-    EXPECT_EQ(out.lines().last(), "Unrecoverable stream error: Secure connection failed");
+    EXPECT_TRUE(controller.hasSession()); // kept until the next play or stop
+    EXPECT_EQ(out.lines().last(), "Unrecoverable stream error: The server's certificate is not trusted.");
     platform.clock.advance(600);
     EXPECT_EQ(attempts(), 1u);
-}
-
-TEST(ErrorClassification, SearchesTheWholeChainOfUnderlyingErrors)
-{
-    const auto chain = [](std::vector<MediaError> errors) {
-        std::shared_ptr<const MediaError> head;
-        for (auto it = errors.rbegin(); it != errors.rend(); ++it) {
-            it->underlyingError = head;
-            head = std::make_shared<const MediaError>(*it);
-        }
-        return head;
-    };
-    const MediaError other{QStringLiteral("OtherDomain"), -1202, {}, nullptr};
-    const MediaError av{AVFoundationErrorDomain, -11853, {}, nullptr};
-    const MediaError avRecoverable{AVFoundationErrorDomain, -11800, {}, nullptr};
-
-    EXPECT_FALSE(PlaybackController::isUnrecoverable(nullptr));
-    // Never retried: bad URL, unsupported URL, cannot find host, bad server
-    // response, authentication required, no such file, no permission, a
-    // secure connection required, and the five TLS failures...
-    for (long long code : {-1000, -1002, -1003, -1011, -1013, -1100, -1102, -1022, -1200, -1201, -1202, -1203, -1204})
-        EXPECT_TRUE(PlaybackController::isUnrecoverable(chain({urlError(code)}).get())) << code;
-    // ...format not recognised, failed to parse, no decoder, content
-    // unavailable, no longer playable.
-    for (long long code : {-11828, -11853, -11833, -11863, -11867})
-        EXPECT_TRUE(PlaybackController::isUnrecoverable(
-            chain({MediaError{AVFoundationErrorDomain, code, {}, nullptr}}).get())) << code;
-    // Worth retrying: time-out, refused, connection lost, offline, and
-    // codes of a neighbouring kind.
-    for (long long code : {-1001, -1004, -1005, -1009, -1206, -1099})
-        EXPECT_FALSE(PlaybackController::isUnrecoverable(chain({urlError(code)}).get())) << code;
-    EXPECT_FALSE(PlaybackController::isUnrecoverable(chain({other}).get())); // codes count only in their domain
-    EXPECT_FALSE(PlaybackController::isUnrecoverable(chain({avRecoverable, urlError(-1001)}).get()));
-    EXPECT_TRUE(PlaybackController::isUnrecoverable(chain({urlError(-1001), other, av}).get()));
 }
 
 TEST_F(SupervisionTest, PauseReleasesTheStreamAfterExactlyFiveMinutes)
@@ -273,16 +195,17 @@ TEST_F(SupervisionTest, PauseReleasesTheStreamAfterExactlyFiveMinutes)
     controller.resume();
     EXPECT_EQ(controller.status(), S::playing);
     EXPECT_EQ(attempts(), 1u);
-    EXPECT_TRUE(controller.player());
+    EXPECT_TRUE(controller.hasSession());
 
+    report(StreamTitle{QStringLiteral("A - B")});
     controller.pause();
     platform.clock.advance(299.999);
-    EXPECT_TRUE(controller.player());
+    EXPECT_TRUE(controller.hasSession());
     platform.clock.advance(0.001);
-    EXPECT_FALSE(controller.player());
+    EXPECT_FALSE(controller.hasSession());
     EXPECT_EQ(controller.status(), S::paused);
-    EXPECT_TRUE(controller.metadata().isPlaceholder());
-    EXPECT_TRUE(platform.nowPlaying.cleared);
+    EXPECT_FALSE(controller.track());
+    EXPECT_FALSE(published.back());
     EXPECT_TRUE(controller.isUserPaused());
 }
 
@@ -293,9 +216,9 @@ TEST_F(SupervisionTest, RepeatedPauseRestartsTheFiveMinutes)
     platform.clock.advance(200);
     controller.pause();
     platform.clock.advance(200);
-    EXPECT_TRUE(controller.player());
+    EXPECT_TRUE(controller.hasSession());
     platform.clock.advance(100);
-    EXPECT_FALSE(controller.player());
+    EXPECT_FALSE(controller.hasSession());
 }
 
 TEST_F(SupervisionTest, NetworkReturnRestartsOnlyAWaitingOrFailedStation)
@@ -306,8 +229,7 @@ TEST_F(SupervisionTest, NetworkReturnRestartsOnlyAWaitingOrFailedStation)
     platform.reportNetwork(true);
     EXPECT_EQ(attempts(), 1u); // playing: left alone
 
-    player().reportTimeControlStatus(TimeControlStatus::waitingToPlayAtSpecifiedRate);
-    settle();
+    report(SessionState::buffering);
     platform.clock.advance(15);
     ASSERT_EQ(controller.retryCount(), 1);
     platform.reportNetwork(false);
@@ -319,8 +241,7 @@ TEST_F(SupervisionTest, NetworkReturnRestartsOnlyAWaitingOrFailedStation)
     EXPECT_EQ(controller.retryCount(), 0);
     EXPECT_FALSE(controller.hasRetryTimer());
 
-    item().fail(urlError(-1003));
-    settle();
+    report(PlaybackFailure::because(FailureReason::hostNotFound));
     ASSERT_EQ(controller.status(), S::error);
     platform.reportNetwork(false);
     platform.reportNetwork(true);
@@ -342,8 +263,7 @@ TEST_F(SupervisionTest, WakeRestartsEverythingButAPausedStation)
     EXPECT_EQ(attempts(), 2u);
     EXPECT_EQ(controller.status(), S::loading);
 
-    item().fail(urlError(-1202));
-    settle();
+    report(PlaybackFailure::because(FailureReason::certificateExpired));
     ASSERT_EQ(controller.status(), S::error);
     platform.wake();
     EXPECT_EQ(attempts(), 3u);

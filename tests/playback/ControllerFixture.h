@@ -8,39 +8,51 @@
 
 namespace tunara::testing {
 
-// A controller on the fake platform, with a delegate that records every
-// status and metadata report.
-class ControllerTest : public ::testing::Test, public PlaybackControllerDelegate {
+// A controller on the fake platform, recording every status change, track
+// change and publication.
+class ControllerTest : public ::testing::Test {
 protected:
-    ControllerTest() { controller.setDelegate(this); }
-    ~ControllerTest() override { controller.setDelegate(nullptr); }
-
-    void didChangeStatus(PlayingStatus status) override { statuses.push_back(status); }
-    void didChangeMetadata(const ParsedMetadata& metadata) override { metadataReports.push_back(metadata); }
+    ControllerTest()
+    {
+        QObject::connect(&controller, &PlaybackController::statusChanged,
+                         [this](PlayingStatus status) { statuses.push_back(status); });
+        QObject::connect(&controller, &PlaybackController::trackChanged,
+                         [this] { tracks.push_back(controller.track()); });
+        QObject::connect(&controller, &PlaybackController::nowPlayingChanged,
+                         [this] { published.push_back(controller.nowPlaying()); });
+    }
 
     const QUrl url{QStringLiteral("https://radio.example/stream")};
     const QString name{QStringLiteral("Radio Example")};
 
     void start(bool resetRetryState = true) { controller.play(url, name, resetRetryState); }
-    FakePlayerItem& item() { return platform.backend.item(); }
-    FakePlayer& player() { return platform.backend.player(); }
+    FakeSession& session() { return platform.backend.session(); }
+    void report(const SessionEvent& event) { session().report(event); }
     void settle() { platform.clock.runPending(); }
 
     // A fresh start that reaches playing through the usual reports.
     void startPlaying()
     {
         start();
-        item().becomeReady();
-        player().reportTimeControlStatus(TimeControlStatus::waitingToPlayAtSpecifiedRate);
-        player().reportTimeControlStatus(TimeControlStatus::playing);
-        settle();
+        report(SessionState::buffering);
+        report(SessionState::playing);
         ASSERT_EQ(controller.status(), PlayingStatus::playing);
+    }
+    // The latest publication: the track's title or else the station's, and
+    // whether it plays; "cleared" after a stop.
+    std::pair<QString, bool> lastPublished() const
+    {
+        const auto& last = published.back();
+        if (!last)
+            return {QStringLiteral("cleared"), false};
+        return {last->track ? last->track->title : last->station, last->playing};
     }
 
     FakePlatform platform;
     PlaybackController controller{platform.environment()};
     std::vector<PlayingStatus> statuses;
-    std::vector<ParsedMetadata> metadataReports;
+    std::vector<std::optional<Track>> tracks;
+    std::vector<std::optional<NowPlaying>> published;
 };
 
 } // namespace tunara::testing

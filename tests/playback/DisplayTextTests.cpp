@@ -1,4 +1,4 @@
-#include "playback/DisplayText.h"
+#include "common/DisplayText.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>

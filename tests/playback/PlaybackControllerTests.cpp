@@ -7,101 +7,56 @@ using namespace tunara::testing;
 namespace {
 
 using S = PlayingStatus;
+using Published = std::pair<QString, bool>;
 
-TEST_F(ControllerTest, FreshControllerIsPausedWithThePlaceholder)
+TEST_F(ControllerTest, FreshControllerIsPausedWithNoTrack)
 {
     EXPECT_EQ(controller.status(), S::paused);
-    EXPECT_TRUE(controller.metadata().isPlaceholder());
-    EXPECT_FALSE(controller.player());
-    EXPECT_EQ(platform.nowPlayingAccessCount, 1);
-    controller.teardown();
+    EXPECT_FALSE(controller.track());
+    EXPECT_FALSE(controller.hasSession());
     controller.stop();
     EXPECT_EQ(controller.status(), S::paused);
     EXPECT_TRUE(statuses.empty());
     controller.pause();
     EXPECT_TRUE(controller.hasPauseTimer());
-    EXPECT_TRUE(platform.nowPlaying.updates.empty()); // no station, nothing to publish
+    // No station yet: nothing to show the desktop, not even a stop.
+    ASSERT_EQ(published.size(), 1u);
+    EXPECT_EQ(lastPublished(), Published("cleared", false));
 }
 
-TEST_F(ControllerTest, PlayBuildsThePlayerAndWaitsForReadiness)
-{
-    start();
-    EXPECT_EQ(statuses, std::vector<S>{S::loading});
-    EXPECT_EQ(item().url, url);
-    EXPECT_EQ(item().preferredForwardBufferDuration, 0);
-    EXPECT_TRUE(item().canUseNetworkResourcesWhilePaused);
-    EXPECT_EQ(item().outputs.size(), 1u);
-    EXPECT_TRUE(player().automaticallyWaitsToMinimizeStalling);
-    EXPECT_EQ(player().playCalls, 0);
-    EXPECT_FALSE(controller.hasStallTimer());
-    settle(); // the initial status report (unknown) changes nothing
-    EXPECT_EQ(statuses, std::vector<S>{S::loading});
-
-    item().becomeReady();
-    settle();
-    EXPECT_EQ(player().playCalls, 1);
-    EXPECT_EQ(controller.status(), S::loading); // ready is not playing
-    ASSERT_EQ(platform.nowPlaying.updates.size(), 1u);
-    EXPECT_EQ(platform.nowPlaying.updates[0].title, name);
-    EXPECT_EQ(platform.nowPlaying.updates[0].stationName, name);
-    EXPECT_FALSE(platform.nowPlaying.updates[0].artist);
-    EXPECT_FALSE(platform.nowPlaying.updates[0].isPlaying);
-}
-
-TEST_F(ControllerTest, TypicalStartReachesPlayingAndPublishesIt)
+TEST_F(ControllerTest, TypicalStartConnectsBuffersAndPlays)
 {
     StdoutCapture out;
-    startPlaying();
-    EXPECT_EQ(statuses, (std::vector<S>{S::loading, S::playing}));
-    EXPECT_EQ(out.lines(), QStringList{"Stream buffering/stalled, waiting..."});
-    EXPECT_FALSE(controller.hasStallTimer());
-    EXPECT_TRUE(controller.hasEverPlayed());
-    EXPECT_TRUE(platform.nowPlaying.updates.back().isPlaying);
-}
-
-TEST_F(ControllerTest, LikelyToKeepUpSetsPlayingOnlyWhenThePlayerRuns)
-{
+    controller.setVolume(0.4);
     start();
-    item().setLikelyToKeepUp(true); // rate is 0: not playing yet
-    settle();
-    EXPECT_EQ(controller.status(), S::loading);
-    item().becomeReady();
-    item().reportLikelyToKeepUpWithoutValue(); // a missing value counts as false
-    settle();
-    EXPECT_EQ(controller.status(), S::loading);
-    item().setLikelyToKeepUp(true);
-    settle();
-    EXPECT_EQ(controller.status(), S::playing);
-    EXPECT_TRUE(controller.hasEverPlayed());
-    // Not a confirmed start: nothing published as playing.
-    EXPECT_FALSE(platform.nowPlaying.updates.back().isPlaying);
-}
+    EXPECT_EQ(statuses, std::vector<S>{S::loading});
+    EXPECT_EQ(session().url, url);
+    EXPECT_EQ(session().stationName, name);
+    EXPECT_EQ(session().volume, 0.4);
+    EXPECT_FALSE(controller.hasStallTimer()); // nothing is armed before the session reports
+    report(SessionState::connecting);
+    EXPECT_EQ(statuses, std::vector<S>{S::loading});
 
-TEST_F(ControllerTest, StallsWhilePlayingBecomeBuffering)
-{
-    startPlaying();
-    player().reportTimeControlStatus(TimeControlStatus::paused);
-    settle();
-    EXPECT_EQ(controller.status(), S::buffering);
+    // Connected: the desktop is shown the station, not yet playing.
+    report(SessionState::buffering);
+    EXPECT_EQ(controller.status(), S::loading);
     EXPECT_TRUE(controller.hasStallTimer());
+    EXPECT_EQ(published.size(), 1u);
+    EXPECT_EQ(lastPublished(), Published(name, false));
+    EXPECT_EQ(published.back()->station, name);
 
-    player().reportTimeControlStatus(TimeControlStatus::playing);
-    item().setBufferEmpty(true);
-    settle();
-    EXPECT_EQ(controller.status(), S::buffering);
-    item().setBufferEmpty(false); // only an empty buffer counts
-    item().setLikelyToKeepUp(true);
-    settle();
-    EXPECT_EQ(controller.status(), S::playing);
+    report(SessionState::playing);
+    EXPECT_EQ(statuses, (std::vector<S>{S::loading, S::playing}));
     EXPECT_FALSE(controller.hasStallTimer());
+    EXPECT_TRUE(controller.hasEverPlayed());
+    EXPECT_EQ(lastPublished(), Published(name, true));
+    EXPECT_EQ(out.lines(), QStringList{"Stream buffering/stalled, waiting..."});
 }
 
-TEST_F(ControllerTest, BufferEmptyBeforeTheFirstPlayIsIgnored)
+TEST_F(ControllerTest, APauseBeforeTheFirstPlayIsNotAStall)
 {
     start();
-    item().setBufferEmpty(true);
-    player().reportTimeControlStatus(TimeControlStatus::paused); // not playing: ignored
-    settle();
+    report(SessionState::paused);
     EXPECT_EQ(controller.status(), S::loading);
     EXPECT_FALSE(controller.hasStallTimer());
 }
@@ -111,59 +66,40 @@ TEST_F(ControllerTest, UserPauseIgnoresEveryReportUntilResume)
     startPlaying();
     controller.pause();
     EXPECT_EQ(controller.status(), S::paused);
-    EXPECT_FALSE(platform.nowPlaying.updates.back().isPlaying);
-    item().setBufferEmpty(true);
-    item().setLikelyToKeepUp(true);
-    item().becomeReady();
-    item().fail(urlError(-1003));
-    player().reportTimeControlStatus(TimeControlStatus::playing);
-    player().reportTimeControlStatus(TimeControlStatus::waitingToPlayAtSpecifiedRate);
-    settle();
+    EXPECT_EQ(session().pauseCalls, 1);
+    EXPECT_EQ(lastPublished(), Published(name, false));
+    for (const SessionEvent& event : {SessionEvent(SessionState::buffering), SessionEvent(SessionState::playing),
+                                      SessionEvent(PlaybackFailure::because(FailureReason::hostNotFound))})
+        report(event);
     EXPECT_EQ(controller.status(), S::paused);
     EXPECT_FALSE(controller.hasStallTimer());
+    EXPECT_FALSE(controller.canResume()) << "a session that failed while paused starts anew";
 
-    const int playCalls = player().playCalls;
+    controller.play(url, name, true);
+    report(SessionState::buffering);
+    report(SessionState::playing);
+    controller.pause();
+    EXPECT_TRUE(controller.canResume());
     controller.resume();
     EXPECT_EQ(controller.status(), S::playing);
-    EXPECT_EQ(player().playCalls, playCalls + 1);
+    EXPECT_EQ(session().playCalls, 1);
     EXPECT_FALSE(controller.hasPauseTimer());
-    EXPECT_TRUE(platform.nowPlaying.updates.back().isPlaying);
+    EXPECT_EQ(lastPublished(), Published(name, true));
 }
 
-TEST_F(ControllerTest, ResumeWithoutAPlayerStillReportsPlaying)
+TEST_F(ControllerTest, ResumeWithoutASessionStillReportsPlaying)
 {
     controller.resume();
     EXPECT_EQ(controller.status(), S::playing);
 }
 
-TEST_F(ControllerTest, ReportsFromAReplacedPlayerAreIgnored)
+TEST_F(ControllerTest, ANewStationReleasesTheOldSessionFirst)
 {
     startPlaying();
-    auto oldItem = platform.backend.items.back();
-    auto oldPlayer = platform.backend.players.back();
+    const auto old = platform.backend.sessions.back();
     controller.play(QUrl("https://other.example/"), "Other", true);
-    EXPECT_EQ(controller.status(), S::loading);
-    EXPECT_FALSE(oldItem->hasLiveObservers());
-    EXPECT_FALSE(oldPlayer->hasLiveObservers());
-    EXPECT_FALSE(oldPlayer->currentItem());
-    EXPECT_TRUE(oldItem->outputs.empty());
-    EXPECT_FALSE(platform.backend.outputs.front()->hasDelegate());
-
-    // A report already on its way when the player was replaced.
-    auto newItem = platform.backend.items.back();
-    newItem->becomeReady();
-    oldPlayer->reportTimeControlStatus(TimeControlStatus::playing);
-    platform.backend.players.back()->reportTimeControlStatus(TimeControlStatus::waitingToPlayAtSpecifiedRate);
-    settle();
-    EXPECT_EQ(controller.status(), S::loading);
-}
-
-TEST_F(ControllerTest, StaleReportQueuedBeforeTeardownIsDropped)
-{
-    start();
-    player().reportTimeControlStatus(TimeControlStatus::playing); // queued, not yet handled
-    controller.play(QUrl("https://other.example/"), "Other", true);
-    settle();
+    EXPECT_TRUE(old->released);
+    EXPECT_FALSE(session().released);
     EXPECT_EQ(controller.status(), S::loading);
 }
 
@@ -179,20 +115,18 @@ TEST_F(ControllerTest, RetryDrivenStartShowsBufferingUserStartShowsLoading)
 TEST_F(ControllerTest, StopReleasesEverythingAndClearsNowPlaying)
 {
     startPlaying();
-    item().reportStatus(ItemStatus::readyToPlay);
-    platform.backend.output().deliver({{{streamTitleItem("Artist - Song")}}});
-    settle();
-    ASSERT_EQ(controller.metadata().title, "Song");
+    report(StreamTitle{QStringLiteral("Artist - Song")});
+    ASSERT_EQ(controller.track()->title, "Song");
     statuses.clear();
-    metadataReports.clear();
+    tracks.clear();
     controller.stop();
-    EXPECT_FALSE(controller.player());
+    EXPECT_FALSE(controller.hasSession());
+    EXPECT_TRUE(platform.backend.sessions.back()->released);
     EXPECT_EQ(statuses, std::vector<S>{S::paused});
-    ASSERT_EQ(metadataReports.size(), 1u);
-    EXPECT_TRUE(metadataReports[0].isPlaceholder());
-    EXPECT_TRUE(platform.nowPlaying.cleared);
-    EXPECT_EQ(controller.currentStreamName(), name);
-    EXPECT_EQ(controller.currentStreamURL(), url);
+    EXPECT_EQ(tracks, std::vector<std::optional<Track>>{std::nullopt});
+    EXPECT_EQ(lastPublished(), Published("cleared", false));
+    EXPECT_EQ(controller.currentStationName(), name);
+    EXPECT_EQ(controller.currentStationURL(), url);
 }
 
 TEST_F(ControllerTest, EqualAssignmentsNotifyOnce)
@@ -200,28 +134,58 @@ TEST_F(ControllerTest, EqualAssignmentsNotifyOnce)
     start();
     start();
     EXPECT_EQ(statuses, std::vector<S>{S::loading});
-    EXPECT_TRUE(metadataReports.empty());
+    EXPECT_TRUE(tracks.empty());
+}
+
+TEST_F(ControllerTest, VolumeGoesToTheSessionAndComesBackFromTheMixer)
+{
+    std::vector<double> volumes;
+    QObject::connect(&controller, &PlaybackController::volumeChanged, [&](double volume) { volumes.push_back(volume); });
+    controller.setVolume(1.5); // clamped
+    EXPECT_EQ(controller.volume(), 1.0);
+    EXPECT_TRUE(volumes.empty());
+    start();
+    controller.setVolume(0.25);
+    EXPECT_EQ(session().volume, 0.25);
+    report(MixerVolume{0.6});
+    EXPECT_EQ(controller.volume(), 0.6);
+    report(MixerVolume{0.6});
+    EXPECT_EQ(volumes, (std::vector<double>{0.25, 0.6}));
+    start();
+    EXPECT_EQ(session().volume, 0.6);
 }
 
 TEST_F(ControllerTest, NothingReachesTheControllerAfterItIsGone)
 {
     auto owned = std::make_unique<PlaybackController>(platform.environment());
     owned->play(url, name, true);
-    platform.backend.item().becomeReady();
-    platform.backend.player().reportTimeControlStatus(TimeControlStatus::waitingToPlayAtSpecifiedRate);
-    platform.clock.runPending();
+    platform.backend.session().report(SessionState::buffering);
     ASSERT_TRUE(owned->hasStallTimer());
-    const auto published = platform.nowPlaying.updates.size();
-    platform.backend.player().reportTimeControlStatus(TimeControlStatus::playing);
-    owned.reset(); // with a task still queued and a network handler installed
+    platform.backend.session().post(SessionState::playing);
+    owned.reset(); // with a report queued and a network handler installed
+    EXPECT_TRUE(platform.backend.session().released);
     platform.clock.runPending();
     platform.reportNetwork(false);
     platform.reportNetwork(true);
     platform.wake();
     platform.clock.advance(600);
-    EXPECT_EQ(platform.nowPlaying.updates.size(), published);
-    EXPECT_EQ(platform.backend.players.size(), 1u);
+    EXPECT_EQ(platform.backend.sessions.size(), 1u);
     EXPECT_EQ(platform.clock.armedTimerCount(), 0u);
+}
+
+TEST(FailureReasons, OnlyTheseAreFinal)
+{
+    using R = FailureReason;
+    for (const R reason : {R::badURL, R::unsupportedScheme, R::hostNotFound, R::badServerResponse,
+                           R::authenticationRequired, R::notFound, R::forbidden, R::tlsFailed, R::certificateExpired,
+                           R::certificateNotYetValid, R::certificateUnknownIssuer, R::certificateBadIdentity,
+                           R::certificateRevoked, R::certificateInsecure, R::certificateUntrusted,
+                           R::unrecognisedFormat, R::parseFailure, R::noDecoder, R::noBackend})
+        EXPECT_TRUE(isFinal(reason)) << int(reason);
+    for (const R reason :
+         {R::connectionRefused, R::connectionLost, R::timedOut, R::offline, R::serverUnavailable, R::otherFailure})
+        EXPECT_FALSE(isFinal(reason)) << int(reason);
+    EXPECT_EQ(failureMessage(R::notFound), "The server has no stream at this address.");
 }
 
 } // namespace

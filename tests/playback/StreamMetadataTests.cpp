@@ -5,10 +5,7 @@ using namespace tunara::testing;
 
 namespace {
 
-ParsedMetadata parsed(const char* raw)
-{
-    return PlaybackController::parseStreamTitle(QString::fromUtf8(raw));
-}
+using Published = std::pair<QString, bool>;
 
 TEST(ParseStreamTitle, SplitsAtTheFirstSeparatorOnly)
 {
@@ -27,135 +24,70 @@ TEST(ParseStreamTitle, SplitsAtTheFirstSeparatorOnly)
         {" - Starts with separator", "- Starts with separator", std::nullopt},
         {"Artist only - ", "Artist only -", std::nullopt}, // trimmed first: no separator left
         {"\t\u00a0Padded title\u2028\n", "Padded title", std::nullopt},
-        {"   ", "No track info", std::nullopt},
-        {"", "No track info", std::nullopt},
     };
     for (const Case& c : cases) {
-        const ParsedMetadata result = parsed(c.raw);
-        EXPECT_EQ(result.title, QString::fromUtf8(c.title)) << c.raw;
-        EXPECT_EQ(result.artist, c.artist) << c.raw;
+        const std::optional<Track> track = parseStreamTitle(QString::fromUtf8(c.raw));
+        ASSERT_TRUE(track) << c.raw;
+        EXPECT_EQ(track->title, QString::fromUtf8(c.title)) << c.raw;
+        EXPECT_EQ(track->artist, c.artist) << c.raw;
     }
-    EXPECT_TRUE(PlaybackController::parseStreamTitle(std::nullopt).isPlaceholder());
+    EXPECT_FALSE(parseStreamTitle(QStringLiteral("  \t")));
+    EXPECT_FALSE(parseStreamTitle(QString()));
+    // Canonically equivalent texts are the same track.
+    EXPECT_EQ(parseStreamTitle(QStringLiteral("Sigur R\u00f3s")), parseStreamTitle(QStringLiteral("Sigur Ro\u0301s")));
 }
 
-TEST(SelectMetadataItem, PrefersTheFirstTitleItemThenAnythingButAStreamURL)
-{
-    using Groups = std::vector<TimedMetadataGroup>;
-    const auto url = metadataItem(std::nullopt, QStringLiteral("icy/StreamUrl"));
-    const auto tit2 = metadataItem(std::nullopt, QStringLiteral("id3/TIT2"));
-    const auto streamTitle = metadataItem(std::nullopt, QStringLiteral("icy/StreamTitle"));
-    const auto commonTitle = metadataItem(MetadataCommonKeyTitle, std::nullopt);
-    const auto other = metadataItem(std::nullopt, QStringLiteral("id3/TPE1"));
-    const auto anonymous = metadataItem(std::nullopt, std::nullopt);
-    const auto lowerCase = metadataItem(std::nullopt, QStringLiteral("icy/streamtitle"));
+class MetadataTest : public ControllerTest {};
 
-    EXPECT_EQ(PlaybackController::selectMetadataItem(Groups{{{url}}}), nullptr);
-    EXPECT_EQ(PlaybackController::selectMetadataItem(Groups{}), nullptr);
-    EXPECT_EQ(PlaybackController::selectMetadataItem(Groups{{{url, other}}}), other);
-    EXPECT_EQ(PlaybackController::selectMetadataItem(Groups{{{other, url}}}), other);
-    EXPECT_EQ(PlaybackController::selectMetadataItem(Groups{{{tit2, streamTitle}}}), tit2);
-    EXPECT_EQ(PlaybackController::selectMetadataItem(Groups{{{url}}, {{other, commonTitle}}}), commonTitle);
-    EXPECT_EQ(PlaybackController::selectMetadataItem(Groups{{{anonymous}}, {{url}}}), anonymous);
-    // The suffix test is case-sensitive; such an item only wins the second pass.
-    EXPECT_EQ(PlaybackController::selectMetadataItem(Groups{{{lowerCase, other}}}), other);
-}
-
-class MetadataTest : public ControllerTest {
-protected:
-    void deliver(std::shared_ptr<FakeMetadataItem> metadata)
-    {
-        platform.backend.output().deliver({TimedMetadataGroup{{std::move(metadata)}}});
-        settle();
-    }
-};
-
-TEST_F(MetadataTest, AcceptedTitleReachesTheDelegateAndThePublisher)
+TEST_F(MetadataTest, ANewTitleIsSplitStoredAndPublished)
 {
     startPlaying();
-    const auto published = platform.nowPlaying.updates.size();
-    deliver(streamTitleItem("  Massive Attack - Teardrop \n"));
-    ASSERT_EQ(metadataReports.size(), 1u);
-    EXPECT_EQ(controller.metadata().title, "Teardrop");
-    EXPECT_EQ(controller.metadata().artist, QString("Massive Attack"));
-    ASSERT_EQ(platform.nowPlaying.updates.size(), published + 1);
-    const auto& update = platform.nowPlaying.updates.back();
-    EXPECT_EQ(update.title, "Teardrop");
-    EXPECT_EQ(update.artist, QString("Massive Attack"));
-    EXPECT_EQ(update.stationName, name);
-    EXPECT_TRUE(update.isPlaying);
+    const auto publications = published.size();
+    report(StreamTitle{QStringLiteral("  Massive Attack - Teardrop \n")});
+    ASSERT_EQ(tracks.size(), 1u);
+    EXPECT_EQ(controller.track()->title, "Teardrop");
+    EXPECT_EQ(controller.track()->artist, QString("Massive Attack"));
+    ASSERT_EQ(published.size(), publications + 1);
+    EXPECT_EQ(published.back()->track, controller.track());
+    EXPECT_EQ(published.back()->station, name);
+    EXPECT_TRUE(published.back()->playing);
 
-    // The same title again: no new report, but published again.
-    deliver(streamTitleItem("Massive Attack - Teardrop"));
-    EXPECT_EQ(metadataReports.size(), 1u);
-    EXPECT_EQ(platform.nowPlaying.updates.size(), published + 2);
+    // The same title again: no new track, but published again.
+    report(StreamTitle{QStringLiteral("Massive Attack - Teardrop")});
+    EXPECT_EQ(tracks.size(), 1u);
+    EXPECT_EQ(published.size(), publications + 2);
 }
 
-TEST_F(MetadataTest, PublishesNotPlayingWhileStillConnecting)
+TEST_F(MetadataTest, PublishedAsNotPlayingWhileStillConnecting)
 {
     start();
-    deliver(streamTitleItem("Title"));
-    EXPECT_EQ(controller.metadata().title, "Title");
-    EXPECT_FALSE(platform.nowPlaying.updates.back().isPlaying);
+    report(StreamTitle{QStringLiteral("Title")});
+    EXPECT_EQ(controller.track()->title, "Title");
+    EXPECT_EQ(lastPublished(), Published("Title", false));
 }
 
-TEST_F(MetadataTest, EmptyFailedOrMissingValuesKeepTheCurrentTrack)
+TEST_F(MetadataTest, WhiteSpaceKeepsTheCurrentTrackAndControlsAreCleaned)
 {
     startPlaying();
-    deliver(streamTitleItem("Keep - Me"));
-    const auto published = platform.nowPlaying.updates.size();
-    deliver(streamTitleItem(" \t\n "));
-    deliver(metadataItem(MetadataCommonKeyTitle, std::nullopt, std::nullopt));
-    auto failing = streamTitleItem("Never");
-    failing->deferLoads();
-    deliver(failing);
-    failing->failLoad();
-    settle();
-    EXPECT_EQ(controller.metadata().title, "Me");
-    EXPECT_EQ(platform.nowPlaying.updates.size(), published);
+    report(StreamTitle{QStringLiteral("Keep - Me")});
+    const auto publications = published.size();
+    report(StreamTitle{QStringLiteral(" \t\n ")});
+    report(StreamTitle{QStringLiteral("\x1b\x07")});
+    EXPECT_EQ(controller.track()->title, "Me");
+    EXPECT_EQ(published.size(), publications);
+    report(StreamTitle{QStringLiteral("Art\x1b]0;ist - Ti\r\ntle")});
+    EXPECT_EQ(controller.track()->artist, QString("Art]0;ist"));
+    EXPECT_EQ(controller.track()->title, "Ti tle");
 }
 
-TEST_F(MetadataTest, ValueFromAReplacedStationIsDiscarded)
+// The placeholder shown for no track is a text of the views, not a marker:
+// a stream that sends it has a track of that name.
+TEST_F(MetadataTest, ATitleThatReadsLikeThePlaceholderIsATitle)
 {
     startPlaying();
-    auto late = streamTitleItem("Old - Station");
-    late->deferLoads();
-    deliver(late);
-    controller.play(QUrl("https://other.example/"), "Other", true);
-    late->completeLoad(QStringLiteral("Old - Station"));
-    settle();
-    EXPECT_TRUE(controller.metadata().isPlaceholder());
-
-    // Also after a stop.
-    auto afterStop = streamTitleItem("x");
-    afterStop->deferLoads();
-    deliver(afterStop);
-    controller.stop();
-    afterStop->completeLoad(QStringLiteral("Ghost - Track"));
-    EXPECT_TRUE(controller.metadata().isPlaceholder());
-}
-
-TEST_F(MetadataTest, LastLoadToCompleteWins)
-{
-    startPlaying();
-    auto first = streamTitleItem("First");
-    auto second = streamTitleItem("Second");
-    first->deferLoads();
-    second->deferLoads();
-    deliver(first);
-    deliver(second);
-    second->completeLoad(QStringLiteral("Second"));
-    first->completeLoad(QStringLiteral("First"));
-    EXPECT_EQ(controller.metadata().title, "First");
-}
-
-TEST_F(MetadataTest, PlaceholderIsPublishedAsTheStationName)
-{
-    startPlaying();
-    deliver(streamTitleItem("No track info"));
-    EXPECT_EQ(platform.nowPlaying.updates.back().title, name);
-    deliver(streamTitleItem("Someone - No track info"));
-    EXPECT_EQ(platform.nowPlaying.updates.back().title, "No track info");
-    EXPECT_EQ(platform.nowPlaying.updates.back().artist, QString("Someone"));
+    EXPECT_FALSE(published.back()->track);
+    report(StreamTitle{QStringLiteral("No track info")});
+    EXPECT_EQ(lastPublished(), Published("No track info", true));
 }
 
 } // namespace

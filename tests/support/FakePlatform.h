@@ -1,52 +1,18 @@
 #pragma once
 
-// Everything a PlaybackController or Store needs, faked for tests: a
-// virtual clock, the scripted media backend, a recording now-playing
-// publisher and network and wake sources the test triggers.
+// Everything a PlaybackController needs, faked for tests: a virtual clock,
+// the scripted media backend, and network and wake sources the test
+// triggers.
 
 #include "FakeMediaBackend.h"
 #include "VirtualClock.h"
 #include "playback/PlaybackEnvironment.h"
 
-#include <QString>
-
-#include <optional>
-#include <vector>
-
 namespace tunara::testing {
 
-class RecordingNowPlaying final : public NowPlayingPublisher {
+class FakeNetworkMonitor final : public NetworkMonitor {
 public:
-    struct Update {
-        QString title;
-        std::optional<QString> artist;
-        QString stationName;
-        bool isPlaying;
-    };
-
-    void updateNowPlaying(const QString& title, const std::optional<QString>& artist, const QString& stationName,
-                          bool isPlaying) override
-    {
-        updates.push_back({title, artist, stationName, isPlaying});
-        cleared = false;
-    }
-    void clearNowPlaying() override
-    {
-        ++clearCount;
-        cleared = true;
-    }
-
-    std::vector<Update> updates;
-    int clearCount = 0;
-    bool cleared = false;
-};
-
-class FakeNetworkPathMonitor final : public NetworkPathMonitor {
-public:
-    explicit FakeNetworkPathMonitor(UpdateHandler* slot)
-        : slot_(slot)
-    {
-    }
+    explicit FakeNetworkMonitor(UpdateHandler* slot) : slot_(slot) {}
     void start(UpdateHandler handler) override { *slot_ = std::move(handler); }
     void cancel() override { *slot_ = nullptr; }
 
@@ -73,24 +39,14 @@ private:
 
 struct FakePlatform {
     VirtualClock clock;
-    FakeMediaBackend backend;
-    RecordingNowPlaying nowPlaying;
-    NetworkPathMonitor::UpdateHandler networkHandler;
+    FakeMediaBackend backend{clock};
+    NetworkMonitor::UpdateHandler networkHandler;
     FakeWakeNotifier wakeNotifier;
-    int nowPlayingAccessCount = 0;
 
     PlaybackEnvironment environment()
     {
-        PlaybackEnvironment environment;
-        environment.scheduler = &clock;
-        environment.mediaBackend = &backend;
-        environment.nowPlaying = [this]() -> NowPlayingPublisher& {
-            ++nowPlayingAccessCount;
-            return nowPlaying;
-        };
-        environment.makePathMonitor = [this] { return std::make_unique<FakeNetworkPathMonitor>(&networkHandler); };
-        environment.wakeNotifier = &wakeNotifier;
-        return environment;
+        return {&clock, &backend, [this] { return std::make_unique<FakeNetworkMonitor>(&networkHandler); },
+                &wakeNotifier};
     }
 
     void reportNetwork(bool available)

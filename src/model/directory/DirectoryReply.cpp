@@ -1,7 +1,7 @@
 #include "DirectoryReply.h"
 
 #include "model/URLValidation.h"
-#include "playback/DisplayText.h"
+#include "common/DisplayText.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

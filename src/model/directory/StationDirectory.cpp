@@ -1,7 +1,7 @@
 #include "StationDirectory.h"
 
 #include "DirectoryReply.h"
-#include "playback/Diagnostics.h"
+#include "common/Diagnostics.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>

@@ -9,9 +9,9 @@ BufferPolicy::Decision BufferPolicy::update(bool wantsToPlay, double level, bool
     if (!wantsToPlay) {
         rendering_ = false;
     } else if (rendering_) {
-        if (bufferEmpty(level, inputEnded))
+        if (isDry(level, inputEnded))
             rendering_ = false;
-    } else if (likelyToKeepUp(level, inputEnded)) {
+    } else if (holdsEnoughToPlay(level, inputEnded)) {
         rendering_ = true;
         hasRendered_ = true;
     }
@@ -23,7 +23,7 @@ BufferPolicy::Decision BufferPolicy::update(bool wantsToPlay, double level, bool
     return {rendering_, tempo_};
 }
 
-bool BufferPolicy::likelyToKeepUp(double level, bool inputEnded) const
+bool BufferPolicy::holdsEnoughToPlay(double level, bool inputEnded) const
 {
     if (rendering_ || inputEnded)
         return true;

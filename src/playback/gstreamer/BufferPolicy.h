@@ -38,8 +38,6 @@ public:
     // inputEnded: the stream's end is in the buffer, nothing more will come.
     Decision update(bool wantsToPlay, double level, bool inputEnded);
 
-    bool bufferEmpty(double level, bool inputEnded) const { return level < settings_.dryLevel && !inputEnded; }
-    bool likelyToKeepUp(double level, bool inputEnded) const;
     // Seconds until the level, falling at most as fast as it plays with
     // nothing arriving, could call for another decision.
     double nextCheck(double level) const;
@@ -47,6 +45,9 @@ public:
     const BufferSettings& settings() const { return settings_; }
 
 private:
+    bool isDry(double level, bool inputEnded) const { return level < settings_.dryLevel && !inputEnded; }
+    bool holdsEnoughToPlay(double level, bool inputEnded) const;
+
     BufferSettings settings_;
     bool rendering_ = false;
     bool hasRendered_ = false;

@@ -34,7 +34,6 @@ struct ConnectionProbe::Operation {
         ProbeOutcome outcome;
         outcome.domain = error->domain;
         outcome.code = error->code;
-        outcome.message = QString::fromUtf8(error->message);
         g_error_free(error);
         finish(std::move(outcome));
     }
@@ -70,7 +69,6 @@ void answerRead(GObject* stream, GAsyncResult* result, gpointer data)
     } else {
         outcome.domain = G_IO_ERROR;
         outcome.code = G_IO_ERROR_CONNECTION_CLOSED;
-        outcome.message = QStringLiteral("The server closed the connection without answering.");
     }
     operation->finish(std::move(outcome));
 }

@@ -1,18 +1,17 @@
 #pragma once
 
-// The media backend on GStreamer: each player item is a playbin reading the
+// The media backend on GStreamer: each session is a playbin reading the
 // station over http or https, followed by an output that buffers decoded
 // audio and plays it through the desktop's default output.
 //
 // Everything is driven from the main thread. GStreamer's bus messages and
-// buffer signals arrive on its streaming threads and are handed to the main
-// loop through the scheduler; the connection probe and GIO run on the GLib
-// main context, which Qt's main loop drives on the main thread.
+// pad probes arrive on its streaming threads and are handed to the main
+// loop through the scheduler, once; the connection probe and GIO run on
+// the GLib main context, which Qt's main loop drives on the main thread.
 
 #include "BufferPolicy.h"
-#include "playback/Notifier.h"
 
-#include "playback/MediaBackend.h"
+#include "playback/PlaybackSession.h"
 #include "playback/Scheduler.h"
 
 #include "GLibHeaders.h"
@@ -21,10 +20,6 @@
 
 namespace tunara {
 
-namespace gst {
-class PlaybinSession;
-}
-
 struct GstMediaBackendOptions {
     // Makes the element that plays the audio (a new, floating reference);
     // autoaudiosink when empty. Tests give a sink that consumes in real time.
@@ -32,7 +27,7 @@ struct GstMediaBackendOptions {
     // Seconds the HTTP source, and the probe that explains its failures,
     // wait for a silent server.
     unsigned sourceTimeoutSeconds = 15;
-    // Seconds a stream has to become playable before its item fails.
+    // Seconds a stream has to become playable before it fails.
     double startTimeoutSeconds = 15;
     gst::BufferSettings buffering;
 };
@@ -42,23 +37,14 @@ public:
     // Initialises GStreamer (initializeGStreamer) if that has not happened yet.
     explicit GstMediaBackend(Scheduler& scheduler, GstMediaBackendOptions options = {});
 
-    std::shared_ptr<MetadataOutput> makeMetadataOutput() override;
-    std::shared_ptr<PlayerItem> makePlayerItem(const QUrl& url) override;
-    std::shared_ptr<Player> makePlayer(const std::shared_ptr<PlayerItem>& item) override;
-    void setVolume(double volume) override;
-    double volume() const override { return volume_; }
-    std::unique_ptr<Observation> observeVolume(VolumeHandler handler) override;
+    std::unique_ptr<PlaybackSession> start(const QUrl& url, const QString& stationName, double volume,
+                                           PlaybackSession::EventHandler handler) override;
 
 private:
-    void volumeSetOutside(double volume);
     void returnFreedMemorySoon();
 
     Scheduler& scheduler_;
     GstMediaBackendOptions options_;
-    double volume_ = 1.0;
-    Notifier<double> volumeObservers_;
-    // The items made, to carry a new volume to those still alive.
-    std::vector<std::weak_ptr<gst::PlaybinSession>> sessions_;
     std::unique_ptr<OneShotTimer> freedMemoryTimer_;
     LifetimeToken lifetime_;
 };

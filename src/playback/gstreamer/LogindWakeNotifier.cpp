@@ -2,7 +2,7 @@
 
 #include "GObjectPtr.h"
 
-#include "playback/Diagnostics.h"
+#include "common/Diagnostics.h"
 
 namespace tunara {
 

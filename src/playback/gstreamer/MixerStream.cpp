@@ -2,7 +2,7 @@
 
 #include "GObjectPtr.h"
 
-#include "playback/DisplayText.h"
+#include "common/DisplayText.h"
 
 namespace tunara::gst {
 
@@ -24,12 +24,6 @@ GstStructure* mixerStreamProperties(const QString& stationName)
 QString mixerName(const QString& stationName, const QString& title)
 {
     return cleanDisplayText(stationName) + separator + cleanDisplayText(title);
-}
-
-QString titleFromMixerName(const QString& stationName, const QString& text)
-{
-    const QString prefix = cleanDisplayText(stationName) + separator;
-    return text.startsWith(prefix) ? text.mid(prefix.size()) : text;
 }
 
 GstTagList* tagsForMixer(const GstTagList* tags, const QString& stationName)

@@ -3,9 +3,8 @@
 // How the stream appears in the sound server's mixer: the application's
 // name, icon and role, the station's name, and, while a title plays,
 // "Station — Title". PulseAudio's sink names the stream after the title
-// tags it receives, so those tags reach it rewritten; the tag messages the
-// sink posts then carry the rewritten title, which titleFromMixerName turns
-// back. Both directions live here.
+// tags it receives, so those tags reach it rewritten. The player reads the
+// title before that, as the stream sent it.
 
 #include "GLibHeaders.h"
 
@@ -21,7 +20,6 @@ inline constexpr const char* applicationId = "tunara"; // the desktop file's id
 GstStructure* mixerStreamProperties(const QString& stationName);
 
 QString mixerName(const QString& stationName, const QString& title);
-QString titleFromMixerName(const QString& stationName, const QString& text);
 
 // A copy of the tags with the title as the mixer shows it, or null when
 // they hold no title (or there is no station name).

@@ -35,14 +35,6 @@ std::map<QString, WorkingEntry>& workingEntries()
     return entries;
 }
 
-bool mayBePlaylist(const MediaError& error)
-{
-    // What playbin says of a body that is not audio: a playlist file is text.
-    return error.domain == AVFoundationErrorDomain
-        && (error.code == avError::fileFormatNotRecognized || error.code == avError::decoderNotFound
-            || error.code == avError::failedToParse);
-}
-
 bool isHttpSource(GstObject* object)
 {
     return std::strcmp(factoryName(object), "souphttpsrc") == 0;
@@ -94,24 +86,17 @@ QString PlaybinSession::StreamTraits::refusedScheme() const
     return refusedScheme_;
 }
 
-void PlaybinSession::StreamTraits::setDisplayName(const QString& name)
-{
-    const std::lock_guard lock(mutex_);
-    displayName_ = name;
-}
-
-QString PlaybinSession::StreamTraits::displayName() const
-{
-    const std::lock_guard lock(mutex_);
-    return displayName_;
-}
-
-PlaybinSession::PlaybinSession(Scheduler& scheduler, SessionSettings settings, QUrl url)
+PlaybinSession::PlaybinSession(Scheduler& scheduler, SessionSettings settings, QUrl url, QString stationName,
+                               double volume, PlaybackSession::EventHandler handler)
     : scheduler_(scheduler)
     , settings_(std::move(settings))
     , url_(std::move(url))
+    , stationName_(std::move(stationName))
+    , handler_(std::move(handler))
     , current_{url_, 0}
     , policy_(settings_.buffering)
+    , volume_(volume)
+    , traits_(makeTraits())
     , nextCheck_(settings_.buffering.waitingCheckInterval)
 {
     const auto worked = workingEntries().find(url_.toString(QUrl::FullyEncoded));
@@ -121,14 +106,15 @@ PlaybinSession::PlaybinSession(Scheduler& scheduler, SessionSettings settings, Q
         current_ = {worked->second.url, worked->second.depth};
         alternatives_.push_back({url_, 0});
     }
-    traits_->sourceTimeoutSeconds = settings_.sourceTimeoutSeconds;
-    volume_ = settings_.volume;
-    traits_->volume = volume_;
-    const QString scheme = url_.scheme().toLower();
-    if (!isWebScheme(scheme)) {
-        status_ = ItemStatus::failed;
-        error_ = std::make_shared<const MediaError>(unsupportedSchemeError(scheme));
-    }
+}
+
+std::shared_ptr<PlaybinSession::StreamTraits> PlaybinSession::makeTraits() const
+{
+    auto traits = std::make_shared<StreamTraits>();
+    traits->sourceTimeoutSeconds = settings_.sourceTimeoutSeconds;
+    traits->volume = volume_;
+    traits->stationName = stationName_;
+    return traits;
 }
 
 PlaybinSession::~PlaybinSession()
@@ -138,11 +124,18 @@ PlaybinSession::~PlaybinSession()
 
 void PlaybinSession::start()
 {
-    if (status_ == ItemStatus::failed || pipeline_)
+    if (failed_ || stopped_ || pipeline_)
         return;
+    if (!url_.isValid() || url_.host().isEmpty()) {
+        failSoon(isWebScheme(url_.scheme().toLower()) ? FailureReason::badURL : FailureReason::unsupportedScheme);
+        return;
+    }
+    if (!isWebScheme(url_.scheme().toLower())) {
+        failSoon(FailureReason::unsupportedScheme);
+        return;
+    }
     if (!buildPipeline()) {
-        fail(MediaError{QString::fromUtf8(g_quark_to_string(GST_CORE_ERROR)), GST_CORE_ERROR_MISSING_PLUGIN,
-                        QStringLiteral("The GStreamer elements for playback are missing."), nullptr});
+        failSoon(FailureReason::otherFailure); // the elements for playback are missing
         return;
     }
     trace::mark("pipeline-built");
@@ -159,37 +152,43 @@ void PlaybinSession::startDeadlinePassed()
 {
     // A stream that neither fails nor becomes playable would leave the
     // player loading for ever with nothing to say.
-    if (!pipeline_ || status_ != ItemStatus::unknown || probe_)
+    if (!pipeline_ || prerolled_ || probe_)
         return;
-    sourceFailed(traits_->bytesArrived ? unintelligibleStreamError() : startTimedOutError());
+    // Bytes came that nothing could make sense of, or no bytes at all.
+    sourceFailed(traits_->bytesArrived ? FailureReason::unrecognisedFormat : FailureReason::timedOut);
 }
 
 void PlaybinSession::refuseScheme(const std::shared_ptr<StreamTraits>& traits, const QString& scheme)
 {
-    if (traits != traits_ || !pipeline_ || status_ == ItemStatus::failed)
+    if (traits != traits_ || !pipeline_ || failed_)
         return; // a refusal of a pipeline that has already gone
     refusedScheme_ = scheme;
     probe_.reset();
-    sourceFailed(unsupportedSchemeError(scheme));
+    sourceFailed(FailureReason::unsupportedScheme);
 }
 
 void PlaybinSession::stop()
 {
+    stopped_ = true;
+    handler_ = nullptr;
     probe_.reset();
     playlistFetch_.reset();
     releasePipeline();
-    wantsToPlay_ = false;
 }
 
-void PlaybinSession::addOutput(const std::shared_ptr<GstMetadataOutput>& output)
+void PlaybinSession::report(const SessionEvent& event)
 {
-    if (std::find(outputs_.begin(), outputs_.end(), output) == outputs_.end())
-        outputs_.push_back(output);
+    // The handler may stop this session: it is called last, or checked for.
+    if (!stopped_ && handler_)
+        handler_(event);
 }
 
-void PlaybinSession::removeOutput(const std::shared_ptr<GstMetadataOutput>& output)
+void PlaybinSession::failSoon(FailureReason reason)
 {
-    outputs_.erase(std::remove(outputs_.begin(), outputs_.end(), output), outputs_.end());
+    scheduler_.post([session = weak_from_this(), reason] {
+        if (auto alive = session.lock(); alive && !alive->failed_)
+            alive->fail(reason);
+    });
 }
 
 bool PlaybinSession::buildPipeline()
@@ -246,18 +245,17 @@ void PlaybinSession::handleMessage(GstMessage* message)
     case GST_MESSAGE_ERROR: handleError(message); break;
     case GST_MESSAGE_EOS:
         // A live stream has no end: the server closed it.
-        sourceFailed(streamEndedError());
+        sourceFailed(FailureReason::connectionLost);
         break;
     case GST_MESSAGE_ASYNC_DONE:
-        if (GST_MESSAGE_SRC(message) == GST_OBJECT(pipeline_->get()) && status_ == ItemStatus::unknown) {
+        if (GST_MESSAGE_SRC(message) == GST_OBJECT(pipeline_->get()) && !prerolled_) {
             if (current_.url != url_)
                 workingEntries()[url_.toString(QUrl::FullyEncoded)] = {current_.url, current_.depth};
             else
                 workingEntries().erase(url_.toString(QUrl::FullyEncoded));
             alternatives_.clear();
             startDeadline_.reset();
-            status_ = ItemStatus::readyToPlay;
-            statusChanged.notify(status_);
+            prerolled_ = true;
             evaluate();
         }
         break;
@@ -266,10 +264,9 @@ void PlaybinSession::handleMessage(GstMessage* message)
             GstState newState = GST_STATE_NULL;
             gst_message_parse_state_changed(message, nullptr, &newState, nullptr);
             pipelinePlaying_ = renderRequested_ && newState == GST_STATE_PLAYING;
-            updateTimeControl();
+            updateState();
         }
         break;
-    case GST_MESSAGE_TAG: handleTags(message); break;
     case GST_MESSAGE_ELEMENT: handleElementMessage(message); break;
     default: break;
     }
@@ -277,7 +274,7 @@ void PlaybinSession::handleMessage(GstMessage* message)
 
 void PlaybinSession::handleError(GstMessage* message)
 {
-    if (probe_ || status_ == ItemStatus::failed)
+    if (probe_ || failed_)
         return; // only the first error tells the cause
     GError* rawError = nullptr;
     gchar* rawDebug = nullptr;
@@ -311,12 +308,11 @@ void PlaybinSession::handleError(GstMessage* message)
         sourceFailed(mapFailure(report));
         return;
     }
-    probe_ = std::make_unique<ConnectionProbe>(
-        failedUrl, std::max(1u, settings_.sourceTimeoutSeconds),
-        [session = weak_from_this(), report](ProbeOutcome outcome) {
-            if (auto alive = session.lock())
-                alive->sourceFailed(mapProbedFailure(report, outcome));
-        });
+    probe_ = std::make_unique<ConnectionProbe>(failedUrl, std::max(1u, settings_.sourceTimeoutSeconds),
+                                               [session = weak_from_this()](ProbeOutcome outcome) {
+                                                   if (auto alive = session.lock())
+                                                       alive->sourceFailed(mapProbedFailure(outcome));
+                                               });
 }
 
 void PlaybinSession::handleElementMessage(GstMessage* message)
@@ -344,50 +340,29 @@ void PlaybinSession::handleElementMessage(GstMessage* message)
     }
 }
 
-void PlaybinSession::handleTags(GstMessage* message)
+void PlaybinSession::titleArrived(const std::shared_ptr<StreamTraits>& traits, const QString& title)
 {
-    // Sinks post the tags when the audio they belong to is played.
-    GstObject* source = GST_MESSAGE_SRC(message);
-    if (!GST_IS_ELEMENT(source) || !GST_OBJECT_FLAG_IS_SET(source, GST_ELEMENT_FLAG_SINK))
+    // Tags are repeated whenever anything in them changes: only a new title is news.
+    if (traits != traits_ || failed_ || title == lastTitle_)
         return;
-    GstTagList* tags = nullptr;
-    gst_message_parse_tag(message, &tags);
-    const TagSource kind = traits_->icy ? TagSource::icy : traits_->id3 ? TagSource::id3 : TagSource::other;
-    auto entries = metadataEntries(tags, kind);
-    gst_tag_list_unref(tags);
-    // The sound server's sink passes on the title as its mixer shows it.
-    for (MetadataEntry& entry : entries) {
-        if (entry.commonKey == MetadataCommonKeyTitle)
-            entry.value = titleFromMixerName(traits_->displayName(), entry.value);
-    }
-    // Each message repeats the whole list; only a change is news.
-    if (entries.empty() || entries == lastEntries_)
-        return;
-    lastEntries_ = entries;
-
-    TimedMetadataGroup group;
-    for (auto& entry : entries)
-        group.items.push_back(std::make_shared<GstMetadataItem>(scheduler_, std::move(entry)));
-    const std::vector<TimedMetadataGroup> groups{std::move(group)};
-    const auto outputs = outputs_;
-    for (const auto& output : outputs)
-        output->deliver(groups);
+    lastTitle_ = title;
+    report(StreamTitle{title});
 }
 
-bool PlaybinSession::tryAnotherSource(const MediaError& error)
+bool PlaybinSession::tryAnotherSource(FailureReason reason)
 {
     // Once audio has played, a failure is the stream's, not the source's.
-    if (status_ != ItemStatus::unknown)
+    if (prerolled_)
         return false;
     probe_.reset();
     releasePipeline();
-    if (mayBePlaylist(error) && current_.depth < maxPlaylistDepth) {
+    if (mayBePlaylist(reason) && current_.depth < maxPlaylistDepth) {
         // The body was not audio: it may be a playlist file naming the stream.
         playlistFetch_ = std::make_unique<PlaylistFetch>(
             current_.url, std::max(1u, settings_.sourceTimeoutSeconds),
-            [session = weak_from_this(), error](PlaylistDownload download) {
+            [session = weak_from_this(), reason](PlaylistDownload download) {
                 if (auto alive = session.lock())
-                    alive->playlistFetched(std::move(download), error);
+                    alive->playlistFetched(std::move(download), reason);
             });
         return true;
     }
@@ -401,34 +376,29 @@ bool PlaybinSession::startNextSource()
     current_ = alternatives_.front();
     alternatives_.pop_front();
     // What the previous pipeline reported says nothing about this one.
-    const QString displayName = traits_->displayName();
-    traits_ = std::make_shared<StreamTraits>();
-    traits_->sourceTimeoutSeconds = settings_.sourceTimeoutSeconds;
-    traits_->volume = volume_;
-    traits_->setDisplayName(displayName);
+    traits_ = makeTraits();
     httpStatusBySource_.clear();
     lastFailureStatus_.reset();
     redirectLocation_.clear();
     refusedScheme_.clear();
-    lastEntries_.clear();
+    lastTitle_.clear();
     start();
     return true;
 }
 
-void PlaybinSession::playlistFetched(PlaylistDownload download, const MediaError& sourceError)
+void PlaybinSession::playlistFetched(PlaylistDownload download, FailureReason sourceFailure)
 {
     playlistFetch_.reset();
     const PlaylistFormat format =
         detectPlaylistFormat(download.contentType, download.body.left(PlaylistFetch::sniffedBytes));
     const bool isPlaylist = format != PlaylistFormat::notPlaylist && format != PlaylistFormat::hls;
-    const auto cause = std::make_shared<const MediaError>(sourceError);
 
-    std::optional<MediaError> failure;
+    // Not a playlist: the source's own failure stands. A playlist that is too
+    // large, too slow, or names nothing to play cannot be read.
+    FailureReason failure = FailureReason::parseFailure;
     if (!isPlaylist || download.outcome == PlaylistDownload::Outcome::failed) {
-        failure = sourceError; // not a playlist: the source's own failure stands
-    } else if (download.outcome != PlaylistDownload::Outcome::complete) {
-        failure = unparsablePlaylistError(cause); // too large, or too slow
-    } else {
+        failure = sourceFailure;
+    } else if (download.outcome == PlaylistDownload::Outcome::complete) {
         // Entries of any other scheme are never opened.
         const QUrl base = download.finalURL.isValid() ? download.finalURL : current_.url;
         std::vector<Source> entries;
@@ -437,30 +407,24 @@ void PlaybinSession::playlistFetched(PlaylistDownload download, const MediaError
             if (isWebScheme(scheme) && entry != current_.url)
                 entries.push_back({entry, current_.depth + 1});
         }
-        if (entries.empty())
-            failure = unparsablePlaylistError(cause);
         alternatives_.insert(alternatives_.begin(), entries.begin(), entries.end());
     }
-    if (startNextSource())
-        return;
-    fail(failure.value_or(unparsablePlaylistError(cause)));
+    if (!startNextSource())
+        fail(failure);
 }
 
-void PlaybinSession::sourceFailed(MediaError error)
+void PlaybinSession::sourceFailed(FailureReason reason)
 {
-    if (!tryAnotherSource(error))
-        fail(std::move(error));
+    if (!tryAnotherSource(reason))
+        fail(reason);
 }
 
-void PlaybinSession::fail(MediaError error)
+void PlaybinSession::fail(FailureReason reason)
 {
     probe_.reset();
     releasePipeline();
-    status_ = ItemStatus::failed;
-    error_ = std::make_shared<const MediaError>(std::move(error));
-    statusChanged.notify(status_);
-    setBufferFlags(bufferEmpty_, false);
-    updateTimeControl();
+    failed_ = true;
+    report(PlaybackFailure::because(reason));
 }
 
 } // namespace tunara::gst

@@ -1,20 +1,18 @@
 #pragma once
 
-// One station's pipeline: a playbin reading the stream, and an output bin
+// One start of one station: a playbin reading the stream, and an output bin
 // that buffers decoded audio in front of the sink and sets the tempo. It
-// follows the pipeline's bus on the main thread and keeps the values the
-// player item and the player report: item status and error, buffer empty,
-// likely to keep up, time-control status, and the track metadata.
+// follows the pipeline's bus on the main thread and reports the session's
+// events: its state, the stream's title, a failure, a volume set in the
+// desktop's mixer.
 
 #include "BufferPolicy.h"
 #include "ConnectionProbe.h"
 #include "ErrorMapping.h"
-#include "GstMetadata.h"
-#include "playback/Notifier.h"
 #include "PlaylistFetch.h"
 #include "ReadPacer.h"
 
-#include "playback/MediaBackend.h"
+#include "playback/PlaybackSession.h"
 #include "playback/Scheduler.h"
 
 #include "GLibHeaders.h"
@@ -25,9 +23,8 @@
 #include <deque>
 #include <functional>
 #include <map>
-#include <mutex>
 #include <memory>
-#include <vector>
+#include <mutex>
 
 namespace tunara::gst {
 
@@ -39,10 +36,6 @@ struct SessionSettings {
     // Seconds a stream has to become playable before it fails.
     double startTimeoutSeconds = 15;
     BufferSettings buffering;
-    // The volume the stream starts at (0 to 1, cubic), and who hears of a
-    // volume set in the desktop's mixer (on the main thread).
-    double volume = 1.0;
-    std::function<void(double)> volumeSetOutside;
     // Who hears that a pipeline has gone (on the main thread).
     std::function<void()> pipelineReleased;
 };
@@ -51,44 +44,36 @@ class PlaybinSession : public std::enable_shared_from_this<PlaybinSession> {
 public:
     struct StreamTraits;
 
-    PlaybinSession(Scheduler& scheduler, SessionSettings settings, QUrl url);
+    // Events go to handler on the main thread, from the first turn of the
+    // main loop after start() on, until stop().
+    PlaybinSession(Scheduler& scheduler, SessionSettings settings, QUrl url, QString stationName, double volume,
+                   PlaybackSession::EventHandler handler);
     ~PlaybinSession();
 
     PlaybinSession(const PlaybinSession&) = delete;
     PlaybinSession& operator=(const PlaybinSession&) = delete;
 
-    // Builds the pipeline and starts loading (prerolling) the stream.
+    // Builds the pipeline and starts loading the stream; it plays once
+    // enough has arrived, unless paused.
     void start();
     // Stops and releases the pipeline; the session reports nothing more.
     void stop();
     void setWantsToPlay(bool wantsToPlay);
     // 0 to 1 on the cubic scale; from the first sample on.
     void setVolume(double volume);
-    // The station's name, for the sound server's mixer.
-    void setDisplayName(const QString& name);
 
-    ItemStatus status() const { return status_; }
-    std::shared_ptr<const MediaError> error() const { return error_; }
-    bool bufferEmpty() const { return bufferEmpty_; }
-    bool likelyToKeepUp() const { return likelyToKeepUp_; }
-    bool wantsToPlay() const { return wantsToPlay_; }
-    TimeControlStatus timeControlStatus() const { return timeControl_; }
-
-    Notifier<ItemStatus> statusChanged;
-    Notifier<bool> bufferEmptyChanged;
-    Notifier<bool> likelyToKeepUpChanged;
-    Notifier<TimeControlStatus> timeControlChanged;
-
-    void addOutput(const std::shared_ptr<GstMetadataOutput>& output);
-    void removeOutput(const std::shared_ptr<GstMetadataOutput>& output);
+    SessionState state() const { return state_; }
+    bool hasFailed() const { return failed_; }
 
     // Main thread only; the pipeline's threads reach these through the scheduler.
     void handleMessage(GstMessage* message);
     // A part of the stream asked for a URI of this scheme, which is never
     // opened; traits name the pipeline that asked.
     void refuseScheme(const std::shared_ptr<StreamTraits>& traits, const QString& scheme);
-    // Re-reads the buffer and applies the policy: state, tempo, flags.
+    // Re-reads the buffer and applies the policy: state, tempo.
     void evaluate();
+    // The title of tags on their way into the sink.
+    void titleArrived(const std::shared_ptr<StreamTraits>& traits, const QString& title);
 
     // Values the pipeline's own threads set, read on the main thread.
     struct StreamTraits {
@@ -99,16 +84,15 @@ public:
         // While the output waits to play, each arrival asks for one evaluation.
         std::atomic<bool> waitingToRender{true};
         std::atomic<bool> evaluationPending{false};
-        // The volume the sink gets when it appears; and the station's name.
+        // The volume the sink gets when it appears.
         std::atomic<double> volume{1.0};
-        void setDisplayName(const QString& name);
-        QString displayName() const;
         // Start steps already traced for this pipeline.
         std::atomic<bool> connectedMarked{false};
         std::atomic<bool> firstDecodedMarked{false};
         std::atomic<bool> sinkStartedMarked{false};
         void markOnce(std::atomic<bool>& marked, const char* event);
         unsigned sourceTimeoutSeconds = 15;
+        QString stationName; // set before the pipeline starts, read by its threads
         // Paces the stream's own HTTP source; set while no pipeline runs.
         std::shared_ptr<ReadPacer> readPacer;
 
@@ -119,7 +103,6 @@ public:
     private:
         mutable std::mutex mutex_;
         QString refusedScheme_;
-        QString displayName_;
     };
 
     // The sink turned out to have a volume of its own (the sound server's
@@ -139,10 +122,11 @@ private:
     // Before any audio has played, a failing source gives way to the next
     // one: the entries of a playlist file, in order.
     void startDeadlinePassed();
-    void sourceFailed(MediaError error);
-    bool tryAnotherSource(const MediaError& error);
+    void sourceFailed(FailureReason reason);
+    bool tryAnotherSource(FailureReason reason);
     bool startNextSource();
-    void playlistFetched(PlaylistDownload download, const MediaError& sourceError);
+    void playlistFetched(PlaylistDownload download, FailureReason sourceFailure);
+    std::shared_ptr<StreamTraits> makeTraits() const;
 
     bool buildPipeline();
     GstElement* buildOutput();
@@ -151,23 +135,27 @@ private:
     void* newRelay();
     void handleError(GstMessage* message);
     void handleElementMessage(GstMessage* message);
-    void handleTags(GstMessage* message);
-    void fail(MediaError error);
+    void fail(FailureReason reason);
+    // For failures found while starting: reported from the main loop.
+    void failSoon(FailureReason reason);
     void releasePipeline();
     void armPoll();
     void rearmPollSoon();
-    void updateTimeControl();
-    void setBufferFlags(bool empty, bool likely);
+    void updateState();
     void applyVolume();
+    void report(const SessionEvent& event);
 
     Scheduler& scheduler_;
     SessionSettings settings_;
     QUrl url_;
+    QString stationName_;
+    PlaybackSession::EventHandler handler_;
     Source current_;
     std::deque<Source> alternatives_;
     std::unique_ptr<PlaylistFetch> playlistFetch_;
     BufferPolicy policy_;
-    std::shared_ptr<StreamTraits> traits_ = std::make_shared<StreamTraits>();
+    double volume_ = 1.0;
+    std::shared_ptr<StreamTraits> traits_;
 
     std::unique_ptr<OwnedPipeline> pipeline_;
     GstElement* jitterBuffer_ = nullptr; // owned by the pipeline
@@ -175,31 +163,27 @@ private:
     GstElement* softVolume_ = nullptr;   // owned by the pipeline
     GstElement* sinkVolume_ = nullptr;   // owned by the pipeline; the sink, when it has a volume
     GstElement* audioSink_ = nullptr;    // owned by the pipeline
-    double volume_ = 1.0;
     std::unique_ptr<OneShotTimer> pollTimer_;
     std::unique_ptr<OneShotTimer> startDeadline_;
     double nextCheck_ = 0;  // seconds until the buffer should be looked at again
     double armedCheck_ = 0; // what the poll timer was armed with
     std::unique_ptr<ConnectionProbe> probe_;
 
-    ItemStatus status_ = ItemStatus::unknown;
-    std::shared_ptr<const MediaError> error_;
-    bool wantsToPlay_ = false;
+    SessionState state_ = SessionState::connecting;
+    bool prerolled_ = false; // the stream's first audio reached the sink
+    bool failed_ = false;
+    bool stopped_ = false;
+    bool wantsToPlay_ = true;
     bool renderRequested_ = false;
     bool pipelinePlaying_ = false;
-    bool bufferEmpty_ = true;
-    bool likelyToKeepUp_ = false;
     double tempo_ = 1.0;
-    TimeControlStatus timeControl_ = TimeControlStatus::paused;
+    QString lastTitle_;
 
     // What the HTTP sources answered, to explain a later error.
     std::map<const GstObject*, unsigned> httpStatusBySource_;
     std::optional<unsigned> lastFailureStatus_;
     QString redirectLocation_;
     QString refusedScheme_;
-
-    std::vector<std::shared_ptr<GstMetadataOutput>> outputs_;
-    std::vector<MetadataEntry> lastEntries_;
 };
 
 } // namespace tunara::gst

@@ -7,6 +7,7 @@
 #include "GObjectPtr.h"
 #include "MixerStream.h"
 #include "RefusingUriSource.h"
+#include "TagMetadata.h"
 
 #include "playback/StartTrace.h"
 
@@ -25,7 +26,6 @@ bool isRelayed(GstMessage* message)
     case GST_MESSAGE_ERROR:
     case GST_MESSAGE_EOS:
     case GST_MESSAGE_ASYNC_DONE:
-    case GST_MESSAGE_TAG:
     case GST_MESSAGE_ELEMENT: return true;
     case GST_MESSAGE_STATE_CHANGED: return GST_IS_PIPELINE(GST_MESSAGE_SRC(message));
     default: return false;
@@ -56,7 +56,7 @@ GstPadProbeReturn rewriteTitleForMixer(GstPad*, GstPadProbeInfo* info, gpointer 
     GstTagList* tags = nullptr;
     gst_event_parse_tag(event, &tags);
     const auto& traits = *static_cast<Relay*>(data)->traits;
-    if (GstTagList* rewritten = tagsForMixer(tags, traits.displayName())) {
+    if (GstTagList* rewritten = tagsForMixer(tags, traits.stationName)) {
         GST_PAD_PROBE_INFO_DATA(info) = gst_event_new_tag(rewritten);
         gst_event_unref(event);
     }
@@ -112,7 +112,7 @@ void configureSink(GstElement* sink, const Relay& relay)
     if (!hasStreamVolume(sink))
         return;
     if (std::strcmp(factoryName(GST_OBJECT(sink)), "pulsesink") == 0) {
-        GstStructure* properties = mixerStreamProperties(relay.traits->displayName());
+        GstStructure* properties = mixerStreamProperties(relay.traits->stationName);
         g_object_set(sink, "client-name", applicationName, "stream-properties", properties, nullptr);
         gst_structure_free(properties);
         GstPad* input = gst_element_get_static_pad(sink, "sink");
@@ -176,6 +176,24 @@ GstPadProbeReturn watchArrivals(GstPad*, GstPadProbeInfo*, gpointer data)
     auto& traits = *relay->traits;
     if (traits.waitingToRender && !traits.evaluationPending.exchange(true))
         relay->post([](PlaybinSession& session) { session.evaluate(); });
+    return GST_PAD_PROBE_OK;
+}
+
+GstPadProbeReturn watchTitles(GstPad*, GstPadProbeInfo* info, gpointer data)
+{
+    GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+    if (GST_EVENT_TYPE(event) != GST_EVENT_TAG)
+        return GST_PAD_PROBE_OK;
+    auto* relay = static_cast<Relay*>(data);
+    const auto& traits = *relay->traits;
+    GstTagList* tags = nullptr;
+    gst_event_parse_tag(event, &tags);
+    const TagSource source = traits.icy ? TagSource::icy : traits.id3 ? TagSource::id3 : TagSource::other;
+    if (auto title = streamTitle(tags, source)) {
+        relay->post([traits = relay->traits, title = std::move(*title)](PlaybinSession& session) {
+            session.titleArrived(traits, title);
+        });
+    }
     return GST_PAD_PROBE_OK;
 }
 

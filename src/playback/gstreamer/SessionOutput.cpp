@@ -18,10 +18,16 @@ namespace tunara::gst {
 void PlaybinSession::setWantsToPlay(bool wantsToPlay)
 {
     wantsToPlay_ = wantsToPlay;
-    if (pipeline_)
-        evaluate();
-    else
-        updateTimeControl();
+    // The player asked: what follows is reported from the main loop, not
+    // from inside its call.
+    scheduler_.post([session = weak_from_this()] {
+        if (auto alive = session.lock()) {
+            if (alive->pipeline_)
+                alive->evaluate();
+            else
+                alive->updateState();
+        }
+    });
 }
 
 void PlaybinSession::setVolume(double volume)
@@ -29,11 +35,6 @@ void PlaybinSession::setVolume(double volume)
     volume_ = volume;
     traits_->volume = volume;
     applyVolume();
-}
-
-void PlaybinSession::setDisplayName(const QString& name)
-{
-    traits_->setDisplayName(name);
 }
 
 void PlaybinSession::applyVolume()
@@ -66,8 +67,7 @@ void PlaybinSession::sinkVolumeChanged(const std::shared_ptr<StreamTraits>& trai
         return;
     volume_ = volume;
     traits_->volume = volume;
-    if (settings_.volumeSetOutside)
-        settings_.volumeSetOutside(volume);
+    report(MixerVolume{volume});
 }
 
 GstElement* PlaybinSession::buildOutput()
@@ -131,19 +131,23 @@ void PlaybinSession::connectOutput()
     if (trace::enabled())
         gst_pad_add_probe(queueInput, GST_PAD_PROBE_TYPE_BUFFER, traceFirstDecoded, traits_.get(), nullptr);
     gst_object_unref(queueInput);
+    GstPad* volumeOutput = gst_element_get_static_pad(softVolume_, "src");
+    pipeline_->addProbe(volumeOutput, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, watchTitles, newRelay(),
+                        [](gpointer relay) { Relay::destroy(relay); });
+    gst_object_unref(volumeOutput);
 }
 
 void PlaybinSession::evaluate()
 {
     traits_->evaluationPending = false;
-    if (!pipeline_ || status_ == ItemStatus::failed)
+    if (!pipeline_ || failed_)
         return;
     guint64 levelNanoseconds = 0;
     g_object_get(jitterBuffer_, "current-level-time", &levelNanoseconds, nullptr);
     const double level = double(levelNanoseconds) / double(GST_SECOND);
     const bool ended = traits_->inputEnded;
 
-    const auto decision = policy_.update(wantsToPlay_ && status_ == ItemStatus::readyToPlay, level, ended);
+    const auto decision = policy_.update(wantsToPlay_ && prerolled_, level, ended);
     if (pitch_ && decision.tempo != tempo_) {
         tempo_ = decision.tempo;
         g_object_set(pitch_, "tempo", gfloat(tempo_), nullptr);
@@ -154,8 +158,7 @@ void PlaybinSession::evaluate()
         pipelinePlaying_ = false;
         gst_element_set_state(pipeline_->get(), renderRequested_ ? GST_STATE_PLAYING : GST_STATE_PAUSED);
     }
-    setBufferFlags(policy_.bufferEmpty(level, ended), policy_.likelyToKeepUp(level, ended));
-    updateTimeControl();
+    updateState();
 
     // The buffer is looked at often only while waiting to render; running dry
     // and the input's end are signalled from the pipeline's threads.
@@ -185,29 +188,21 @@ void PlaybinSession::rearmPollSoon()
     });
 }
 
-void PlaybinSession::setBufferFlags(bool empty, bool likely)
+void PlaybinSession::updateState()
 {
-    if (empty != bufferEmpty_) {
-        bufferEmpty_ = empty;
-        bufferEmptyChanged.notify(empty);
-    }
-    if (likely != likelyToKeepUp_) {
-        likelyToKeepUp_ = likely;
-        likelyToKeepUpChanged.notify(likely);
-    }
-}
-
-void PlaybinSession::updateTimeControl()
-{
-    TimeControlStatus next = TimeControlStatus::waitingToPlayAtSpecifiedRate;
-    if (!wantsToPlay_ || status_ == ItemStatus::failed)
-        next = TimeControlStatus::paused;
+    if (failed_)
+        return;
+    SessionState next = SessionState::buffering;
+    if (!prerolled_)
+        next = SessionState::connecting;
+    else if (!wantsToPlay_)
+        next = SessionState::paused;
     else if (renderRequested_ && pipelinePlaying_)
-        next = TimeControlStatus::playing;
-    if (next != timeControl_) {
-        timeControl_ = next;
-        timeControlChanged.notify(next);
-    }
+        next = SessionState::playing;
+    if (next == state_)
+        return;
+    state_ = next;
+    report(next);
 }
 
 } // namespace tunara::gst

@@ -1,31 +1,22 @@
 #pragma once
 
-// Names the track tags of a GStreamer tag list the way the controller's
-// metadata selection expects: the key space of the stream's own metadata
-// ("icy/", "id3/" or "common/") followed by the key, so the suffix tests for
-// "StreamTitle", "TIT2" and "StreamUrl" apply. Station-level tags (name,
-// genre, bitrate, codec) are left out: they are not track text.
+// The track text of a GStreamer tag list, as the player shows it: the
+// title tag, charset repaired; without one, what an ID3 frame or a
+// container names as the artist. An ICY stream's other field (its
+// StreamUrl, which GStreamer reads as the homepage) is never track text,
+// nor are station-level tags (name, genre, bitrate, codec).
 
 #include "GLibHeaders.h"
 
 #include <QString>
 
 #include <optional>
-#include <vector>
 
 namespace tunara::gst {
 
 // Where the stream's tags come from, told by the elements in the pipeline.
 enum class TagSource { icy, id3, other };
 
-struct MetadataEntry {
-    QString identifier;
-    std::optional<QString> commonKey;
-    QString value;
-
-    friend bool operator==(const MetadataEntry&, const MetadataEntry&) = default;
-};
-
-std::vector<MetadataEntry> metadataEntries(const GstTagList* tags, TagSource source);
+std::optional<QString> streamTitle(const GstTagList* tags, TagSource source);
 
 } // namespace tunara::gst

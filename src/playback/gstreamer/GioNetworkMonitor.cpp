@@ -1,13 +1,13 @@
-#include "GioNetworkPathMonitor.h"
+#include "GioNetworkMonitor.h"
 
 namespace tunara {
 
-GioNetworkPathMonitor::~GioNetworkPathMonitor()
+GioNetworkMonitor::~GioNetworkMonitor()
 {
     cancel();
 }
 
-void GioNetworkPathMonitor::start(UpdateHandler handler)
+void GioNetworkMonitor::start(UpdateHandler handler)
 {
     cancel();
     handler_ = std::move(handler);
@@ -16,7 +16,7 @@ void GioNetworkPathMonitor::start(UpdateHandler handler)
     handler_(g_network_monitor_get_network_available(monitor_));
 }
 
-void GioNetworkPathMonitor::cancel()
+void GioNetworkMonitor::cancel()
 {
     if (monitor_ && handlerId_ != 0)
         g_signal_handler_disconnect(monitor_, handlerId_);
@@ -25,9 +25,9 @@ void GioNetworkPathMonitor::cancel()
     handler_ = nullptr;
 }
 
-void GioNetworkPathMonitor::networkChanged(GNetworkMonitor*, gboolean available, gpointer self)
+void GioNetworkMonitor::networkChanged(GNetworkMonitor*, gboolean available, gpointer self)
 {
-    auto* monitor = static_cast<GioNetworkPathMonitor*>(self);
+    auto* monitor = static_cast<GioNetworkMonitor*>(self);
     if (monitor->handler_)
         monitor->handler_(available != FALSE);
 }

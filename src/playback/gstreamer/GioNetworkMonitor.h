@@ -10,13 +10,13 @@
 
 namespace tunara {
 
-class GioNetworkPathMonitor final : public NetworkPathMonitor {
+class GioNetworkMonitor final : public NetworkMonitor {
 public:
-    GioNetworkPathMonitor() = default;
-    ~GioNetworkPathMonitor() override;
+    GioNetworkMonitor() = default;
+    ~GioNetworkMonitor() override;
 
-    GioNetworkPathMonitor(const GioNetworkPathMonitor&) = delete;
-    GioNetworkPathMonitor& operator=(const GioNetworkPathMonitor&) = delete;
+    GioNetworkMonitor(const GioNetworkMonitor&) = delete;
+    GioNetworkMonitor& operator=(const GioNetworkMonitor&) = delete;
 
     // Reports the current availability at once, then every change.
     void start(UpdateHandler handler) override;
