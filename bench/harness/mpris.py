@@ -73,6 +73,10 @@ class Player:
                                GLib.Variant("(uusb)", (0, 1000, orderings[0], False)), "(a(oss))").unpack()[0]
         return {name: path for path, name, _icon in playlists}
 
+    def raise_window(self):
+        """Raise: the player opens its panel, as a click on its tray icon does."""
+        self._call(SERVICE, OBJECT, "org.mpris.MediaPlayer2", "Raise", None)
+
     def activate(self, playlist):
         """Sends ActivatePlaylist without waiting for its reply; returns when it was sent."""
         sent = time.monotonic()

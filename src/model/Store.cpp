@@ -21,9 +21,8 @@ Store::Store(PlaybackController& player, std::optional<QUrl> libraryFileURL, std
     player_.setVolume(AppSettings::loadVolume(settingsFileURL_));
     qRegisterMetaType<AudioStream>();
     StationLibrary::LoadedLibrary library = StationLibrary::loadStreams(libraryFileURL_);
-    streams_ = std::move(library.streams);
+    stations_.append(library.streams);
     keepFileReason_ = std::move(library.keepFileReason);
-    emit streamsChanged();
     connect(&player_, &PlaybackController::statusChanged, this, &Store::playingStatusChanged);
     connect(&player_, &PlaybackController::trackChanged, this, &Store::trackChanged);
     // Every change, one made in the desktop's mixer too, is kept.
@@ -52,7 +51,7 @@ void Store::save()
         setSaveError(keepFileReason_);
         return;
     }
-    setSaveError(StationLibrary::saveStreams(libraryFileURL_, streams_).value_or(QString()));
+    setSaveError(StationLibrary::saveStreams(libraryFileURL_, stations_.all()).value_or(QString()));
 }
 
 void Store::changeVolume(double step)
@@ -92,22 +91,28 @@ void Store::setSaveError(const QString& error)
     emit saveErrorChanged();
 }
 
+std::optional<AudioStream> Store::selectedStream() const
+{
+    const AudioStream* selected = selectedId_ ? stations_.find(*selectedId_) : nullptr;
+    return selected ? std::optional(*selected) : std::nullopt;
+}
+
 void Store::setSelectedStream(std::optional<AudioStream> stream)
 {
-    selectedStream_ = std::move(stream);
+    selectedId_ = stream ? std::optional(stream->id) : std::nullopt;
     emit selectedStreamChanged();
 }
 
 QVariant Store::selectedStreamVariant() const
 {
-    return selectedStream_ ? QVariant::fromValue(*selectedStream_) : QVariant();
+    const auto selected = selectedStream();
+    return selected ? QVariant::fromValue(*selected) : QVariant();
 }
 
-int Store::indexOf(const QUuid& id) const
+void Store::listChanged()
 {
-    const auto found = std::find_if(streams_.cbegin(), streams_.cend(),
-                                    [&](const AudioStream& stream) { return stream.id == id; });
-    return found == streams_.cend() ? -1 : static_cast<int>(found - streams_.cbegin());
+    emit streamsChanged();
+    save();
 }
 
 std::optional<std::pair<QString, QUrl>> Store::validatedInput(const QString& name, const QString& urlText)
@@ -130,37 +135,38 @@ std::optional<QUuid> Store::addStream(const QString& name, const QString& urlTex
     if (!input)
         return std::nullopt;
     const AudioStream stream = AudioStream::make(input->first, input->second);
-    streams_.append(stream);
-    emit streamsChanged();
-    save();
+    stations_.append({stream});
+    listChanged();
     return stream.id;
 }
 
 QList<QUuid> Store::addStreams(const QList<std::pair<QString, QString>>& namesAndURLTexts)
 {
     QSet<QUrl> known; // a file may list thousands
-    for (const AudioStream& stream : std::as_const(streams_))
+    for (const AudioStream& stream : stations_.all())
         known.insert(stream.url);
-    QList<QUuid> added;
+    QList<AudioStream> added;
     for (const auto& [name, urlText] : namesAndURLTexts) {
         const auto input = validatedInput(name, urlText);
         if (!input || known.contains(input->second))
             continue;
         known.insert(input->second);
-        const AudioStream stream = AudioStream::make(input->first, input->second);
-        streams_.append(stream);
-        added.append(stream.id);
+        added.append(AudioStream::make(input->first, input->second));
     }
+    QList<QUuid> ids;
+    for (const AudioStream& stream : std::as_const(added))
+        ids.append(stream.id);
     if (added.isEmpty())
-        return added;
-    emit streamsChanged();
-    save();
-    return added;
+        return ids;
+    stations_.append(added);
+    listChanged();
+    return ids;
 }
 
 bool Store::containsStreamURL(const QUrl& url) const
 {
-    return std::any_of(streams_.cbegin(), streams_.cend(), [&](const AudioStream& stream) { return stream.url == url; });
+    const QList<AudioStream>& all = stations_.all();
+    return std::any_of(all.cbegin(), all.cend(), [&](const AudioStream& stream) { return stream.url == url; });
 }
 
 void Store::stopAndDeselect()
@@ -174,71 +180,48 @@ bool Store::updateStream(const QUuid& id, const QString& name, const QString& ur
     const auto input = validatedInput(name, urlText);
     if (!input)
         return false;
-    const int index = indexOf(id);
-    if (index < 0)
+    const int row = stations_.rowOf(id);
+    if (row < 0)
         return false;
-
-    const bool isSelected = selectedStream_ && selectedStream_->id == id;
-    if (isSelected && streams_[index].url != input->second)
+    // A new URL is another stream: the old one stops.
+    if (isSelected(id) && stations_.at(row).url != input->second)
         stopAndDeselect();
-
-    AudioStream updated = streams_[index];
+    AudioStream updated = stations_.at(row);
     updated.name = input->first;
     updated.url = input->second;
-    streams_[index] = updated;
-    emit streamsChanged();
-
-    if (selectedStream_ && selectedStream_->id == id)
-        setSelectedStream(updated);
-    save();
+    stations_.replace(row, updated);
+    listChanged();
+    if (isSelected(id))
+        emit selectedStreamChanged();
     return true;
 }
 
 void Store::deleteStreams(const QSet<QUuid>& ids)
 {
     for (const QUuid& id : ids) {
-        if (selectedStream_ && selectedStream_->id == id)
+        if (isSelected(id))
             stopAndDeselect();
-        streams_.removeIf([&](const AudioStream& stream) { return stream.id == id; });
-        emit streamsChanged();
+        if (const int row = stations_.rowOf(id); row >= 0) {
+            stations_.remove(row);
+            emit streamsChanged();
+        }
     }
     save();
 }
 
 void Store::moveStreams(const QList<int>& sourcePositions, int destination)
 {
-    // The moved stations keep their relative order and come to stand right
-    // before the station that stood at the destination before the move.
-    // Positions outside the list are ignored.
-    QList<int> sources;
-    for (int position : sourcePositions) {
-        if (position >= 0 && position < streams_.size() && !sources.contains(position))
-            sources.append(position);
-    }
-    std::sort(sources.begin(), sources.end());
-    destination = std::clamp(destination, 0, static_cast<int>(streams_.size()));
-
-    QList<AudioStream> moved;
-    for (int position : sources)
-        moved.append(streams_[position]);
-    const auto movedBeforeDestination = std::count_if(sources.cbegin(), sources.cend(),
-                                                      [&](int position) { return position < destination; });
-    for (auto it = sources.crbegin(); it != sources.crend(); ++it)
-        streams_.removeAt(*it);
-    const qsizetype insertAt = destination - movedBeforeDestination;
-    for (qsizetype i = 0; i < moved.size(); ++i)
-        streams_.insert(insertAt + i, moved[i]);
-    emit streamsChanged();
-    save();
+    stations_.move(sourcePositions, destination);
+    listChanged();
 }
 
 void Store::playStream(std::optional<QUuid> id)
 {
-    const std::optional<QUuid> target = id ? id : (selectedStream_ ? std::optional(selectedStream_->id) : std::nullopt);
+    const std::optional<QUuid> target = id ? id : selectedId_;
     if (!target)
         return;
 
-    if (selectedStream_ && selectedStream_->id == *target) {
+    if (isSelected(*target)) {
         switch (playingStatus()) {
         case PlayingStatus::loading:
         case PlayingStatus::buffering:
@@ -255,12 +238,11 @@ void Store::playStream(std::optional<QUuid> id)
         }
     }
 
-    const int index = indexOf(*target);
-    if (index < 0)
+    const AudioStream* stream = stations_.find(*target);
+    if (!stream)
         return;
-    const AudioStream stream = streams_[index];
-    setSelectedStream(stream);
-    player_.play(stream.url, stream.name, true);
+    setSelectedStream(*stream);
+    player_.play(stream->url, stream->name, true);
 }
 
 void Store::togglePlayPause()
@@ -272,7 +254,7 @@ void Store::togglePlayPause()
         player_.pause();
         break;
     case PlayingStatus::error:
-        if (selectedStream_)
+        if (selectedId_)
             playStream();
         break;
     case PlayingStatus::paused:

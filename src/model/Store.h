@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AudioStream.h"
+#include "StationList.h"
 #include "playback/PlaybackController.h"
 #include "playback/PlaybackTypes.h"
 
@@ -19,14 +20,15 @@
 
 namespace tunara {
 
-// The application model: the station list, the selection, and the player
-// that plays it, whose status, track and volume it passes on to the views
-// without keeping copies. Views read it through its properties and act on
-// it only through its operations. Main thread only.
+// The application model: the station list (saved after every change), the
+// selection, and the player, whose status, track and volume it passes on
+// to the views without keeping copies. Views read it through its
+// properties and act on it only through its operations. Main thread only.
 //
-// Notifications: streamsChanged and selectedStreamChanged on every
-// assignment or mutation; playingStatusChanged, trackChanged and
-// volumeChanged as the player reports them.
+// Notifications: the list's own row-level changes, and streamsChanged after
+// each of them; selectedStreamChanged on every assignment;
+// playingStatusChanged, trackChanged and volumeChanged as the player
+// reports them.
 class Store final : public QObject {
     Q_OBJECT
     Q_PROPERTY(QList<tunara::AudioStream> streams READ streams NOTIFY streamsChanged)
@@ -42,8 +44,9 @@ public:
           Scheduler& scheduler);
     ~Store() override;
 
-    const QList<AudioStream>& streams() const { return streams_; }
-    const std::optional<AudioStream>& selectedStream() const { return selectedStream_; }
+    const QList<AudioStream>& streams() const { return stations_.all(); }
+    StationList& stations() { return stations_; }
+    std::optional<AudioStream> selectedStream() const;
     void setSelectedStream(std::optional<AudioStream> stream);
     PlayingStatus playingStatus() const { return player_.status(); }
     const std::optional<Track>& track() const { return player_.track(); }
@@ -97,14 +100,15 @@ signals:
 
 private:
     QVariant selectedStreamVariant() const;
+    bool isSelected(const QUuid& id) const { return selectedId_ == id; }
     void stopAndDeselect();
+    void listChanged();
     void setSaveError(const QString& error);
     void saveVolumeSoon();
     void writePendingVolume();
-    int indexOf(const QUuid& id) const;
 
-    QList<AudioStream> streams_;
-    std::optional<AudioStream> selectedStream_;
+    StationList stations_;
+    std::optional<QUuid> selectedId_;
     PlaybackController& player_;
     Scheduler& scheduler_;
     std::optional<QUrl> libraryFileURL_;

@@ -4,20 +4,6 @@
 
 namespace tunara {
 
-namespace {
-
-bool isEnabled(const MprisService& service, RemoteCommand command)
-{
-    return service.manager().isCommandEnabled(command);
-}
-
-void send(const MprisService& service, RemoteCommand command)
-{
-    service.manager().handleRemoteCommand(command);
-}
-
-} // namespace
-
 MprisRootAdaptor::MprisRootAdaptor(MprisService& service)
     : QDBusAbstractAdaptor(&service)
     , service_(service)
@@ -26,12 +12,12 @@ MprisRootAdaptor::MprisRootAdaptor(MprisService& service)
 
 void MprisRootAdaptor::Raise()
 {
-    service_.manager().requestRaise();
+    service_.raise();
 }
 
 void MprisRootAdaptor::Quit()
 {
-    service_.manager().requestQuit();
+    service_.quit();
 }
 
 MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService& service)
@@ -60,49 +46,24 @@ QVariantMap MprisPlayerAdaptor::metadata() const
     return service_.metadata();
 }
 
-bool MprisPlayerAdaptor::canGoNext() const
-{
-    return isEnabled(service_, RemoteCommand::nextTrack);
-}
-
-bool MprisPlayerAdaptor::canGoPrevious() const
-{
-    return isEnabled(service_, RemoteCommand::previousTrack);
-}
-
-bool MprisPlayerAdaptor::canPlay() const
-{
-    return isEnabled(service_, RemoteCommand::play);
-}
-
-bool MprisPlayerAdaptor::canPause() const
-{
-    return isEnabled(service_, RemoteCommand::pause);
-}
-
-bool MprisPlayerAdaptor::canSeek() const
-{
-    return isEnabled(service_, RemoteCommand::changePlaybackPosition);
-}
-
 void MprisPlayerAdaptor::Play()
 {
-    send(service_, RemoteCommand::play);
+    service_.play();
 }
 
 void MprisPlayerAdaptor::Pause()
 {
-    send(service_, RemoteCommand::pause);
+    service_.pause();
 }
 
 void MprisPlayerAdaptor::PlayPause()
 {
-    send(service_, RemoteCommand::togglePlayPause);
+    service_.playPause();
 }
 
 void MprisPlayerAdaptor::Stop()
 {
-    send(service_, RemoteCommand::stop);
+    service_.stop();
 }
 
 void MprisPlayerAdaptor::OpenUri(const QString& /*uri*/, const QDBusMessage& message)

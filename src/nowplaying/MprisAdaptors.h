@@ -71,11 +71,12 @@ public:
     // Clamped to 0 to 1.
     void setVolume(double volume);
     qlonglong position() const { return 0; }
-    bool canGoNext() const;
-    bool canGoPrevious() const;
-    bool canPlay() const;
-    bool canPause() const;
-    bool canSeek() const;
+    // A live stream has no next track and no position.
+    bool canGoNext() const { return false; }
+    bool canGoPrevious() const { return false; }
+    bool canPlay() const { return true; }
+    bool canPause() const { return true; }
+    bool canSeek() const { return false; }
     bool canControl() const { return true; }
 
 public slots:
@@ -83,7 +84,6 @@ public slots:
     void Pause();
     void PlayPause();
     void Stop();
-    // A live stream has no next track and no position.
     void Next() {}
     void Previous() {}
     void Seek(qlonglong /*offset*/) {}

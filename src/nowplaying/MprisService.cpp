@@ -2,11 +2,14 @@
 
 #include "MprisAdaptors.h"
 
-#include "model/Store.h"
 #include "common/Diagnostics.h"
 #include "common/DisplayText.h"
+#include "model/Store.h"
+#include "playback/PlaybackController.h"
 
+#include <QCoreApplication>
 #include <QDBusError>
+#include <QPointer>
 #include <QSet>
 
 #include <algorithm>
@@ -19,16 +22,11 @@ namespace {
 const QString playerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 const QString playlistsInterface = QStringLiteral("org.mpris.MediaPlayer2.Playlists");
 
-bool sameStationsInSameOrder(const QList<mpris::Playlist>& a, const QList<mpris::Playlist>& b)
-{
-    return std::equal(a.cbegin(), a.cend(), b.cbegin(), b.cend(),
-                      [](const mpris::Playlist& x, const mpris::Playlist& y) { return x.id == y.id; });
-}
-
 } // namespace
 
-MprisService::MprisService(NowPlayingManager& manager, QDBusConnection connection)
-    : manager_(manager)
+MprisService::MprisService(Store& store, Scheduler& scheduler, QDBusConnection connection)
+    : store_(store)
+    , scheduler_(scheduler)
     , connection_(std::move(connection))
     , artworkFiles_(artworkDirectory())
 {
@@ -39,8 +37,25 @@ MprisService::MprisService(NowPlayingManager& manager, QDBusConnection connectio
 
     sentPlaybackStatus_ = playbackStatus();
     sentMetadata_ = metadata();
-    connect(&manager_, &NowPlayingManager::nowPlayingChanged, this, &MprisService::publishPlayerChanges);
+    connect(&store_.player(), &PlaybackController::nowPlayingChanged, this, &MprisService::followPlayer);
     connect(&artworkFiles_, &ArtworkFiles::written, this, &MprisService::artworkWritten);
+    // Every change, also one made in the desktop's mixer, reaches the
+    // desktop's media widgets.
+    connect(&store_, &Store::volumeChanged, this,
+            [this] { sendPropertiesChanged(playerInterface, {{QStringLiteral("Volume"), volume()}}); });
+    // Stations added, removed or moved: the count tells clients to read the
+    // list again, whatever the size of the change; stations renamed in place
+    // are announced one by one.
+    const StationList& stations = store_.stations();
+    for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(&stations, signal, this, [this] { schedulePlaylistChanges(true); });
+    connect(&stations, &QAbstractItemModel::rowsMoved, this, [this] { schedulePlaylistChanges(true); });
+    connect(&stations, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& first, const QModelIndex& last, const QList<int>& roles) {
+                if (roles.isEmpty() || roles.contains(StationList::NameRole))
+                    stationsRenamed(first.row(), last.row());
+            });
+    connect(&store_, &Store::selectedStreamChanged, this, [this] { schedulePlaylistChanges(false); });
 
     // The object must exist before the name appears, so that a client that
     // sees the name can use it at once.
@@ -54,8 +69,9 @@ MprisService::MprisService(NowPlayingManager& manager, QDBusConnection connectio
     } else {
         registered_ = true;
     }
-
-    followStore(manager_.store());
+    // Removes the files of stations no longer in the list.
+    listChanged_ = true;
+    publishPlaylistChanges();
 }
 
 MprisService::~MprisService()
@@ -68,17 +84,18 @@ MprisService::~MprisService()
 
 QString MprisService::playbackStatus() const
 {
-    if (!manager_.nowPlayingInfo())
-        return mpris::playbackStatus(NowPlayingPlaybackState::stopped);
-    return mpris::playbackStatus(manager_.playbackState());
+    const std::optional<NowPlaying>& shown = store_.player().nowPlaying();
+    if (!shown || showsStopped_)
+        return QStringLiteral("Stopped");
+    return shown->playing ? QStringLiteral("Playing") : QStringLiteral("Paused");
 }
 
 QVariantMap MprisService::metadata()
 {
-    const auto& info = manager_.nowPlayingInfo();
-    if (!info)
+    const std::optional<NowPlaying>& shown = store_.player().nowPlaying();
+    if (!shown)
         return {};
-    return mpris::metadata(*info, mpris::trackPath(trackNumber_), artworkFiles_.url(info->albumTitle));
+    return mpris::metadata(*shown, mpris::trackPath(trackNumber_), artworkFiles_.url(shown->station));
 }
 
 QString MprisService::iconOf(const QString& stationName)
@@ -86,33 +103,32 @@ QString MprisService::iconOf(const QString& stationName)
     return artworkFiles_.url(stationName).toString(QUrl::FullyEncoded);
 }
 
-const QList<mpris::Playlist>& MprisService::currentPlaylists()
+uint MprisService::playlistCount() const
 {
-    // A client reading the list sees every change made before it asked.
-    if (listChanged_)
-        publishPlaylistChanges();
-    return playlists_;
+    return uint(store_.stations().size());
 }
 
-uint MprisService::playlistCount()
+mpris::Playlist MprisService::playlistAt(int row)
 {
-    return static_cast<uint>(currentPlaylists().size());
+    const AudioStream& station = store_.stations().at(row);
+    const QString name = cleanDisplayText(station.name);
+    return {mpris::playlistPath(station.id), mpris::busSafeText(name), iconOf(name)};
 }
 
 QList<mpris::Playlist> MprisService::playlists(uint index, uint maxCount, bool reverseOrder)
 {
-    const qsizetype count = currentPlaylists().size();
-    if (index >= static_cast<uint>(count))
+    const qsizetype count = store_.stations().size();
+    if (index >= uint(count))
         return {};
     const qsizetype size = std::min<qsizetype>(maxCount, count - index);
     QList<mpris::Playlist> page;
     page.reserve(size);
     QStringList undrawn;
     for (qsizetype k = 0; k < size; ++k) {
-        const qsizetype i = reverseOrder ? count - 1 - index - k : index + k;
-        page.append(playlists_[i]);
-        if (playlists_[i].icon.isEmpty())
-            undrawn.append(playlistArtworkNames_[i]);
+        const int row = int(reverseOrder ? count - 1 - index - k : index + k);
+        page.append(playlistAt(row));
+        if (page.last().icon.isEmpty())
+            undrawn.append(cleanDisplayText(store_.stations().at(row).name));
     }
     artworkFiles_.request(undrawn);
     return page;
@@ -120,53 +136,82 @@ QList<mpris::Playlist> MprisService::playlists(uint index, uint maxCount, bool r
 
 mpris::MaybePlaylist MprisService::activePlaylist()
 {
-    if (!store_ || !store_->selectedStream())
-        return {};
-    const AudioStream& selected = *store_->selectedStream();
-    const QString name = cleanDisplayText(selected.name);
-    return {true, {mpris::playlistPath(selected.id), mpris::busSafeText(name), iconOf(name)}};
+    const auto selected = store_.selectedStream();
+    const int row = selected ? store_.stations().rowOf(selected->id) : -1;
+    return row < 0 ? mpris::MaybePlaylist{} : mpris::MaybePlaylist{true, playlistAt(row)};
 }
 
 double MprisService::volume() const
 {
-    return store_ ? store_->volume() : 1.0;
+    return store_.volume();
 }
 
 void MprisService::setVolume(double volume)
 {
-    if (store_ && std::isfinite(volume))
-        store_->setVolume(std::clamp(volume, 0.0, 1.0));
+    if (std::isfinite(volume))
+        store_.setVolume(std::clamp(volume, 0.0, 1.0));
 }
 
-void MprisService::followStore(Store& store)
+void MprisService::post(std::function<void(Store&)> action)
 {
-    if (store_ == &store)
-        return;
-    if (store_)
-        disconnect(store_, nullptr, this, nullptr);
-    store_ = &store;
-    connect(&store, &Store::streamsChanged, this, [this] { schedulePlaylistChanges(true); });
-    connect(&store, &Store::selectedStreamChanged, this, [this] { schedulePlaylistChanges(false); });
-    // Every change, also one made in the desktop's mixer, reaches the
-    // desktop's media widgets.
-    connect(&store, &Store::volumeChanged, this, [this] {
-        sendPropertiesChanged(playerInterface, {{QStringLiteral("Volume"), volume()}});
+    scheduler_.post([store = QPointer<Store>(&store_), action = std::move(action)] {
+        if (store)
+            action(*store);
     });
-    // Publishes the list and removes the files of stations no longer in it.
-    listChanged_ = true;
-    publishPlaylistChanges();
+}
+
+void MprisService::play()
+{
+    post([](Store& store) {
+        if (store.playingStatus() != PlayingStatus::playing)
+            store.playStream();
+    });
+}
+
+void MprisService::pause()
+{
+    post([](Store& store) { store.player().pause(); });
+}
+
+void MprisService::playPause()
+{
+    post([](Store& store) { store.togglePlayPause(); });
+}
+
+void MprisService::stop()
+{
+    post([this](Store& store) {
+        store.player().pause();
+        if (!store.player().nowPlaying() || showsStopped_)
+            return;
+        showsStopped_ = true;
+        publishPlayerChanges();
+    });
+}
+
+void MprisService::raise()
+{
+    scheduler_.post([handler = raiseHandler_] {
+        if (handler)
+            handler();
+    });
+}
+
+void MprisService::quit()
+{
+    scheduler_.post([handler = quitHandler_] {
+        if (handler)
+            handler();
+        else
+            QCoreApplication::quit();
+    });
 }
 
 void MprisService::activatePlaylist(const QDBusObjectPath& playlist, const QDBusMessage& message)
 {
-    if (store_) {
-        for (const AudioStream& stream : store_->streams()) {
-            if (mpris::playlistPath(stream.id) != playlist)
-                continue;
-            manager_.scheduler().post([store = store_, id = stream.id] {
-                if (store)
-                    store->playStream(id);
-            });
+    for (const AudioStream& station : store_.stations().all()) {
+        if (mpris::playlistPath(station.id) == playlist) {
+            post([id = station.id](Store& store) { store.playStream(id); });
             return;
         }
     }
@@ -180,14 +225,23 @@ void MprisService::replyWithError(const QDBusMessage& message, const QString& na
     connection_.send(message.createErrorReply(name, text));
 }
 
+void MprisService::followPlayer()
+{
+    showsStopped_ = false;
+    publishPlayerChanges();
+}
+
 void MprisService::publishPlayerChanges()
 {
     // A new track id for every distinct track; a fresh start after a clear
     // counts as a new track.
-    const auto& info = manager_.nowPlayingInfo();
+    const std::optional<NowPlaying>& shown = store_.player().nowPlaying();
     std::optional<TrackKey> track;
-    if (info)
-        track = TrackKey{info->title, info->artist, info->albumTitle};
+    if (shown) {
+        const std::optional<Track>& playing = shown->track;
+        track = TrackKey{playing ? playing->title : shown->station, playing ? playing->artist : std::nullopt,
+                         shown->station};
+    }
     if (track && track != currentTrack_)
         ++trackNumber_;
     currentTrack_ = track;
@@ -204,8 +258,8 @@ void MprisService::publishPlayerChanges()
     if (!changed.isEmpty())
         sendPropertiesChanged(playerInterface, changed);
     // The station's artwork follows in another change once it is drawn.
-    if (info && !sentMetadata_.contains(QStringLiteral("mpris:artUrl")))
-        artworkFiles_.request({info->albumTitle});
+    if (shown && !sentMetadata_.contains(QStringLiteral("mpris:artUrl")))
+        artworkFiles_.request({shown->station});
 }
 
 void MprisService::schedulePlaylistChanges(bool listChanged)
@@ -214,7 +268,7 @@ void MprisService::schedulePlaylistChanges(bool listChanged)
     if (playlistChangesPosted_)
         return;
     playlistChangesPosted_ = true;
-    manager_.scheduler().post([self = QPointer<MprisService>(this)] {
+    scheduler_.post([self = QPointer<MprisService>(this)] {
         if (self && self->playlistChangesPosted_)
             self->publishPlaylistChanges();
     });
@@ -224,9 +278,18 @@ void MprisService::publishPlaylistChanges()
 {
     playlistChangesPosted_ = false;
     QVariantMap changed;
-    if (listChanged_)
-        rebuildPlaylists(changed);
-
+    if (listChanged_) {
+        listChanged_ = false;
+        changed.insert(QStringLiteral("PlaylistCount"), playlistCount());
+        // Files of stations no longer in the list go; the one playing keeps
+        // its file even when it is not in the list.
+        QSet<QString> kept;
+        for (const AudioStream& station : store_.stations().all())
+            kept.insert(cleanDisplayText(station.name));
+        if (const auto& shown = store_.player().nowPlaying())
+            kept.insert(shown->station);
+        artworkFiles_.keepOnly(kept);
+    }
     const mpris::MaybePlaylist active = activePlaylist();
     if (!(active == sentActivePlaylist_)) {
         sentActivePlaylist_ = active;
@@ -237,63 +300,28 @@ void MprisService::publishPlaylistChanges()
     // The selected station is the one playing or about to: its icon is
     // needed.
     if (active.valid && active.playlist.icon.isEmpty())
-        artworkFiles_.request({cleanDisplayText(store_->selectedStream()->name)});
+        artworkFiles_.request({cleanDisplayText(store_.selectedStream()->name)});
 }
 
-void MprisService::rebuildPlaylists(QVariantMap& changed)
+void MprisService::stationsRenamed(int first, int last)
 {
-    listChanged_ = false;
-    if (!store_)
-        return;
-    const QList<AudioStream>& streams = store_->streams();
-    QList<mpris::Playlist> current;
-    QStringList names;
-    QMultiHash<QString, qsizetype> indexByName;
-    current.reserve(streams.size());
-    names.reserve(streams.size());
-    indexByName.reserve(streams.size());
-    for (const AudioStream& stream : streams) {
-        QString name = cleanDisplayText(stream.name);
-        indexByName.insert(name, current.size());
-        current.append({mpris::playlistPath(stream.id), mpris::busSafeText(name), iconOf(name)});
-        names.append(std::move(name));
+    QStringList undrawn;
+    for (int row = first; row <= last; ++row) {
+        const mpris::Playlist playlist = playlistAt(row);
+        emit playlistsAdaptor_->PlaylistChanged(playlist);
+        if (playlist.icon.isEmpty())
+            undrawn.append(cleanDisplayText(store_.stations().at(row).name));
     }
-
-    // Stations added, removed or moved: the count tells clients to read the
-    // list again, whatever the size of the change. Stations renamed in place
-    // are announced one by one, and a renamed station whose icon a client
-    // was shown gets its new icon drawn.
-    if (sameStationsInSameOrder(current, playlists_)) {
-        QStringList redrawn;
-        for (qsizetype i = 0; i < current.size(); ++i) {
-            if (current[i] == playlists_[i])
-                continue;
-            emit playlistsAdaptor_->PlaylistChanged(current[i]);
-            if (current[i].icon.isEmpty() && !playlists_[i].icon.isEmpty())
-                redrawn.append(names[i]);
-        }
-        artworkFiles_.request(redrawn);
-    } else {
-        changed.insert(QStringLiteral("PlaylistCount"), static_cast<uint>(current.size()));
-    }
-    playlists_ = std::move(current);
-    playlistArtworkNames_ = names;
-    playlistIndexByName_ = std::move(indexByName);
-
-    // Files of stations no longer in the list go; the one playing keeps its
-    // file even when it is not in the list.
-    QSet<QString> kept(names.cbegin(), names.cend());
-    if (const auto& info = manager_.nowPlayingInfo())
-        kept.insert(info->albumTitle);
-    artworkFiles_.keepOnly(kept);
+    artworkFiles_.request(undrawn);
+    schedulePlaylistChanges(false);
 }
 
 void MprisService::artworkWritten(const QString& stationName)
 {
-    const QString icon = iconOf(stationName);
-    for (const qsizetype index : playlistIndexByName_.values(stationName)) {
-        playlists_[index].icon = icon;
-        emit playlistsAdaptor_->PlaylistChanged(playlists_[index]);
+    const StationList& stations = store_.stations();
+    for (int row = 0; row < stations.size(); ++row) {
+        if (cleanDisplayText(stations.at(row).name) == stationName)
+            emit playlistsAdaptor_->PlaylistChanged(playlistAt(row));
     }
     publishPlayerChanges();
     schedulePlaylistChanges(false);

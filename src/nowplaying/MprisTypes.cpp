@@ -25,28 +25,16 @@ QString busSafeText(const QString& text)
     return safe;
 }
 
-QString playbackStatus(NowPlayingPlaybackState state)
-{
-    switch (state) {
-    case NowPlayingPlaybackState::playing:
-        return QStringLiteral("Playing");
-    case NowPlayingPlaybackState::paused:
-        return QStringLiteral("Paused");
-    case NowPlayingPlaybackState::stopped:
-        break;
-    }
-    return QStringLiteral("Stopped");
-}
-
-QVariantMap metadata(const NowPlayingInfo& info, const QDBusObjectPath& trackId, const QUrl& artUrl)
+QVariantMap metadata(const NowPlaying& nowPlaying, const QDBusObjectPath& trackId, const QUrl& artUrl)
 {
     // A live stream: no mpris:length.
+    const std::optional<Track>& track = nowPlaying.track;
     QVariantMap map;
     map.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(trackId));
-    map.insert(QStringLiteral("xesam:title"), busSafeText(info.title));
-    if (info.artist)
-        map.insert(QStringLiteral("xesam:artist"), QStringList{busSafeText(*info.artist)});
-    map.insert(QStringLiteral("xesam:album"), busSafeText(info.albumTitle));
+    map.insert(QStringLiteral("xesam:title"), busSafeText(track ? track->title : nowPlaying.station));
+    if (track && track->artist)
+        map.insert(QStringLiteral("xesam:artist"), QStringList{busSafeText(*track->artist)});
+    map.insert(QStringLiteral("xesam:album"), busSafeText(nowPlaying.station));
     if (!artUrl.isEmpty())
         map.insert(QStringLiteral("mpris:artUrl"), artUrl.toString(QUrl::FullyEncoded));
     return map;

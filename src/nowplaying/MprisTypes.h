@@ -2,7 +2,7 @@
 
 // Values of the MPRIS2 interfaces and their D-Bus marshalling.
 
-#include "NowPlayingManager.h"
+#include "playback/PlaybackTypes.h"
 
 #include <QDBusArgument>
 #include <QDBusObjectPath>
@@ -46,9 +46,9 @@ void registerTypes();
 // message invalid.
 QString busSafeText(const QString& text);
 
-QString playbackStatus(NowPlayingPlaybackState state);
-// The Metadata map of a published dictionary; artUrl may be empty.
-QVariantMap metadata(const NowPlayingInfo& info, const QDBusObjectPath& trackId, const QUrl& artUrl);
+// The Metadata map of what plays: the track's title, or else the station's
+// name, the artist, and the station as the album; artUrl may be empty.
+QVariantMap metadata(const NowPlaying& nowPlaying, const QDBusObjectPath& trackId, const QUrl& artUrl);
 QDBusObjectPath trackPath(quint64 trackNumber);
 QDBusObjectPath playlistPath(const QUuid& stationId);
 

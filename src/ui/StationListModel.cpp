@@ -1,96 +1,58 @@
 #include "StationListModel.h"
 
 #include "KeyHints.h"
-#include "model/Store.h"
+#include "StatusWording.h"
 #include "common/DisplayText.h"
-
-#include <QHash>
-#include <QSet>
-
-#include <algorithm>
+#include "model/Store.h"
 
 namespace tunara {
 
 namespace {
 
-QList<QUuid> firstIds(const QList<AudioStream>& rows, qsizetype count)
+QList<QUuid> firstIds(const StationList& stations)
 {
     QList<QUuid> ids;
-    for (qsizetype row = 0; row < std::min(count, rows.size()); ++row)
-        ids.append(rows.at(row).id);
+    for (qsizetype row = 0; row < std::min<qsizetype>(KeyHints::numberedStationCount, stations.size()); ++row)
+        ids.append(stations.at(row).id);
     return ids;
-}
-
-// The positions in values of one longest strictly increasing subsequence.
-QList<qsizetype> longestIncreasingRun(const QList<int>& values)
-{
-    QList<qsizetype> tails;                         // tails[k]: end of the best run of length k + 1
-    QList<qsizetype> previous(values.size(), -1);   // the element before each one in its run
-    for (qsizetype i = 0; i < values.size(); ++i) {
-        const auto place = std::lower_bound(tails.begin(), tails.end(), values.at(i),
-                                            [&](qsizetype tail, int value) { return values.at(tail) < value; });
-        if (place != tails.begin())
-            previous[i] = *(place - 1);
-        if (place == tails.end())
-            tails.append(i);
-        else
-            *place = i;
-    }
-    QList<qsizetype> run;
-    for (qsizetype i = tails.isEmpty() ? -1 : tails.last(); i >= 0; i = previous.at(i))
-        run.prepend(i);
-    return run;
-}
-
-// What the selected station is doing, as a screen reader says it after
-// the name.
-QString statusWords(PlayingStatus status)
-{
-    switch (status) {
-    case PlayingStatus::loading: return QStringLiteral("connecting");
-    case PlayingStatus::buffering: return QStringLiteral("buffering");
-    case PlayingStatus::playing: return QStringLiteral("playing");
-    case PlayingStatus::error: return QStringLiteral("connection failed");
-    case PlayingStatus::paused: return QStringLiteral("paused");
-    }
-    return {};
 }
 
 } // namespace
 
 StationListModel::StationListModel(Store& store, QObject* parent)
-    : QAbstractListModel(parent)
+    : QIdentityProxyModel(parent)
     , store_(store)
-    , rows_(store.streams())
 {
-    if (store_.selectedStream())
-        selectedId_ = store_.selectedStream()->id;
-    connect(&store_, &Store::streamsChanged, this, &StationListModel::followStreams);
+    setSourceModel(&store_.stations());
+    if (const auto selected = store_.selectedStream())
+        selectedId_ = selected->id;
+    hinted_ = firstIds(store_.stations());
+    for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(this, signal, this, &StationListModel::followRows);
+    connect(this, &QAbstractItemModel::rowsMoved, this, &StationListModel::followRows);
     connect(&store_, &Store::selectedStreamChanged, this, &StationListModel::followSelection);
-    connect(&store_, &Store::playingStatusChanged, this, &StationListModel::followStatus);
-}
-
-int StationListModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : count();
+    connect(&store_, &Store::playingStatusChanged, this, [this] {
+        if (selectedId_)
+            announce(store_.stations().rowOf(*selectedId_), {AccessibleNameRole});
+    });
 }
 
 QVariant StationListModel::data(const QModelIndex& index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const AudioStream& stream = rows_.at(index.row());
+    const AudioStream& station = store_.stations().at(index.row());
+    const bool isSelected = selectedId_ == station.id;
     switch (role) {
     case Qt::DisplayRole:
-    case NameRole: return cleanDisplayText(stream.name);
-    case StationIdRole: return stream.id.toString(QUuid::WithoutBraces);
-    case UrlTextRole: return stream.urlText();
+    case NameRole: return cleanDisplayText(station.name);
+    case StationIdRole: return station.id.toString(QUuid::WithoutBraces);
+    case UrlTextRole: return station.urlText();
     case KeyHintRole: return KeyHints::stationHint(index.row());
-    case IsSelectedRole: return selectedId_ == stream.id;
+    case IsSelectedRole: return isSelected;
     case AccessibleNameRole:
-        return selectedId_ == stream.id
-                   ? cleanDisplayText(stream.name) + QStringLiteral(", ") + statusWords(store_.playingStatus())
-                   : cleanDisplayText(stream.name);
+        return isSelected ? cleanDisplayText(station.name) + QStringLiteral(", ") + StatusWording::spokenStatus(store_.playingStatus())
+                          : cleanDisplayText(station.name);
     default: return {};
     }
 }
@@ -106,164 +68,50 @@ QHash<int, QByteArray> StationListModel::roleNames() const
 int StationListModel::indexOf(const QString& stationId) const
 {
     const QUuid id = QUuid::fromString(stationId);
-    return id.isNull() ? -1 : rowOf(id);
+    return id.isNull() ? -1 : store_.stations().rowOf(id);
 }
 
 QString StationListModel::idAt(int row) const
 {
-    return row >= 0 && row < count() ? rows_.at(row).id.toString(QUuid::WithoutBraces) : QString();
+    return row >= 0 && row < count() ? store_.stations().at(row).id.toString(QUuid::WithoutBraces) : QString();
 }
 
-int StationListModel::rowOf(const QUuid& id) const
+void StationListModel::announce(int row, const QList<int>& roles)
 {
-    for (qsizetype row = 0; row < rows_.size(); ++row) {
-        if (rows_.at(row).id == id)
-            return static_cast<int>(row);
-    }
-    return -1;
+    if (row >= 0)
+        emit dataChanged(index(row, 0), index(row, 0), roles);
 }
 
-void StationListModel::moveRow(int from, int after)
+void StationListModel::followRows()
 {
-    // Qt counts the destination before the move: the row lands before it.
-    const int destination = after + 1;
-    if (from == destination)
-        return;
-    beginMoveRows({}, from, from, {}, destination);
-    rows_.move(from, from < destination ? destination - 1 : destination);
-    endMoveRows();
-}
-
-void StationListModel::followStreams()
-{
-    const QList<AudioStream>& target = store_.streams();
-    const QList<QUuid> hintedBefore = firstIds(rows_, KeyHints::numberedStationCount);
-    const int countBefore = count();
-
-    // 1. Rows whose station is gone, in runs from the end.
-    QSet<QUuid> targetIds;
-    targetIds.reserve(target.size());
-    for (const AudioStream& station : target)
-        targetIds.insert(station.id);
-    for (int last = count() - 1; last >= 0;) {
-        if (targetIds.contains(rows_.at(last).id)) {
-            --last;
-            continue;
-        }
-        int first = last;
-        while (first > 0 && !targetIds.contains(rows_.at(first - 1).id))
-            --first;
-        beginRemoveRows({}, first, last);
-        rows_.remove(first, last - first + 1);
-        endRemoveRows();
-        last = first - 1;
+    // Hints belong to positions: a station that came to one of the first
+    // nine positions, or left one, shows another hint.
+    const StationList& stations = store_.stations();
+    const QList<QUuid> now = firstIds(stations);
+    for (qsizetype row = 0; row < now.size(); ++row) {
+        if (row >= hinted_.size() || hinted_.at(row) != now.at(row))
+            announce(int(row), {KeyHintRole});
     }
-
-    // 2. The rows that stay where they are: the longest run of them that is
-    // already in the new order. Only the others move.
-    QHash<QUuid, int> rowById;
-    rowById.reserve(rows_.size());
-    for (qsizetype row = 0; row < rows_.size(); ++row)
-        rowById.insert(rows_.at(row).id, static_cast<int>(row));
-    QList<int> keptRows;
-    QList<QUuid> keptIds;
-    for (const AudioStream& station : target) {
-        const auto found = rowById.constFind(station.id);
-        if (found != rowById.constEnd()) {
-            keptRows.append(*found);
-            keptIds.append(station.id);
-        }
+    for (const QUuid& id : std::as_const(hinted_)) {
+        if (!now.contains(id))
+            announce(stations.rowOf(id), {KeyHintRole});
     }
-    QSet<QUuid> staying;
-    for (const qsizetype position : longestIncreasingRun(keptRows))
-        staying.insert(keptIds.at(position));
-
-    // 3. In the new order, each new station is inserted and each moving one
-    // moved right after the station before it; consecutive new stations are
-    // inserted together.
-    int previousRow = -1; // the row of target[i - 1]; -2 when not yet looked up
-    for (qsizetype i = 0; i < target.size();) {
-        const QUuid& id = target.at(i).id;
-        if (staying.contains(id)) {
-            previousRow = -2;
-            ++i;
-            continue;
-        }
-        if (previousRow == -2)
-            previousRow = rowOf(target.at(i - 1).id);
-        if (rowById.contains(id)) {
-            const int from = rowOf(id);
-            moveRow(from, previousRow);
-            previousRow = from > previousRow ? previousRow + 1 : previousRow;
-            ++i;
-            continue;
-        }
-        qsizetype end = i + 1;
-        while (end < target.size() && !rowById.contains(target.at(end).id))
-            ++end;
-        const int first = previousRow + 1;
-        beginInsertRows({}, first, first + static_cast<int>(end - i) - 1);
-        for (qsizetype j = i; j < end; ++j)
-            rows_.insert(first + (j - i), target.at(j));
-        endInsertRows();
-        previousRow = first + static_cast<int>(end - i) - 1;
-        i = end;
-    }
-
-    Q_ASSERT(rows_.size() == target.size());
-
-    // 4. Rows whose name or URL changed.
-    for (int row = 0; row < count(); ++row) {
-        AudioStream& shown = rows_[row];
-        const AudioStream& now = target.at(row);
-        if (shown.name != now.name || shown.url != now.url) {
-            shown = now;
-            emit dataChanged(index(row), index(row), {Qt::DisplayRole, NameRole, UrlTextRole, AccessibleNameRole});
-        }
-    }
-
-    announceKeyHints(hintedBefore);
-    if (count() != countBefore)
-        emit countChanged();
-}
-
-void StationListModel::announceKeyHints(const QList<QUuid>& before)
-{
-    // Hints belong to positions: a row that came to one of the first nine
-    // positions, or left one, shows another hint.
-    const QList<QUuid> after = firstIds(rows_, KeyHints::numberedStationCount);
-    for (qsizetype row = 0; row < after.size(); ++row) {
-        if (row >= before.size() || before.at(row) != after.at(row))
-            emit dataChanged(index(int(row)), index(int(row)), {KeyHintRole});
-    }
-    for (const QUuid& id : before) {
-        const int row = after.contains(id) ? -1 : rowOf(id);
-        if (row >= 0)
-            emit dataChanged(index(row), index(row), {KeyHintRole});
-    }
+    hinted_ = now;
+    emit countChanged();
 }
 
 void StationListModel::followSelection()
 {
-    std::optional<QUuid> now;
-    if (store_.selectedStream())
-        now = store_.selectedStream()->id;
+    const auto selected = store_.selectedStream();
+    const std::optional<QUuid> now = selected ? std::optional(selected->id) : std::nullopt;
     if (now == selectedId_)
         return;
     const std::optional<QUuid> before = selectedId_;
     selectedId_ = now;
     for (const std::optional<QUuid>& id : {before, now}) {
-        const int row = id ? rowOf(*id) : -1;
-        if (row >= 0)
-            emit dataChanged(index(row), index(row), {IsSelectedRole, AccessibleNameRole});
+        if (id)
+            announce(store_.stations().rowOf(*id), {IsSelectedRole, AccessibleNameRole});
     }
-}
-
-void StationListModel::followStatus()
-{
-    const int row = selectedId_ ? rowOf(*selectedId_) : -1;
-    if (row >= 0)
-        emit dataChanged(index(row), index(row), {AccessibleNameRole});
 }
 
 } // namespace tunara

@@ -1,8 +1,6 @@
 #pragma once
 
-#include "model/AudioStream.h"
-
-#include <QAbstractListModel>
+#include <QIdentityProxyModel>
 #include <QList>
 #include <QUuid>
 #include <QtQml/qqmlregistration.h>
@@ -13,17 +11,13 @@ namespace tunara {
 
 class Store;
 
-// The Store's station list as a Qt item model, for the panel's rows and the
-// Settings window's list. Each row carries the station's id, its name as
-// shown (cleaned of control characters and line breaks), its URL text, its
-// key hint, whether it is the selected station, and the name a screen
-// reader says ("NTS 1, playing" for the selected station).
-//
-// The Store only says that its list changed; the model works out what did
-// and announces the smallest change: rows inserted, removed or moved, and
-// dataChanged for the rows whose fields changed. It never resets, so views
+// The Store's station list as the views show it: each row carries the
+// station's id, its name as shown (cleaned of control characters and line
+// breaks), its URL text, its key hint, whether it is the selected station,
+// and the name a screen reader says ("NTS 1, playing" for the selected
+// station). The list's own row changes pass straight through, so views
 // keep their scroll position, current row and focus.
-class StationListModel : public QAbstractListModel {
+class StationListModel : public QIdentityProxyModel {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("Provided by the application")
@@ -41,11 +35,10 @@ public:
 
     explicit StationListModel(Store& store, QObject* parent = nullptr);
 
-    int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QHash<int, QByteArray> roleNames() const override;
 
-    int count() const { return static_cast<int>(rows_.size()); }
+    int count() const { return rowCount(); }
     // The row of the station with this id; -1 when there is none.
     Q_INVOKABLE int indexOf(const QString& stationId) const;
     // The id of the station at a row; empty outside the list.
@@ -55,17 +48,14 @@ signals:
     void countChanged();
 
 private:
-    void followStreams();
+    void followRows();
     void followSelection();
-    void followStatus();
-    int rowOf(const QUuid& id) const;
-    void moveRow(int from, int after);
-    void announceKeyHints(const QList<QUuid>& before);
+    void announce(int row, const QList<int>& roles);
 
     Store& store_;
-    // The rows as the views were last told of them.
-    QList<AudioStream> rows_;
     std::optional<QUuid> selectedId_;
+    // The stations that had the numbered key hints when the views were last told.
+    QList<QUuid> hinted_;
 };
 
 } // namespace tunara

@@ -1,9 +1,8 @@
 #include "StoreViewModel.h"
 
 #include "model/Store.h"
+#include "StatusWording.h"
 #include "common/DisplayText.h"
-
-#include <QMetaEnum>
 
 namespace tunara {
 
@@ -27,6 +26,9 @@ StoreViewModel::StoreViewModel(Store& store, QObject* parent)
     connect(&store_, &Store::trackChanged, this, &StoreViewModel::metadataChanged);
     connect(&store_, &Store::saveErrorChanged, this, &StoreViewModel::saveFailureMessageChanged);
     connect(&store_, &Store::volumeChanged, this, &StoreViewModel::volumeChanged);
+    for (const auto signal : {&StoreViewModel::selectionChanged, &StoreViewModel::statusChanged,
+                              &StoreViewModel::metadataChanged})
+        connect(this, signal, this, &StoreViewModel::nowPlayingTextChanged);
 }
 
 bool StoreViewModel::hasSelection() const
@@ -39,14 +41,36 @@ QString StoreViewModel::selectedName() const
     return store_.selectedStream() ? cleanDisplayText(store_.selectedStream()->name) : QString();
 }
 
-QString StoreViewModel::status() const
+StoreViewModel::Status StoreViewModel::status() const
 {
-    return QString::fromLatin1(QMetaEnum::fromType<PlayingStatus>().valueToKey(int(store_.playingStatus())));
+    switch (store_.playingStatus()) {
+    case PlayingStatus::loading: return Status::Connecting;
+    case PlayingStatus::buffering: return Status::Buffering;
+    case PlayingStatus::playing: return Status::Playing;
+    case PlayingStatus::error: return Status::Failed;
+    case PlayingStatus::paused: break;
+    }
+    return Status::Paused;
+}
+
+QString StoreViewModel::progressText() const
+{
+    return StatusWording::progressLine(store_.playingStatus());
+}
+
+QString StoreViewModel::playButtonName() const
+{
+    return StatusWording::playButtonName(store_.playingStatus());
+}
+
+QString StoreViewModel::spokenNowPlaying() const
+{
+    return StatusWording::spokenNowPlaying(selectedName(), store_.playingStatus(), store_.track());
 }
 
 QString StoreViewModel::title() const
 {
-    return store_.track() ? store_.track()->title : QStringLiteral("No track info");
+    return store_.track() ? store_.track()->title : StatusWording::noTrack();
 }
 
 QString StoreViewModel::artist() const
@@ -93,22 +117,6 @@ void StoreViewModel::changeVolume(int steps)
     store_.changeVolume(steps * Store::volumeStep);
 }
 
-void StoreViewModel::deleteStream(const QString& stationId)
-{
-    if (const auto id = parseId(stationId))
-        store_.deleteStreams({*id});
-}
-
-int StoreViewModel::moveStream(int from, int destination)
-{
-    const int count = static_cast<int>(store_.streams().size());
-    if (from < 0 || from >= count || destination < 0 || destination > count || destination == from
-        || destination == from + 1)
-        return -1;
-    store_.moveStreams({from}, destination);
-    return destination > from ? destination - 1 : destination;
-}
-
 StationEditorViewModel* StoreViewModel::makeEditor(const QString& stationId, const QString& presetURL, QObject* owner)
 {
     // An id that is not one (and not empty) edits nothing: the sheet shows
@@ -117,27 +125,6 @@ StationEditorViewModel* StoreViewModel::makeEditor(const QString& stationId, con
     if (!stationId.isEmpty())
         id = parseId(stationId).value_or(QUuid());
     return new StationEditorViewModel(store_, id, presetURL, owner);
-}
-
-const AudioStream* StoreViewModel::findStation(const QString& stationId) const
-{
-    const auto id = parseId(stationId);
-    if (!id)
-        return nullptr;
-    for (const AudioStream& stream : store_.streams()) {
-        if (stream.id == *id)
-            return &stream;
-    }
-    return nullptr;
-}
-
-QString StoreViewModel::deleteConfirmationMessage(const QString& stationId) const
-{
-    const AudioStream* station = findStation(stationId);
-    if (!station)
-        return {};
-    return QStringLiteral("Are you sure you want to delete \"") + cleanDisplayText(station->name)
-           + QStringLiteral("\"?");
 }
 
 } // namespace tunara

@@ -14,9 +14,10 @@ namespace tunara {
 class Store;
 
 // What the views read of the Store, in QML's terms: the optional selection
-// as a flag plus texts, the status by its case name, the metadata as texts,
-// and station ids as strings. Every operation goes straight to the Store;
-// the editor sheet has a view-model of its own.
+// as a flag plus texts, the status as an enumeration with its wording, the
+// track as texts, and station ids as strings. Every operation goes straight
+// to the Store; the editor sheet and the Settings window have view-models
+// of their own.
 class StoreViewModel : public QObject {
     Q_OBJECT
     QML_ELEMENT
@@ -24,7 +25,10 @@ class StoreViewModel : public QObject {
     Q_PROPERTY(tunara::StationListModel* stations READ stations CONSTANT)
     Q_PROPERTY(bool hasSelection READ hasSelection NOTIFY selectionChanged)
     Q_PROPERTY(QString selectedName READ selectedName NOTIFY selectionChanged)
-    Q_PROPERTY(QString status READ status NOTIFY statusChanged)
+    Q_PROPERTY(Status status READ status NOTIFY statusChanged)
+    Q_PROPERTY(QString progressText READ progressText NOTIFY statusChanged)
+    Q_PROPERTY(QString playButtonName READ playButtonName NOTIFY statusChanged)
+    Q_PROPERTY(QString spokenNowPlaying READ spokenNowPlaying NOTIFY nowPlayingTextChanged)
     Q_PROPERTY(QString title READ title NOTIFY metadataChanged)
     Q_PROPERTY(QString artist READ artist NOTIFY metadataChanged)
     Q_PROPERTY(bool hasArtist READ hasArtist NOTIFY metadataChanged)
@@ -32,13 +36,20 @@ class StoreViewModel : public QObject {
     Q_PROPERTY(int volumePercent READ volumePercent NOTIFY volumeChanged)
 
 public:
+    // The player's status, named for QML.
+    enum class Status { Connecting, Buffering, Playing, Failed, Paused };
+    Q_ENUM(Status)
+
     explicit StoreViewModel(Store& store, QObject* parent = nullptr);
 
     Store& store() const { return store_; }
     StationListModel* stations() { return &stations_; }
     bool hasSelection() const;
     QString selectedName() const;
-    QString status() const;
+    Status status() const;
+    QString progressText() const;
+    QString playButtonName() const;
+    QString spokenNowPlaying() const;
     QString title() const;
     QString artist() const;
     bool hasArtist() const;
@@ -51,30 +62,21 @@ public:
     Q_INVOKABLE void togglePlayPause();
     // Louder (positive) or quieter by this many volume steps.
     Q_INVOKABLE void changeVolume(int steps);
-    Q_INVOKABLE void deleteStream(const QString& stationId);
-    // Moves the station at from to before the one at destination (counted
-    // before the move). The row it lands at; -1 when nothing moved.
-    Q_INVOKABLE int moveStream(int from, int destination);
-
     // The add sheet (stationId empty, with presetURL) or the edit sheet of a
     // station, owned by owner (the sheet), which it does not outlive.
     Q_INVOKABLE tunara::StationEditorViewModel* makeEditor(const QString& stationId, const QString& presetURL,
                                                            QObject* owner);
 
-    Q_INVOKABLE bool hasStation(const QString& stationId) const { return findStation(stationId) != nullptr; }
-    // The delete confirmation's message; empty when the station is gone.
-    Q_INVOKABLE QString deleteConfirmationMessage(const QString& stationId) const;
 
 signals:
     void selectionChanged();
     void statusChanged();
     void metadataChanged();
+    void nowPlayingTextChanged();
     void saveFailureMessageChanged();
     void volumeChanged();
 
 private:
-    const AudioStream* findStation(const QString& stationId) const;
-
     Store& store_;
     StationListModel stations_;
 };

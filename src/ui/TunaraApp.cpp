@@ -3,7 +3,7 @@
 #include "KeyHints.h"
 #include "PanelPlacement.h"
 #include "SymbolImageProvider.h"
-#include "TrayPresentation.h"
+#include "StatusWording.h"
 #include "model/Store.h"
 
 #include <QAction>
@@ -34,6 +34,7 @@ TunaraApp::TunaraApp(Store& store, QObject* parent)
     : QObject(parent)
     , store_(store)
     , viewModel_(store)
+    , settingsModel_(store)
 {
     connect(&commands_, &AppCommands::settingsRequested, this, &TunaraApp::openSettings);
     connect(&commands_, &AppCommands::quitRequested, this, &TunaraApp::quit);
@@ -72,13 +73,12 @@ QQmlEngine& TunaraApp::engine()
     return *engine_;
 }
 
-std::unique_ptr<QQuickView> TunaraApp::makeView(const QString& component)
+std::unique_ptr<QQuickView> TunaraApp::makeView(const QString& component, QVariantMap properties)
 {
     auto view = std::make_unique<QQuickView>(&engine(), nullptr);
-    view->setInitialProperties({
-        {QStringLiteral("store"), QVariant::fromValue(&viewModel_)},
-        {QStringLiteral("app"), QVariant::fromValue(&commands_)},
-    });
+    properties.insert(QStringLiteral("store"), QVariant::fromValue(&viewModel_));
+    properties.insert(QStringLiteral("app"), QVariant::fromValue(&commands_));
+    view->setInitialProperties(properties);
     view->setSource(QUrl(moduleDirectory + component + QStringLiteral(".qml")));
     if (view->status() == QQuickView::Error) {
         for (const QQmlError& error : view->errors())
@@ -111,7 +111,8 @@ QQuickView& TunaraApp::panel()
 QQuickView& TunaraApp::settings()
 {
     if (!settings_) {
-        settings_ = makeView(QStringLiteral("SettingsView"));
+        settings_ = makeView(QStringLiteral("SettingsView"),
+                             {{QStringLiteral("settings"), QVariant::fromValue(&settingsModel_)}});
         settings_->setResizeMode(QQuickView::SizeRootObjectToView);
         settings_->setTitle(QStringLiteral("Settings"));
         settings_->setMinimumSize(QSize(400, 250));
@@ -142,7 +143,7 @@ void TunaraApp::turnVolumeWheel(int angleDelta)
     if (notches == 0)
         return;
     store_.changeVolume(notches * Store::volumeStep);
-    const QString text = volumeToolTip(store_.volume());
+    const QString text = StatusWording::volumeToolTip(store_.volume());
     trayIcon_->setToolTip(text);
     if (trayIcon_->geometry().isValid())
         QToolTip::showText(QCursor::pos(), text);
@@ -243,7 +244,7 @@ void TunaraApp::createTrayIcon()
 
 void TunaraApp::updateTrayIcon()
 {
-    const QString path = menuBarIconPath(store_.playingStatus());
+    const QString path = StatusWording::trayIconPath(store_.playingStatus());
     if (path != trayIconPath_) {
         trayIconPath_ = path;
         // One icon per image for the whole run: each new icon would draw and
@@ -254,7 +255,8 @@ void TunaraApp::updateTrayIcon()
         trayIcon_->setIcon(*icon);
     }
     if (!volumeToolTipShown_.isActive())
-        trayIcon_->setToolTip(trayToolTip(store_.selectedStream(), store_.playingStatus(), store_.track()));
+        trayIcon_->setToolTip(
+            StatusWording::trayToolTip(store_.selectedStream(), store_.playingStatus(), store_.track()));
 }
 
 } // namespace tunara

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppCommands.h"
+#include "SettingsViewModel.h"
 #include "StoreViewModel.h"
 
 #include <QElapsedTimer>
@@ -54,6 +55,7 @@ public:
     bool hasSettings() const { return settings_ != nullptr; }
     QSystemTrayIcon* trayIcon() const { return trayIcon_.get(); }
     StoreViewModel& viewModel() { return viewModel_; }
+    SettingsViewModel& settingsModel() { return settingsModel_; }
     AppCommands& commands() { return commands_; }
 
 signals:
@@ -64,7 +66,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    std::unique_ptr<QQuickView> makeView(const QString& component);
+    std::unique_ptr<QQuickView> makeView(const QString& component, QVariantMap properties = {});
     void createTrayIcon();
     void turnVolumeWheel(int angleDelta);
     void updateTrayIcon();
@@ -73,6 +75,7 @@ private:
 
     Store& store_;
     StoreViewModel viewModel_;
+    SettingsViewModel settingsModel_;
     AppCommands commands_;
     Presentation presentation_ = Presentation::trayIcon;
 

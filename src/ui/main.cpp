@@ -16,9 +16,11 @@
 #include "playback/gstreamer/LogindWakeNotifier.h"
 #endif
 #ifdef TUNARA_HAVE_NOWPLAYING
-#include "nowplaying/NowPlayingManager.h"
+#include "common/Diagnostics.h"
+#include "nowplaying/MprisService.h"
 
 #include <QDBusConnection>
+#include <QDBusError>
 #endif
 
 #include <QApplication>
@@ -84,9 +86,17 @@ int main(int argc, char* argv[])
     Store store(player, StationLibrary::defaultFileURL(), AppSettings::settingsFileURL(), scheduler);
     TunaraApp app(store);
 #ifdef TUNARA_HAVE_NOWPLAYING
-    NowPlayingManager nowPlaying(scheduler, store, QDBusConnection::sessionBus());
-    nowPlaying.setQuitHandler([&app] { app.quit(); });
-    nowPlaying.setRaiseHandler([&app] { app.showPanel(); });
+    // Without a session bus the player works as before; only the desktop
+    // cannot see it.
+    std::unique_ptr<MprisService> mpris;
+    if (const QDBusConnection bus = QDBusConnection::sessionBus(); bus.isConnected()) {
+        mpris = std::make_unique<MprisService>(store, scheduler, bus);
+        mpris->setQuitHandler([&app] { app.quit(); });
+        mpris->setRaiseHandler([&app] { app.showPanel(); });
+    } else {
+        writeDiagnosticLine(QStringLiteral("No session bus, desktop media controls unavailable: ")
+                            + bus.lastError().message());
+    }
 #endif
 
     // The panel is open: a station is likely to be played.

@@ -8,9 +8,10 @@ Item {
     required property StoreViewModel store
     property bool isHoveringPlayButton: false
 
-    readonly property string status: store.status
-    readonly property bool isBusy: status === "loading"
-    readonly property bool showsPause: status === "buffering" || status === "playing"
+    readonly property int status: store.status
+    readonly property bool isBusy: status === StoreViewModel.Connecting
+    readonly property bool isWaiting: isBusy || status === StoreViewModel.Buffering
+    readonly property bool showsPause: status === StoreViewModel.Buffering || status === StoreViewModel.Playing
 
     implicitWidth: 236
     implicitHeight: store.hasSelection ? Math.max(playButton.height, textColumn.implicitHeight) : 32
@@ -37,9 +38,6 @@ Item {
         scale: root.isHoveringPlayButton ? 1.05 : 1.0
         Behavior on scale { NumberAnimation { duration: 150; easing.type: Easing.InOutQuad } }
 
-        readonly property string accessibilityLabel: ({
-            loading: "Connecting", buffering: "Pause", playing: "Pause", error: "Retry", paused: "Play"
-        })[root.status] ?? ""
         readonly property color circleColor: root.isBusy ? Theme.gray : Theme.accent
         readonly property string symbolName: root.isBusy ? "" : (root.showsPause ? "pause.fill" : "play.fill")
 
@@ -49,7 +47,7 @@ Item {
         Keys.onSpacePressed: root.store.togglePlayPause()
 
         Accessible.role: Accessible.Button
-        Accessible.name: accessibilityLabel
+        Accessible.name: root.store.playButtonName
         Accessible.ignored: !visible
         Accessible.focusable: true
         Accessible.focused: activeFocus
@@ -97,22 +95,13 @@ Item {
         // artist and the station, or the station and what is happening.
         Accessible.role: Accessible.StaticText
         Accessible.ignored: !visible
-        Accessible.name: {
-            switch (root.status) {
-            case "error": return "Connection failed"
-            case "loading": return root.store.selectedName + ", connecting"
-            case "buffering": return root.store.selectedName + ", buffering"
-            default:
-                return root.store.title + (root.store.hasArtist ? ", " + root.store.artist : "")
-                       + ", " + root.store.selectedName
-            }
-        }
+        Accessible.name: root.store.spokenNowPlaying
 
         // error: one red line.
         Text {
             objectName: "errorText"
-            visible: root.status === "error"
-            text: "Connection failed"
+            visible: root.status === StoreViewModel.Failed
+            text: root.store.progressText
             color: Theme.red
             font.pixelSize: 13
         }
@@ -120,7 +109,7 @@ Item {
         // loading and buffering: the station above what is happening.
         Text {
             objectName: "stationTitleText"
-            visible: root.isBusy || root.status === "buffering"
+            visible: root.isWaiting
             width: parent.width
             text: root.store.selectedName
             textFormat: Text.PlainText
@@ -132,8 +121,8 @@ Item {
         }
         Text {
             objectName: "progressText"
-            visible: root.isBusy || root.status === "buffering"
-            text: root.isBusy ? "Connecting…" : "Buffering…"
+            visible: root.isWaiting
+            text: root.store.progressText
             font.pixelSize: 11
             color: Theme.secondary
         }
@@ -141,7 +130,7 @@ Item {
         // playing: the title scrolls; paused: it stands, truncated.
         MarqueeText {
             objectName: "titleMarquee"
-            visible: root.status === "playing"
+            visible: root.status === StoreViewModel.Playing
             width: parent.width
             height: 16
             text: root.store.title
@@ -153,7 +142,7 @@ Item {
         }
         Text {
             objectName: "titleText"
-            visible: root.status === "paused"
+            visible: root.status === StoreViewModel.Paused
             width: parent.width
             height: 16
             verticalAlignment: Text.AlignVCenter
@@ -168,7 +157,7 @@ Item {
         Row {
             id: detailLine
             objectName: "detailLine"
-            visible: root.status === "playing" || root.status === "paused"
+            visible: root.status === StoreViewModel.Playing || root.status === StoreViewModel.Paused
             width: parent.width
             spacing: 4
 

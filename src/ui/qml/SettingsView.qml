@@ -14,14 +14,10 @@ Pane {
     id: root
     required property StoreViewModel store
     required property AppCommands app
+    required property SettingsViewModel settings
 
     // The id of the selected row; empty for none.
-    property string selection: ""
-    property bool showingSheet: false
-    property bool showingEditSheet: false
-    property bool showingDeleteConfirmation: false
-    property string presetURL: ""
-
+    readonly property string selection: settings.selection
     readonly property bool presentsModal: editorSheet.visible || deleteDialog.visible || findSheet.visible
 
     implicitWidth: 500
@@ -29,63 +25,9 @@ Pane {
     padding: 0
     focus: true
 
-    function addStation() {
-        presetURL = ""
-        showingSheet = true
-    }
-    // The "Edit…" command for a set of ids from the list (first one wins).
-    function editStations(ids) {
-        if (ids.length === 0)
-            return
-        selection = ids[0]
-        showingEditSheet = true
-    }
-    function deleteStations(ids) {
-        if (ids.length === 0)
-            return
-        selection = ids[0]
-        showingDeleteConfirmation = true
-    }
-    function pasteURL(urlText) {
-        if (urlText === "")
-            return
-        presetURL = urlText
-        showingSheet = true
-    }
-    function confirmDeletion(stationId) {
-        store.deleteStream(stationId)
-        selection = ""
-    }
-
-    // Selects the station at a row and scrolls it into view.
-    function selectRow(row) {
-        const stationId = store.stations.idAt(row)
-        if (stationId === "")
-            return
-        selection = stationId
-        reveal(row)
-    }
     function reveal(row) {
         list.currentIndex = row
         list.positionViewAtIndex(row, ListView.Contain)
-    }
-    // Up/Down and friends: from the selected row, or from an end.
-    function moveSelection(step) {
-        const count = list.count
-        if (count === 0)
-            return
-        const current = store.stations.indexOf(selection)
-        const next = current < 0 ? (step > 0 ? 0 : count - 1) : current + step
-        selectRow(Math.max(0, Math.min(count - 1, next)))
-    }
-    // Alt+Up/Alt+Down: the selected station one place up or down.
-    function moveSelectedStation(step) {
-        const from = store.stations.indexOf(selection)
-        if (from < 0)
-            return
-        const row = store.moveStream(from, step < 0 ? from - 1 : from + 2)
-        if (row >= 0)
-            reveal(row)
     }
     // Rows that fit in the list's height, for Page Up/Page Down.
     function rowsPerPage() {
@@ -93,13 +35,33 @@ Pane {
         return Math.max(1, Math.floor(list.height / (item ? item.height : 24)) - 1)
     }
 
+    Connections {
+        target: root.settings
+        function onRevealRequested(row) { root.reveal(row) }
+        function onMenuRequested(stationId) {
+            const item = list.itemAtIndex(root.store.stations.indexOf(stationId))
+            contextMenu.popupFor(stationId === "" ? [] : [stationId],
+                                 item ? item.mapToItem(root, 16, item.height / 2) : Qt.point(16, 16))
+        }
+        function onSheetChanged() {
+            const sheet = root.settings.sheet
+            if (sheet === SettingsViewModel.Adding || sheet === SettingsViewModel.Editing)
+                editorSheet.open()
+            else if (sheet === SettingsViewModel.ConfirmingDelete)
+                deleteDialog.open()
+            else {
+                editorSheet.close()
+                deleteDialog.close()
+            }
+        }
+    }
     onSelectionChanged: list.currentIndex = store.stations.indexOf(selection)
 
     AppShortcuts { store: root.store; app: root.app }
     Shortcut {
         sequences: [StandardKey.Paste]
         enabled: !root.presentsModal
-        onActivated: root.pasteURL(root.app.pastedStreamURL())
+        onActivated: root.settings.addPasted(root.app.pastedStreamURL())
     }
     Shortcut {
         sequences: [StandardKey.Find]
@@ -139,36 +101,16 @@ Pane {
             Accessible.name: "Stations"
 
             Keys.onPressed: (event) => {
-                if (pointer.dragging && event.key === Qt.Key_Escape) {
+                if (pointer.dragging && event.key === Qt.Key_Escape)
                     pointer.cancelDrag()
-                } else if (event.modifiers & Qt.AltModifier && (event.key === Qt.Key_Up || event.key === Qt.Key_Down)) {
-                    root.moveSelectedStation(event.key === Qt.Key_Up ? -1 : 1)
-                } else if (event.key === Qt.Key_Up || event.key === Qt.Key_Down) {
-                    root.moveSelection(event.key === Qt.Key_Up ? -1 : 1)
-                } else if (event.key === Qt.Key_PageUp || event.key === Qt.Key_PageDown) {
-                    root.moveSelection((event.key === Qt.Key_PageUp ? -1 : 1) * root.rowsPerPage())
-                } else if (event.key === Qt.Key_Home || event.key === Qt.Key_End) {
-                    root.selectRow(event.key === Qt.Key_Home ? 0 : list.count - 1)
-                } else if ((event.key === Qt.Key_Return || event.key === Qt.Key_Enter) && root.selection !== "") {
-                    root.editStations([root.selection])
-                } else if (event.key === Qt.Key_Delete && root.selection !== "") {
-                    root.deleteStations([root.selection])
-                } else if (event.key === Qt.Key_Menu || (event.key === Qt.Key_F10 && event.modifiers & Qt.ShiftModifier)) {
-                    const row = root.store.stations.indexOf(root.selection)
-                    const item = list.itemAtIndex(row)
-                    const at = item ? item.mapToItem(root, 16, item.height / 2) : Qt.point(16, 16)
-                    contextMenu.popupFor(root.selection === "" ? [] : [root.selection], at)
-                } else {
+                else if (!root.settings.pressKey(event.key, event.modifiers, root.rowsPerPage()))
                     return
-                }
                 event.accepted = true
             }
 
-            // Drag-to-reorder: the row being dragged and where it would land
-            // (a position before which it is inserted); -1 for none. dropY is
-            // where the line is drawn, in the list's content.
-            property int dragFrom: -1
-            property int dropIndex: -1
+            // Where a dragged row would land: the model says before which
+            // row; dropY is where the line is drawn, in the list's content.
+            readonly property int dropIndex: root.settings.dropIndex
             property real dropY: 0
 
             // The landing position for a point of the list's viewport.
@@ -178,19 +120,15 @@ Pane {
                 if (target >= 0) {
                     const item = itemAtIndex(target)
                     const below = y > item.y + item.height / 2
-                    dropIndex = below ? target + 1 : target
+                    root.settings.dragOver(target, below)
                     dropY = below ? item.y + item.height - 1 : item.y - 1
                     return
                 }
                 const first = itemAtIndex(0)
-                if (first && y < first.y) {
-                    dropIndex = 0
-                    dropY = first.y - 1
-                } else {
-                    const last = itemAtIndex(count - 1)
-                    dropIndex = count
-                    dropY = last ? last.y + last.height - 1 : y
-                }
+                const before = first && y < first.y
+                const last = itemAtIndex(count - 1)
+                root.settings.dragOver(before ? -1 : count, false)
+                dropY = before ? first.y - 1 : (last ? last.y + last.height - 1 : y)
             }
 
             delegate: Rectangle {
@@ -212,7 +150,7 @@ Pane {
                 Accessible.selected: isSelected
                 Accessible.focusable: true
                 Accessible.focused: ListView.isCurrentItem && list.activeFocus
-                Accessible.onPressAction: root.selectRow(index)
+                Accessible.onPressAction: root.settings.selectRow(index)
 
                 Label {
                     id: nameLabel
@@ -265,8 +203,7 @@ Pane {
                 function cancelDrag() {
                     dragging = false
                     pressRow = -1
-                    list.dragFrom = -1
-                    list.dropIndex = -1
+                    root.settings.cancelDrag()
                 }
 
                 onPressed: (mouse) => {
@@ -278,10 +215,10 @@ Pane {
                         return
                     }
                     if (rowIndex < 0) {
-                        root.selection = ""
+                        root.settings.selection = ""
                         return
                     }
-                    root.selectRow(rowIndex)
+                    root.settings.selectRow(rowIndex)
                     pressRow = rowIndex
                     pressY = mouse.y
                     dragging = false
@@ -292,26 +229,23 @@ Pane {
                     lastY = mouse.y
                     if (!dragging && Math.abs(mouse.y - pressY) < Qt.styleHints.startDragDistance)
                         return
+                    if (!dragging)
+                        root.settings.startDrag(pressRow)
                     dragging = true
-                    list.dragFrom = pressRow
                     list.updateDrop(mouse.y)
                 }
                 onReleased: {
-                    const from = list.dragFrom
-                    const to = list.dropIndex
                     const wasDragging = dragging
-                    cancelDrag()
-                    if (!wasDragging || from < 0 || to < 0)
-                        return
-                    const landed = root.store.moveStream(from, to)
-                    if (landed >= 0)
-                        root.reveal(landed)
+                    dragging = false
+                    pressRow = -1
+                    if (wasDragging)
+                        root.settings.drop()
                 }
                 onCanceled: cancelDrag()
                 onDoubleClicked: (mouse) => {
                     const rowIndex = rowAt(mouse.y)
                     if (mouse.button === Qt.LeftButton && rowIndex >= 0)
-                        root.editStations([root.store.stations.idAt(rowIndex)])
+                        root.settings.edit(root.store.stations.idAt(rowIndex))
                 }
             }
 
@@ -387,7 +321,7 @@ Pane {
                     Symbol { anchors.centerIn: parent; name: "plus"; tint: root.palette.buttonText }
                 }
                 Accessible.name: "Add station"
-                onClicked: root.addStation()
+                onClicked: root.settings.add()
             }
             PushButton {
                 objectName: "removeButton"
@@ -404,8 +338,8 @@ Pane {
                 // Qt 6.4 tells screen readers that a disabled control is
                 // enabled; the description says why it does nothing.
                 Accessible.description: enabled ? "" : "Select a station first"
-                enabled: root.selection !== ""
-                onClicked: root.showingDeleteConfirmation = true
+                enabled: root.settings.hasSelection
+                onClicked: root.settings.askToDelete(root.selection)
             }
             PushButton {
                 objectName: "findStationsButton"
@@ -428,8 +362,8 @@ Pane {
                 text: "Edit…"
                 Accessible.name: "Edit station"
                 Accessible.description: enabled ? "" : "Select a station first"
-                enabled: root.selection !== ""
-                onClicked: root.showingEditSheet = true
+                enabled: root.settings.hasSelection
+                onClicked: root.settings.edit(root.selection)
             }
         }
     }
@@ -449,13 +383,13 @@ Pane {
             objectName: "contextEdit"
             text: "Edit…"
             enabled: contextMenu.stationIds.length > 0
-            onTriggered: root.editStations(contextMenu.stationIds)
+            onTriggered: root.settings.edit(contextMenu.stationIds[0])
         }
         MenuItem {
             objectName: "contextDelete"
             text: "Delete"
             enabled: contextMenu.stationIds.length > 0
-            onTriggered: root.deleteStations(contextMenu.stationIds)
+            onTriggered: root.settings.askToDelete(contextMenu.stationIds[0])
         }
     }
 
@@ -484,19 +418,17 @@ Pane {
         id: findSheet
         objectName: "findSheet"
         store: root.store
-        onStationAdded: (stationId) => root.selection = stationId
+        onStationAdded: (stationId) => root.settings.selection = stationId
         onClosed: root.forceActiveFocus()
     }
 
-    // The add and edit sheet. An edit request for a station that no longer
-    // exists shows nothing. When it closes the keyboard is back in the list,
-    // on the station just saved.
+    // The add and edit sheet. When it closes the keyboard is back in the
+    // list, on the station just saved.
     Popup {
         id: editorSheet
         objectName: "editorSheet"
         onClosed: {
-            root.showingSheet = false
-            root.showingEditSheet = false
+            root.settings.sheetClosed()
             list.forceActiveFocus()
         }
 
@@ -510,59 +442,24 @@ Pane {
 
         contentItem: Loader {
             id: editorLoader
-            active: root.showingSheet || root.showingEditSheet
+            active: root.settings.sheet === SettingsViewModel.Adding || root.settings.sheet === SettingsViewModel.Editing
             focus: true
             sourceComponent: EditStreamView {
                 objectName: "editStreamView"
                 store: root.store
-                stationId: root.showingSheet ? "" : root.selection
-                presetURL: root.showingSheet ? root.presetURL : ""
-                onDismiss: (savedStationId) => {
-                    if (savedStationId !== "") {
-                        root.selection = savedStationId
-                        const row = root.store.stations.indexOf(savedStationId)
-                        if (row >= 0)
-                            root.reveal(row)
-                    }
-                    editorSheet.close()
-                }
+                stationId: root.settings.sheetStation
+                presetURL: root.settings.presetURL
+                onDismiss: (savedStationId) => root.settings.sheetClosed(savedStationId)
             }
         }
-    }
-
-    // The sheets and the dialog follow the three flags. A request to edit
-    // a station that is gone, or to delete with nothing selected, shows
-    // nothing and is dropped, so it cannot open later by surprise.
-    onShowingSheetChanged: showingSheet ? editorSheet.open() : editorSheet.close()
-    onShowingEditSheetChanged: {
-        if (showingEditSheet && !store.hasStation(selection))
-            showingEditSheet = false
-        else if (showingEditSheet)
-            editorSheet.open()
-        else
-            editorSheet.close()
-    }
-    onShowingDeleteConfirmationChanged: {
-        if (showingDeleteConfirmation && selection === "")
-            showingDeleteConfirmation = false
-        else if (showingDeleteConfirmation)
-            deleteDialog.present(selection)
-        else
-            deleteDialog.close()
     }
 
     Dialog {
         id: deleteDialog
         objectName: "deleteDialog"
-        property string stationId: ""
-        function present(id) {
-            stationId = id
-            message.text = root.store.deleteConfirmationMessage(id)
-            open()
-        }
         onOpened: deleteCancelButton.forceActiveFocus()
         onClosed: {
-            root.showingDeleteConfirmation = false
+            root.settings.sheetClosed()
             list.forceActiveFocus()
         }
 
@@ -575,13 +472,13 @@ Pane {
         title: "Delete Stream"
 
         Label {
-            id: message
             objectName: "deleteMessage"
             visible: text !== ""
             width: parent.width
             bottomPadding: 8
             wrapMode: Text.Wrap
             textFormat: Text.PlainText
+            text: root.settings.deleteMessage
         }
 
         footer: RowLayout {
@@ -600,10 +497,7 @@ Pane {
                 Layout.rightMargin: 12
                 text: "Delete"
                 palette.buttonText: Theme.red
-                onClicked: {
-                    root.confirmDeletion(deleteDialog.stationId)
-                    deleteDialog.close()
-                }
+                onClicked: root.settings.confirmDeletion()
             }
         }
     }

@@ -1,0 +1,40 @@
+#pragma once
+
+// The one place that words what the player is doing: the tray icon and its
+// tooltip, the now-playing header, the play button and what a screen
+// reader says of the playing station.
+
+#include "model/AudioStream.h"
+#include "playback/PlaybackTypes.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace tunara::StatusWording {
+
+// Shown in place of a track before the stream names one.
+QString noTrack();
+// The track as one line: "Artist · Title", the title alone, or noTrack().
+QString trackLine(const std::optional<Track>& track);
+// The line under the station's name while nothing plays yet: "Connecting…",
+// "Buffering…", "Connection failed"; empty otherwise.
+QString progressLine(PlayingStatus status);
+// What a screen reader says after the station's name: "playing", …
+QString spokenStatus(PlayingStatus status);
+// The now-playing header as a screen reader reads it: the title, the
+// artist and the station, or the station and what is happening.
+QString spokenNowPlaying(const QString& station, PlayingStatus status, const std::optional<Track>& track);
+// The play button's name: what pressing it does.
+QString playButtonName(PlayingStatus status);
+// The tray icon's image resource: the playing image only while a station
+// actually plays.
+QString trayIconPath(PlayingStatus status);
+// The tray icon's tooltip: the program's name, then the selected station
+// and what it is doing or playing.
+QString trayToolTip(const std::optional<AudioStream>& selected, PlayingStatus status,
+                    const std::optional<Track>& track);
+// The tooltip shown for a moment while the wheel changes the volume.
+QString volumeToolTip(double volume);
+
+} // namespace tunara::StatusWording
