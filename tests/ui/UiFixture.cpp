@@ -105,4 +105,67 @@ ParsedMetadata metadata(const QString& title, std::optional<QString> artist)
     return result;
 }
 
+QStringList numberedStations(int count, int first)
+{
+    QStringList names;
+    for (int i = first; i < first + count; ++i)
+        names << QStringLiteral("Station %1").arg(i);
+    return names;
+}
+
+QObject* Window::object(const QString& name) const
+{
+    if (QObject* found = view.rootObject()->findChild<QObject*>(name))
+        return found;
+    return item(name);
+}
+
+QVariant Window::get(const QString& name, const char* property) const
+{
+    QObject* found = object(name);
+    return found ? found->property(property) : QVariant();
+}
+
+QStringList Window::texts(std::initializer_list<const char*> names) const
+{
+    QStringList result;
+    for (const char* name : names)
+        result << text(name);
+    return result;
+}
+
+bool Window::waitShown(const QString& name, bool shown) const
+{
+    return QTest::qWaitFor([&] { return this->shown(name) == shown; });
+}
+
+void Window::press(std::initializer_list<QKeyCombination> keys) const
+{
+    for (const QKeyCombination key : keys)
+        press(key);
+}
+
+void Window::type(const QString& characters) const
+{
+    for (const QChar character : characters)
+        QTest::keyClick(&view, character.toLatin1());
+}
+
+void Window::click(QQuickItem* target, Qt::MouseButton button) const
+{
+    QTest::mouseClick(&view, button, {}, UiHarness::centreOf(target));
+}
+
+void Window::doubleClick(QQuickItem* target) const
+{
+    QTest::mouseDClick(&view, Qt::LeftButton, {}, UiHarness::centreOf(target));
+}
+
+void Window::drag(QPoint from, QPoint to, int steps) const
+{
+    QTest::mousePress(&view, Qt::LeftButton, {}, from);
+    for (int step = 1; step <= steps; ++step)
+        QTest::mouseMove(&view, from + (to - from) * step / steps);
+}
+
 } // namespace tunara::testing
