@@ -17,14 +17,7 @@ class SettingsTest : public UiTest {
 protected:
     QQuickItem* list() { return UiHarness::find(ui.app->settings(), "stationList"); }
     qreal contentY() { return list()->property("contentY").toReal(); }
-    // The row is made and wholly inside the list's viewport.
-    bool inView(int index)
-    {
-        QQuickItem* row = nullptr;
-        QMetaObject::invokeMethod(list(), "itemAtIndex", Q_RETURN_ARG(QQuickItem*, row), Q_ARG(int, index));
-        const QRectF inList = row ? row->mapRectToItem(list(), row->boundingRect()) : QRectF();
-        return row && inList.top() >= -0.5 && inList.bottom() <= list()->height() + 0.5;
-    }
+    bool inView(int index) { return UiHarness::inView(list(), index); }
     int selectedIndex()
     {
         const QString selection = Window(ui.app->settings()).selection();

@@ -68,6 +68,15 @@ QStringList lettered(int count)
     return names;
 }
 
+// The key hints of rows first to last changed, one line each.
+QStringList hintsChanged(int first, int last)
+{
+    QStringList lines;
+    for (int row = first; row <= last; ++row)
+        lines << QStringLiteral("data %1-%1 keyHint").arg(row);
+    return lines;
+}
+
 struct ChangeCase {
     const char* what;
     int stations;
@@ -80,23 +89,17 @@ TEST(StationListModel, EachChangeIsTheSmallestRowChange)
 {
     const ChangeCase cases[] = {
         {"add at the end", 3, [](UiHarness& ui) { ui.store->addStream("D", "http://127.0.0.1/d"); },
-         {"insert 3-3", "data 3-3 keyHint"}, {"A", "B", "C", "D"}},
+         QStringList{"insert 3-3"} + hintsChanged(3, 3), {"A", "B", "C", "D"}},
         {"add beyond the ninth (no hint)", 10, [](UiHarness& ui) { ui.store->addStream("K", "http://127.0.0.1/k"); },
          {"insert 10-10"}, lettered(11)},
         {"delete in the middle", 4, [](UiHarness& ui) { ui.store->deleteStreams({ui.station(1).id}); },
-         {"remove 1-1", "data 1-1 keyHint", "data 2-2 keyHint"}, {"A", "C", "D"}},
+         QStringList{"remove 1-1"} + hintsChanged(1, 2), {"A", "C", "D"}},
         {"move two apart to the end", 5, [](UiHarness& ui) { ui.store->moveStreams({0, 2}, 5); },
-         {"move 0-0 before 5", "move 1-1 before 5", "data 0-0 keyHint", "data 1-1 keyHint", "data 2-2 keyHint",
-          "data 3-3 keyHint", "data 4-4 keyHint"},
-         {"B", "D", "E", "A", "C"}},
+         QStringList{"move 0-0 before 5", "move 1-1 before 5"} + hintsChanged(0, 4), {"B", "D", "E", "A", "C"}},
         {"move the first to the end", 4, [](UiHarness& ui) { ui.store->moveStreams({0}, 4); },
-         {"move 0-0 before 4", "data 0-0 keyHint", "data 1-1 keyHint", "data 2-2 keyHint", "data 3-3 keyHint"},
-         {"B", "C", "D", "A"}},
+         QStringList{"move 0-0 before 4"} + hintsChanged(0, 3), {"B", "C", "D", "A"}},
         {"move the last to the front", 12, [](UiHarness& ui) { ui.store->moveStreams({11}, 0); },
-         {"move 11-11 before 0", "data 0-0 keyHint", "data 1-1 keyHint", "data 2-2 keyHint", "data 3-3 keyHint",
-          "data 4-4 keyHint", "data 5-5 keyHint", "data 6-6 keyHint", "data 7-7 keyHint", "data 8-8 keyHint",
-          "data 9-9 keyHint"},
-         QStringList{"L"} + lettered(11)},
+         QStringList{"move 11-11 before 0"} + hintsChanged(0, 9), QStringList{"L"} + lettered(11)},
         {"swap two beyond the ninth", 12, [](UiHarness& ui) { ui.store->moveStreams({10}, 12); },
          {"move 11-11 before 10"}, lettered(10) + QStringList{"L", "K"}},
         {"rename", 3, [](UiHarness& ui) { ui.store->updateStream(ui.station(1).id, "Bee", ui.station(1).urlText()); },
@@ -196,7 +199,6 @@ TEST_F(UiTest, StationNamesAreShownCleanedAndRowsLookedUpById)
     EXPECT_EQ(cell(ui, 0, Qt::DisplayRole), "Radio One FM");
     // The Store keeps the name as it was given (trimmed).
     EXPECT_EQ(ui.station(0).name, "Radio\nOne\t\u0007 FM");
-
     EXPECT_EQ(model.indexOf(ui.id(1)), 1);
     EXPECT_EQ(model.idAt(1), ui.id(1));
     for (const QString& unknown : {QString("not an id"), QUuid::createUuid().toString()})

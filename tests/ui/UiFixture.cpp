@@ -76,9 +76,21 @@ QQuickItem* UiHarness::listRow(QQuickItem* list, int index)
 {
     constexpr int contain = 4; // ListView.Contain
     QMetaObject::invokeMethod(list, "positionViewAtIndex", Q_ARG(int, index), Q_ARG(int, contain));
+    return madeRow(list, index);
+}
+
+QQuickItem* UiHarness::madeRow(QQuickItem* list, int index)
+{
     QQuickItem* row = nullptr;
     QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem*, row), Q_ARG(int, index));
     return row;
+}
+
+bool UiHarness::inView(QQuickItem* list, int index)
+{
+    QQuickItem* row = madeRow(list, index);
+    const QRectF inList = row ? row->mapRectToItem(list, row->boundingRect()) : QRectF();
+    return row && inList.top() >= -0.5 && inList.bottom() <= list->height() + 0.5;
 }
 
 int UiHarness::madeRows(QQuickItem* list)
@@ -132,33 +144,6 @@ QStringList Window::texts(std::initializer_list<const char*> names) const
     for (const char* name : names)
         result << text(name);
     return result;
-}
-
-bool Window::waitShown(const QString& name, bool shown) const
-{
-    return QTest::qWaitFor([&] { return this->shown(name) == shown; });
-}
-
-void Window::press(std::initializer_list<QKeyCombination> keys) const
-{
-    for (const QKeyCombination key : keys)
-        press(key);
-}
-
-void Window::type(const QString& characters) const
-{
-    for (const QChar character : characters)
-        QTest::keyClick(&view, character.toLatin1());
-}
-
-void Window::click(QQuickItem* target, Qt::MouseButton button) const
-{
-    QTest::mouseClick(&view, button, {}, UiHarness::centreOf(target));
-}
-
-void Window::doubleClick(QQuickItem* target) const
-{
-    QTest::mouseDClick(&view, Qt::LeftButton, {}, UiHarness::centreOf(target));
 }
 
 void Window::drag(QPoint from, QPoint to, int steps) const

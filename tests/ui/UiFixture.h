@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace tunara::testing {
@@ -46,8 +47,11 @@ public:
     // Every item below root in the visual tree, depth first.
     static QList<QQuickItem*> descendants(QQuickItem* root);
     // The delegate of a ListView's row, scrolled into view first (rows are
-    // made only while in view).
+    // made only while in view); the delegate if made, where the list is.
     static QQuickItem* listRow(QQuickItem* list, int index);
+    static QQuickItem* madeRow(QQuickItem* list, int index);
+    // The row is made and wholly inside the list's viewport.
+    static bool inView(QQuickItem* list, int index);
     // How many delegates a ListView has made (rows in view and a few more).
     static int madeRows(QQuickItem* list);
     // The item's centre in window coordinates.
@@ -77,7 +81,10 @@ public:
     // The texts of several items, to compare in one go.
     QStringList texts(std::initializer_list<const char*> names) const;
     bool shown(const QString& name) const { return get(name, "visible").toBool(); }
-    bool waitShown(const QString& name, bool shown = true) const;
+    bool waitShown(const QString& name, bool shown = true) const
+    {
+        return QTest::qWaitFor([&] { return this->shown(name) == shown; });
+    }
     // Escape, and the popup gone.
     bool escape(const QString& popup) const
     {
@@ -89,11 +96,18 @@ public:
     QQuickItem* row(int index, const char* list = "stationList") const { return UiHarness::listRow(item(list), index); }
 
     void press(QKeyCombination key) const { QTest::keyClick(&view, key.key(), key.keyboardModifiers()); }
-    void press(std::initializer_list<QKeyCombination> keys) const;
-    void type(const QString& characters) const;
-    void click(QQuickItem* target, Qt::MouseButton button = Qt::LeftButton) const;
+    void press(std::initializer_list<QKeyCombination> keys) const { std::ranges::for_each(keys, [this](auto key) { press(key); }); }
+    void type(const QString& characters) const
+    {
+        for (const QChar character : characters)
+            QTest::keyClick(&view, character.toLatin1());
+    }
+    void click(QQuickItem* target, Qt::MouseButton button = Qt::LeftButton) const
+    {
+        QTest::mouseClick(&view, button, {}, UiHarness::centreOf(target));
+    }
     void click(const QString& name) const { click(item(name)); }
-    void doubleClick(QQuickItem* target) const;
+    void doubleClick(QQuickItem* target) const { QTest::mouseDClick(&view, Qt::LeftButton, {}, UiHarness::centreOf(target)); }
     // Presses on one point and moves the pointer to another in steps, the
     // button held.
     void drag(QPoint from, QPoint to, int steps) const;

@@ -13,6 +13,7 @@ ends every process it started. Needs Debian's python3-pyatspi.
 """
 
 import argparse
+import contextlib
 import json
 import os
 import shutil
@@ -25,6 +26,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 STREAM_SERVER = os.path.join(HERE, "..", "fixtures", "stream_server.py")
 TIMEOUT = 30
+STATIONS = ["Local stream", "Radio Paradise", "NTS 1"]
 
 
 class Session:
@@ -64,10 +66,8 @@ class Session:
 
     def stop_all(self):
         for process in reversed(self.started):
-            try:
+            with contextlib.suppress(ProcessLookupError):
                 self.stop(process, timeout=5)
-            except ProcessLookupError:
-                pass
 
     def x_display(self):
         # -noreset: an X server resets when its last client leaves, refusing the program that connects
@@ -263,7 +263,7 @@ def drive(pyatspi, tunara, stream_url, type_text):
     # The panel: stations by name, the two items, no key hint read out.
     panel = wait_for(lambda: frame("Tunara"), "the panel on the accessibility bus")
     stations = shown(panel, "list", "Stations")
-    rows(stations, ["Local stream", "Radio Paradise", "NTS 1"])
+    rows(stations, STATIONS)
     shown(panel, "push button", "Settings")
     shown(panel, "push button", "Quit Tunara")
     shown(panel, "label", "Select a stream")
@@ -281,7 +281,7 @@ def drive(pyatspi, tunara, stream_url, type_text):
     press(find(panel, "push button", "Settings"))
     settings = wait_for(lambda: frame("Settings"), "the Settings window")
     settings_list = shown(settings, "list", "Stations")
-    rows(settings_list, ["Local stream", "Radio Paradise", "NTS 1"])
+    rows(settings_list, STATIONS)
     add = shown(settings, "push button", "Add station")
     check(add.description == "", "'Add station' is described as unavailable")
     for name in ("Delete station", "Edit station"):
@@ -298,7 +298,7 @@ def drive(pyatspi, tunara, stream_url, type_text):
     shown(dialog, "push button", "Delete")
     press(shown(dialog, "push button", "Cancel"))
     gone(settings, "dialog", "Delete Stream")
-    rows(settings_list, ["Local stream", "Radio Paradise", "NTS 1"])
+    rows(settings_list, STATIONS)
 
     # The add sheet, filled in and confirmed without a pointer: each field
     # takes the keyboard by its accessible action and is typed into.
