@@ -1,16 +1,17 @@
 // Each test runs in a process of its own with a private session bus, a
-// private cache and data folder, and an offscreen GUI application (the
-// artwork needs fonts).
-
-#include "PrivateBus.h"
+// private cache, data and settings folder, and an offscreen GUI application
+// (the artwork needs fonts).
 
 #include <QGuiApplication>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QThreadPool>
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <csignal>
+
+#include <sys/prctl.h>
 
 int main(int argc, char** argv)
 {
@@ -19,18 +20,20 @@ int main(int argc, char** argv)
         return RUN_ALL_TESTS();
 
     QTemporaryDir home;
-    qputenv("XDG_CACHE_HOME", (home.path() + QStringLiteral("/cache")).toUtf8());
-    qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toUtf8());
+    for (const QString folder : {"CACHE", "DATA", "CONFIG"})
+        qputenv(qPrintable("XDG_" + folder + "_HOME"), (home.path() + u'/' + folder).toUtf8());
     qputenv("XDG_RUNTIME_DIR", home.path().toUtf8());
     qputenv("QT_QPA_PLATFORM", "offscreen");
 
-    tunara::testing::PrivateBus bus;
-    if (bus.address().empty()) {
-        std::fprintf(stderr, "could not start dbus-daemon\n");
-        return 1;
+    // The bus ends with this process, however it ends.
+    QProcess bus;
+    bus.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    bus.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address=1"});
+    while (!bus.canReadLine() && bus.waitForReadyRead(10000)) {
     }
-    qputenv("DBUS_SESSION_BUS_ADDRESS", QByteArray::fromStdString(bus.address()));
+    if (!bus.canReadLine())
+        qFatal("could not start dbus-daemon");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", bus.readLine().trimmed());
 
     QGuiApplication app(argc, argv);
     const int result = RUN_ALL_TESTS();

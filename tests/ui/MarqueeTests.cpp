@@ -5,11 +5,11 @@
 #include "MarqueeScroller.h"
 #include "UiFixture.h"
 
-#include <QTest>
-
 namespace tunara::testing {
 namespace {
 
+// 30 points a second, 40 between the copies, 2 seconds' pause; a text 200
+// wide in a slot 150 wide unless a test says otherwise.
 class MarqueeTest : public ::testing::Test {
 protected:
     MarqueeTest()
@@ -18,8 +18,15 @@ protected:
         scroller.setProperty("speed", 30.0);
         scroller.setProperty("spacing", 40.0);
         scroller.setProperty("pauseDuration", 2.0);
-        scroller.setText(QStringLiteral("A title"));
+        scroller.setText("A title");
         scroller.setActive(true);
+        scroller.setTextWidth(200);
+    }
+    // The offset once the clock has gone on this long.
+    double after(double seconds)
+    {
+        clock.advance(seconds);
+        return scroller.offset();
     }
 
     ManualMarqueeClock clock;
@@ -28,12 +35,10 @@ protected:
 
 TEST_F(MarqueeTest, ScrollsOnlyWhenStrictlyWiderThanAMeasuredSlot)
 {
-    scroller.setTextWidth(200);
     EXPECT_FALSE(scroller.needsScrolling()); // slot not measured yet
     scroller.setContainerWidth(200);
     EXPECT_FALSE(scroller.needsScrolling()); // exactly as wide
-    clock.advance(30);
-    EXPECT_EQ(scroller.offset(), 0);
+    EXPECT_EQ(after(30), 0);
     EXPECT_FALSE(clock.hasPendingWake()); // standing still costs nothing
     scroller.setContainerWidth(199.5);
     EXPECT_TRUE(scroller.needsScrolling());
@@ -41,41 +46,29 @@ TEST_F(MarqueeTest, ScrollsOnlyWhenStrictlyWiderThanAMeasuredSlot)
 
 TEST_F(MarqueeTest, PausesMovesTextWidthPlusSpacingThenSnapsBack)
 {
-    scroller.setTextWidth(200);
     scroller.setContainerWidth(150);
-
-    clock.advance(1.99);
-    EXPECT_EQ(scroller.offset(), 0);
-    clock.advance(0.01 + 4); // halfway through an 8-second pass of 240 points
-    EXPECT_NEAR(scroller.offset(), -120, 0.5);
-    clock.advance(3.99);
-    EXPECT_NEAR(scroller.offset(), -240, 1.5); // drawn once a point
-    clock.advance(0.02); // the pass ends: back to the start
-    EXPECT_EQ(scroller.offset(), 0);
+    EXPECT_EQ(after(1.99), 0);
+    EXPECT_NEAR(after(0.01 + 4), -120, 0.5); // halfway through an 8-second pass of 240 points
+    EXPECT_NEAR(after(3.99), -240, 1.5);     // drawn once a point
+    EXPECT_EQ(after(0.02), 0);               // the pass ends: back to the start
     EXPECT_FALSE(scroller.moving());
 
     scroller.setTextWidth(360); // the font got wider, say: the next pass reads it
-    clock.advance(1.9); // the next pause
-    EXPECT_EQ(scroller.offset(), 0);
-    clock.advance(0.1 + 5);
-    EXPECT_NEAR(scroller.offset(), -150, 0.5); // still 30 points a second
-    clock.advance(8);
-    EXPECT_NEAR(scroller.offset(), -390, 1.0); // 360 + 40, not the slot
+    EXPECT_EQ(after(1.9), 0);   // the next pause
+    EXPECT_NEAR(after(0.1 + 5), -150, 0.5); // still 30 points a second
+    EXPECT_NEAR(after(8), -390, 1.0);       // 360 + 40, not the slot
 }
 
 TEST_F(MarqueeTest, ANewTextOrReappearingStartsOverWithAPause)
 {
-    scroller.setTextWidth(200);
     scroller.setContainerWidth(150);
+    clock.advance(2 + 3);
     const auto expectFreshStart = [&] {
         EXPECT_EQ(scroller.offset(), 0);
-        clock.advance(1.9);
-        EXPECT_EQ(scroller.offset(), 0);
-        clock.advance(0.1 + 1);
-        EXPECT_NEAR(scroller.offset(), -30, 0.5);
+        EXPECT_EQ(after(1.9), 0);
+        EXPECT_NEAR(after(0.1 + 1), -30, 0.5);
     };
-    clock.advance(2 + 3);
-    scroller.setText(QStringLiteral("Another title"));
+    scroller.setText("Another title");
     expectFreshStart();
 
     scroller.setActive(false);
@@ -86,42 +79,36 @@ TEST_F(MarqueeTest, ANewTextOrReappearingStartsOverWithAPause)
     expectFreshStart();
 }
 
-TEST_F(MarqueeTest, ARunningLoopGoesOnWhenTheSlotWidens)
+TEST_F(MarqueeTest, ARunningLoopGoesOnWhenTheSlotWidensAndEndsWithATextThatFits)
 {
-    scroller.setTextWidth(200);
     scroller.setContainerWidth(150);
     clock.advance(2 + 1);
     scroller.setContainerWidth(400);
     EXPECT_FALSE(scroller.needsScrolling());
-    clock.advance(1);
-    EXPECT_NEAR(scroller.offset(), -60, 0.5);
+    EXPECT_NEAR(after(1), -60, 0.5);
     // A new text that fits ends it, at the leading edge.
-    scroller.setText(QStringLiteral("Short"));
+    scroller.setText("Short");
     scroller.setTextWidth(50);
-    clock.advance(20);
-    EXPECT_EQ(scroller.offset(), 0);
+    EXPECT_EQ(after(20), 0);
     EXPECT_FALSE(clock.hasPendingWake());
 }
 
 TEST_F(UiTest, HeaderTitleScrollsOnlyWhileThePanelIsShown)
 {
-    ui.setStations({QStringLiteral("Radio One")});
-    ui.present(0, PlayingStatus::playing,
-               metadata(QStringLiteral("A title far too long to fit in the narrow header of the panel")));
-    QQuickView& panel = ui.showPanel();
-    QQuickItem* marquee = UiHarness::find(panel, QStringLiteral("titleMarquee"));
-    ASSERT_NE(marquee, nullptr);
-    auto* scroller = marquee->property("scroller").value<MarqueeScroller*>();
+    ui.setStations({"Radio One"});
+    ui.present(0, PlayingStatus::playing, metadata("A title far too long to fit in the narrow header of the panel"));
+    Window panel(ui.showPanel());
+    auto* scroller = panel.get("titleMarquee", "scroller").value<MarqueeScroller*>();
     ASSERT_NE(scroller, nullptr);
     ManualMarqueeClock clock;
     scroller->setClock(&clock);
 
-    EXPECT_TRUE(marquee->property("needsScrolling").toBool());
-    EXPECT_EQ(UiHarness::find(panel, QStringLiteral("marqueeSecondCopy"))->opacity(), 1.0);
+    EXPECT_TRUE(panel.get("titleMarquee", "needsScrolling").toBool());
+    EXPECT_EQ(panel.item("marqueeSecondCopy")->opacity(), 1.0);
     clock.advance(3);
     EXPECT_LT(scroller->offset(), -20);
 
-    panel.hide();
+    panel.view.hide();
     EXPECT_FALSE(scroller->active());
     scroller->setClock(nullptr);
 }

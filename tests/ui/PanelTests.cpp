@@ -11,22 +11,32 @@ namespace {
 
 class PanelTest : public UiTest {
 protected:
-    QQuickItem* item(const QString& name) { return UiHarness::find(ui.app->panel(), name); }
-    QVariant value(const QString& name, const char* property) { return item(name) ? item(name)->property(property) : QVariant(); }
-    bool shown(const QString& name) { return item(name) && item(name)->isVisible(); }
-
-    QQuickItem* list() { return item(QStringLiteral("stationList")); }
-    QQuickItem* row(int index) { return UiHarness::listRow(list(), index); }
+    Window panel() { return Window(ui.app->panel()); }
+    QQuickItem* list() { return panel().item("stationList"); }
     // The rows of a short list, once the view has made them.
     QList<QQuickItem*> rows(int count)
     {
         QList<QQuickItem*> result;
         EXPECT_TRUE(QTest::qWaitFor([&] { return UiHarness::madeRows(list()) == count; }));
         for (int i = 0; i < count; ++i)
-            result << row(i);
+            result << panel().row(i);
         return result;
     }
-    static QQuickItem* part(QQuickItem* row, const char* name) { return UiHarness::find(row, QString::fromLatin1(name)); }
+    static QList<int> highlighted(const QList<QQuickItem*>& rows)
+    {
+        QList<int> result;
+        for (int i = 0; i < rows.size(); ++i) {
+            if (rows[i]->property("highlighted").toBool())
+                result.append(i);
+        }
+        return result;
+    }
+    static QQuickItem* part(QQuickItem* row, const char* name) { return UiHarness::find(row, name); }
+    QString playing()
+    {
+        ui.platform.clock.runPending();
+        return ui.store->selectedStream() ? ui.store->selectedStream()->name : QString();
+    }
 };
 
 struct HeaderCase {
@@ -40,12 +50,12 @@ struct HeaderCase {
 
 TEST_F(PanelTest, HeaderFollowsTheStatusTable)
 {
-    ui.setStations({QStringLiteral("Radio One")});
+    ui.setStations({"Radio One"});
     ui.store->didChangeStatus(PlayingStatus::error);
-    ui.showPanel();
+    Window panel(ui.showPanel());
     // Without a selection the header only asks for one, whatever the status.
-    EXPECT_TRUE(shown(QStringLiteral("selectStreamText")));
-    EXPECT_FALSE(shown(QStringLiteral("playButton")));
+    EXPECT_TRUE(panel.shown("selectStreamText"));
+    EXPECT_FALSE(panel.shown("playButton"));
 
     const HeaderCase cases[] = {
         {PlayingStatus::loading, true, "", "Connecting", {"stationTitleText", "progressText"}, "Connecting…"},
@@ -54,212 +64,169 @@ TEST_F(PanelTest, HeaderFollowsTheStatusTable)
         {PlayingStatus::error, false, "play.fill", "Retry", {"errorText"}, "Connection failed"},
         {PlayingStatus::paused, false, "play.fill", "Play", {"detailLine", "titleText"}, "Song"},
     };
-    const QStringList allTexts = {"errorText", "stationTitleText", "progressText", "titleMarquee", "titleText", "detailLine"};
-
     for (const HeaderCase& expected : cases) {
         SCOPED_TRACE(toString(expected.status));
-        ui.present(0, expected.status, metadata(QStringLiteral("Song"), QStringLiteral("Band")));
-        EXPECT_FALSE(shown(QStringLiteral("selectStreamText")));
-        EXPECT_EQ(value(QStringLiteral("playButton"), "accessibilityLabel").toString(), expected.label);
-        EXPECT_EQ(shown(QStringLiteral("spinner")), QString::fromLatin1(expected.symbol).isEmpty());
-        EXPECT_EQ(value(QStringLiteral("playButton"), "symbolName").toString(), expected.symbol);
-        const QColor circle = value(QStringLiteral("playButton"), "circleColor").value<QColor>();
-        EXPECT_EQ(circle == QColor(0x8e, 0x8e, 0x93), expected.grayCircle);
-        for (const QString& name : allTexts)
-            EXPECT_EQ(shown(name), expected.visibleTexts.contains(name)) << qPrintable(name);
-        EXPECT_EQ(value(expected.visibleTexts.last(), "text").toString(), QString::fromUtf8(expected.statusText));
+        ui.present(0, expected.status, metadata("Song", "Band"));
+        EXPECT_FALSE(panel.shown("selectStreamText"));
+        EXPECT_EQ(panel.text("playButton", "accessibilityLabel"), expected.label);
+        EXPECT_EQ(panel.shown("spinner"), *expected.symbol == '\0');
+        EXPECT_EQ(panel.text("playButton", "symbolName"), expected.symbol);
+        EXPECT_EQ(panel.get("playButton", "circleColor").value<QColor>() == QColor(0x8e, 0x8e, 0x93), expected.grayCircle);
+        for (const char* name : {"errorText", "stationTitleText", "progressText", "titleMarquee", "titleText", "detailLine"})
+            EXPECT_EQ(panel.shown(name), expected.visibleTexts.contains(name)) << name;
+        EXPECT_EQ(panel.text(expected.visibleTexts.last()), expected.statusText);
     }
 
     // The detail line: artist, a middle dot, the station; no dot without an
     // artist. The station name is shown cleaned.
-    ui.store->updateStream(ui.station(0).id, QStringLiteral("Radio\nOne"), ui.station(0).urlText());
-    ui.present(0, PlayingStatus::paused, metadata(QStringLiteral("Song"), QStringLiteral("Band")));
-    EXPECT_EQ(value(QStringLiteral("artistText"), "text").toString(), "Band");
-    EXPECT_TRUE(shown(QStringLiteral("artistSeparator")));
-    EXPECT_EQ(value(QStringLiteral("artistSeparator"), "text").toString(), QStringLiteral("\u00b7"));
-    EXPECT_EQ(value(QStringLiteral("stationNameText"), "text").toString(), "Radio One");
-    ui.present(0, PlayingStatus::paused, metadata(QStringLiteral("Song")));
-    EXPECT_FALSE(shown(QStringLiteral("artistSeparator")));
-    EXPECT_FALSE(shown(QStringLiteral("artistText")));
+    ui.store->updateStream(ui.station(0).id, "Radio\nOne", ui.station(0).urlText());
+    ui.present(0, PlayingStatus::paused, metadata("Song", "Band"));
+    EXPECT_EQ(panel.text("artistText"), "Band");
+    EXPECT_TRUE(panel.shown("artistSeparator"));
+    EXPECT_EQ(panel.text("artistSeparator"), "\u00b7");
+    EXPECT_EQ(panel.text("stationNameText"), "Radio One");
+    ui.present(0, PlayingStatus::paused, metadata("Song"));
+    EXPECT_FALSE(panel.shown("artistSeparator"));
+    EXPECT_FALSE(panel.shown("artistText"));
     ui.store->didChangeStatus(PlayingStatus::loading);
-    EXPECT_EQ(value(QStringLiteral("stationTitleText"), "text").toString(), "Radio One");
+    EXPECT_EQ(panel.text("stationTitleText"), "Radio One");
 }
 
 TEST_F(PanelTest, RowsShowKeyHintsTheSpeakerAndWrapLongNames)
 {
     ui.setStations({});
-    QQuickView& panel = ui.showPanel();
-    EXPECT_TRUE(shown(QStringLiteral("emptyList")));
-    EXPECT_FALSE(shown(QStringLiteral("stationList")));
-    EXPECT_TRUE(shown(QStringLiteral("settingsItem")));
-    EXPECT_TRUE(shown(QStringLiteral("quitItem")));
+    Window panel(ui.showPanel());
+    for (const char* name : {"emptyList", "settingsItem", "quitItem"})
+        EXPECT_TRUE(panel.shown(name)) << name;
+    EXPECT_FALSE(panel.shown("stationList"));
 
-    QStringList names = {QString(500, QLatin1Char('x')), QStringLiteral("Line one\nline two"), QStringLiteral("רדיו תל אביב")};
-    for (int i = 4; i <= 12; ++i)
-        names << QStringLiteral("Station %1").arg(i);
-    ui.setStations(names);
+    ui.setStations(QStringList{QString(500, 'x'), "Line one\nline two", "רדיו תל אביב"} + numberedStations(9, 4));
     ui.present(10, PlayingStatus::error);
-    EXPECT_FALSE(shown(QStringLiteral("emptyList")));
-    QList<QQuickItem*> list;
+    EXPECT_FALSE(panel.shown("emptyList"));
+    QList<QQuickItem*> rows;
     for (int i = 0; i < 12; ++i) {
         SCOPED_TRACE(i);
-        list << row(i);
-        ASSERT_NE(list[i], nullptr);
-        EXPECT_EQ(part(list[i], "speakerMark")->isVisible(), i == 10);
-        EXPECT_EQ(part(list[i], "keyHint")->isVisible(), i <= 8);
-        if (i <= 8) {
-            EXPECT_EQ(part(list[i], "keyHint")->property("text").toString(), QStringLiteral("Ctrl+%1").arg(i + 1));
-        }
+        rows << panel.row(i);
+        ASSERT_NE(rows[i], nullptr);
+        EXPECT_EQ(part(rows[i], "speakerMark")->isVisible(), i == 10);
+        EXPECT_EQ(part(rows[i], "keyHint")->isVisible() ? part(rows[i], "keyHint")->property("text").toString() : "",
+                  i <= 8 ? QStringLiteral("Ctrl+%1").arg(i + 1) : "");
         // Long, multi-line and right-to-left names wrap inside the row.
-        EXPECT_LE(part(list[i], "stationName")->x() + part(list[i], "stationName")->width(), list[i]->width());
+        EXPECT_LE(part(rows[i], "stationName")->x() + part(rows[i], "stationName")->width(), rows[i]->width());
     }
     // Names are shown cleaned: the line break is a space.
-    EXPECT_EQ(part(list[1], "stationName")->property("text").toString(), "Line one line two");
-    EXPECT_GT(list[0]->height(), 4 * list[3]->height());
+    EXPECT_EQ(part(rows[1], "stationName")->property("text").toString(), "Line one line two");
+    EXPECT_GT(rows[0]->height(), 4 * rows[3]->height());
 
     // The selected row never shows its hint, whatever the status; the speaker stays beside a long name.
     ui.present(0, PlayingStatus::paused);
-    list[0] = row(0);
-    EXPECT_TRUE(part(list[0], "speakerMark")->isVisible());
-    EXPECT_FALSE(part(list[0], "keyHint")->isVisible());
-    EXPECT_GT(part(list[0], "speakerMark")->mapToItem(list[0], QPointF()).x(), part(list[0], "stationName")->width());
-
-    // More stations than fit: the list stops at 256 and the panel stays 260 wide.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return item(QStringLiteral("stationList"))->height() == 256; }, 2000))
-        << item(QStringLiteral("stationList"))->height();
-    EXPECT_EQ(panel.width(), 260);
+    rows[0] = panel.row(0);
+    EXPECT_TRUE(part(rows[0], "speakerMark")->isVisible());
+    EXPECT_FALSE(part(rows[0], "keyHint")->isVisible());
+    EXPECT_GT(part(rows[0], "speakerMark")->mapToItem(rows[0], QPointF()).x(), part(rows[0], "stationName")->width());
 }
 
 TEST_F(PanelTest, OnlyTheRowUnderThePointerIsHighlighted)
 {
-    ui.setStations({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
-    QQuickView& panel = ui.showPanel();
-    QQuickItem* root = panel.rootObject();
+    ui.setStations({"A", "B", "C"});
+    QQuickView& view = ui.showPanel();
     const QList<QQuickItem*> list = rows(3);
-    const auto highlighted = [&] {
-        QList<int> result;
-        for (int i = 0; i < list.size(); ++i) {
-            if (list[i]->property("highlighted").toBool())
-                result.append(i);
-        }
-        return result;
-    };
 
     // A leave that arrives after the next row's enter keeps the next row lit.
-    const QString a = list[0]->property("stationId").toString();
-    const QString b = list[1]->property("stationId").toString();
-    QMetaObject::invokeMethod(root, "rowEntered", Q_ARG(QVariant, a));
-    QMetaObject::invokeMethod(root, "rowEntered", Q_ARG(QVariant, b));
-    QMetaObject::invokeMethod(root, "rowExited", Q_ARG(QVariant, a));
-    EXPECT_EQ(highlighted(), QList<int>{1});
-    QMetaObject::invokeMethod(root, "rowExited", Q_ARG(QVariant, b));
-    EXPECT_EQ(highlighted(), QList<int>{});
+    const auto hover = [&](const char* change, int row) {
+        QMetaObject::invokeMethod(view.rootObject(), change, Q_ARG(QVariant, list[row]->property("stationId")));
+    };
+    hover("rowEntered", 0);
+    hover("rowEntered", 1);
+    hover("rowExited", 0);
+    EXPECT_EQ(highlighted(list), QList<int>{1});
+    hover("rowExited", 1);
+    EXPECT_EQ(highlighted(list), QList<int>{});
 
     // With the pointer.
     for (int i = 0; i < 3; ++i) {
-        QTest::mouseMove(&panel, UiHarness::centreOf(list[i]));
-        EXPECT_EQ(highlighted(), QList<int>{i});
+        QTest::mouseMove(&view, UiHarness::centreOf(list[i]));
+        EXPECT_EQ(highlighted(list), QList<int>{i});
     }
-    QTest::mouseMove(&panel, QPoint(130, panel.height() - 2));
-    EXPECT_EQ(highlighted(), QList<int>{});
+    QTest::mouseMove(&view, QPoint(130, view.height() - 2));
+    EXPECT_EQ(highlighted(list), QList<int>{});
 }
 
 TEST_F(PanelTest, RowsKeysAndButtonsRunTheirCommands)
 {
-    ui.setStations({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
-    QQuickView& panel = ui.showPanel();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&panel));
-    QTest::mouseClick(&panel, Qt::LeftButton, {}, UiHarness::centreOf(rows(3)[1]));
-    ui.platform.clock.runPending();
-    ASSERT_TRUE(ui.store->selectedStream());
-    EXPECT_EQ(ui.store->selectedStream()->name, "B");
-    EXPECT_EQ(ui.store->playingStatus(), PlayingStatus::loading);
-    EXPECT_TRUE(panel.isVisible());
+    ui.setStations({"A", "B", "C"});
+    Window panel(ui.showPanel());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&panel.view));
+    const QList<QQuickItem*> list = rows(3);
+    QSignalSpy settingsRequests(&ui.app->commands(), &AppCommands::settingsRequested);
+    QSignalSpy dismissRequests(&ui.app->commands(), &AppCommands::panelDismissRequested);
+    QSignalSpy quitRequests(ui.app.get(), &TunaraApp::quitRequested);
 
+    // No row is lit before a key is pressed; Down, Down, Return plays the second.
+    EXPECT_EQ(highlighted(list), QList<int>{});
+    ASSERT_TRUE(panel.focused("stationList"));
+    panel.press({Qt::Key_Down, Qt::Key_Down});
+    EXPECT_EQ(highlighted(list), QList<int>{1});
+    panel.press(Qt::Key_Return);
+    EXPECT_EQ(playing(), "B");
+
+    // Shift+Tab goes back to the play button, which Space toggles; Tab goes
+    // on through the list to Settings… and Quit; Escape dismisses.
+    panel.press(Qt::ShiftModifier | Qt::Key_Backtab);
+    EXPECT_TRUE(panel.focused("playButton"));
+    panel.press(Qt::Key_Space);
+    ui.platform.clock.runPending();
+    EXPECT_EQ(ui.store->playingStatus(), PlayingStatus::paused);
+    for (const char* next : {"stationList", "settingsItem", "quitItem"}) {
+        panel.press(Qt::Key_Tab);
+        EXPECT_TRUE(panel.focused(next)) << next;
+    }
+    panel.press(Qt::Key_Escape);
+    EXPECT_EQ(dismissRequests.count(), 1);
+    // Return runs the item with the focus.
+    ui.showPanel();
+    panel.press(Qt::ShiftModifier | Qt::Key_Backtab);
+    EXPECT_TRUE(panel.focused("settingsItem"));
+    panel.press(Qt::Key_Return);
+    EXPECT_EQ(settingsRequests.count(), 1);
+
+    // A click on a row plays it and leaves the panel open.
+    ui.showPanel();
+    panel.click(list[2]);
+    EXPECT_EQ(playing(), "C");
+    EXPECT_EQ(ui.store->playingStatus(), PlayingStatus::loading);
+    EXPECT_TRUE(panel.view.isVisible());
     // Ctrl+digit plays the station now at that position; none at 9: nothing changes.
     ui.store->moveStreams({0}, 3);
-    for (const Qt::Key key : {Qt::Key_2, Qt::Key_9}) {
-        QTest::keyClick(&panel, key, Qt::ControlModifier);
-        ui.platform.clock.runPending();
-        EXPECT_EQ(ui.store->selectedStream()->name, "C");
+    for (const Qt::Key key : {Qt::Key_1, Qt::Key_9}) {
+        panel.press(Qt::ControlModifier | key);
+        EXPECT_EQ(playing(), "B");
     }
-
-    QTest::mouseClick(&panel, Qt::LeftButton, {}, UiHarness::centreOf(item(QStringLiteral("playButton"))));
+    panel.click("playButton");
     ui.platform.clock.runPending();
     EXPECT_EQ(ui.store->playingStatus(), PlayingStatus::paused);
 
-    QSignalSpy settingsRequests(&ui.app->commands(), &AppCommands::settingsRequested);
-    QSignalSpy quitRequests(ui.app.get(), &TunaraApp::quitRequested);
-    QTest::mouseClick(&panel, Qt::LeftButton, {}, UiHarness::centreOf(item(QStringLiteral("quitItem"))));
+    panel.click("quitItem");
     EXPECT_EQ(quitRequests.count(), 1);
-    QTest::mouseClick(&panel, Qt::LeftButton, {}, UiHarness::centreOf(item(QStringLiteral("settingsItem"))));
-    EXPECT_EQ(settingsRequests.count(), 1);
-    QTest::keyClick(&panel, Qt::Key_Q, Qt::ControlModifier);
-    EXPECT_EQ(quitRequests.count(), 2);
-    QTest::keyClick(&panel, Qt::Key_Comma, Qt::ControlModifier);
+    panel.click("settingsItem");
     EXPECT_EQ(settingsRequests.count(), 2);
+    panel.press(Qt::ControlModifier | Qt::Key_Q);
+    EXPECT_EQ(quitRequests.count(), 2);
+    panel.press(Qt::ControlModifier | Qt::Key_Comma);
+    EXPECT_EQ(settingsRequests.count(), 3);
 }
 
-TEST_F(PanelTest, TheKeyboardPlaysARowAndReachesTheItems)
+TEST_F(PanelTest, ALongListStops256HighAndMakesOnlyTheRowsInView)
 {
-    ui.setStations({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
-    QQuickView& panel = ui.showPanel();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&panel));
-    const QList<QQuickItem*> list = rows(3);
-    // No row is lit before a key is pressed.
-    for (QQuickItem* row : list)
-        EXPECT_FALSE(row->property("highlighted").toBool());
-    ASSERT_TRUE(this->list()->hasActiveFocus());
-
-    QTest::keyClick(&panel, Qt::Key_Down);
-    QTest::keyClick(&panel, Qt::Key_Down);
-    EXPECT_TRUE(list[1]->property("highlighted").toBool());
-    QTest::keyClick(&panel, Qt::Key_Return);
-    ui.platform.clock.runPending();
-    ASSERT_TRUE(ui.store->selectedStream());
-    EXPECT_EQ(ui.store->selectedStream()->name, "B");
-
-    // Shift+Tab goes back to the play button, which Space toggles; Tab
-    // goes on through the list to Settings… and Quit, and Return runs the
-    // one with the focus.
-    QTest::keyClick(&panel, Qt::Key_Backtab, Qt::ShiftModifier);
-    EXPECT_TRUE(item(QStringLiteral("playButton"))->hasActiveFocus());
-    QTest::keyClick(&panel, Qt::Key_Space);
-    ui.platform.clock.runPending();
-    EXPECT_EQ(ui.store->playingStatus(), PlayingStatus::paused);
-    QTest::keyClick(&panel, Qt::Key_Tab);
-    EXPECT_TRUE(this->list()->hasActiveFocus());
-    QTest::keyClick(&panel, Qt::Key_Tab);
-    EXPECT_TRUE(item(QStringLiteral("settingsItem"))->hasActiveFocus());
-    QTest::keyClick(&panel, Qt::Key_Tab);
-    EXPECT_TRUE(item(QStringLiteral("quitItem"))->hasActiveFocus());
-
-    QSignalSpy dismissRequests(&ui.app->commands(), &AppCommands::panelDismissRequested);
-    QTest::keyClick(&panel, Qt::Key_Escape);
-    EXPECT_EQ(dismissRequests.count(), 1);
-
-    ui.showPanel();
-    QSignalSpy settingsRequests(&ui.app->commands(), &AppCommands::settingsRequested);
-    QTest::keyClick(&panel, Qt::Key_Backtab, Qt::ShiftModifier);
-    EXPECT_TRUE(item(QStringLiteral("settingsItem"))->hasActiveFocus());
-    QTest::keyClick(&panel, Qt::Key_Return);
-    EXPECT_EQ(settingsRequests.count(), 1);
-}
-
-TEST_F(PanelTest, ALongListMakesOnlyTheRowsInView)
-{
-    QStringList names;
-    for (int i = 1; i <= 1000; ++i)
-        names << QStringLiteral("Station %1").arg(i);
-    ui.setStations(names);
-    QQuickView& panel = ui.showPanel();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return list()->height() == 256; }));
-    EXPECT_EQ(panel.width(), 260);
+    ui.setStations(numberedStations(1000, 1));
+    Window panel(ui.showPanel());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list()->height() == 256; })) << list()->height();
+    EXPECT_EQ(panel.view.width(), 260);
     EXPECT_GT(UiHarness::madeRows(list()), 5);
     EXPECT_LT(UiHarness::madeRows(list()), 40);
 
     // The last one is reached by scrolling, and the list stays lazy.
-    QQuickItem* last = row(999);
+    QQuickItem* last = panel.row(999);
     ASSERT_NE(last, nullptr);
     EXPECT_EQ(part(last, "stationName")->property("text").toString(), "Station 1000");
     EXPECT_FALSE(part(last, "keyHint")->isVisible());
@@ -267,7 +234,7 @@ TEST_F(PanelTest, ALongListMakesOnlyTheRowsInView)
     // A change far away leaves the scroll position alone.
     const qreal contentY = list()->property("contentY").toReal();
     ui.store->deleteStreams({ui.station(0).id});
-    ui.store->addStream(QStringLiteral("Station 1001"), QStringLiteral("http://127.0.0.1/1001"));
+    ui.store->addStream("Station 1001", "http://127.0.0.1/1001");
     ui.present(2, PlayingStatus::playing);
     EXPECT_EQ(list()->property("contentY").toReal(), contentY);
 }

@@ -23,8 +23,7 @@ namespace {
 TEST(TrayIconRule, OnlyPlayingShowsThePlayingImage)
 {
     EXPECT_EQ(menuBarIconName(PlayingStatus::playing), "MenuBarIconPlaying");
-    for (PlayingStatus status :
-         {PlayingStatus::loading, PlayingStatus::buffering, PlayingStatus::error, PlayingStatus::paused})
+    for (PlayingStatus status : {PlayingStatus::loading, PlayingStatus::buffering, PlayingStatus::error, PlayingStatus::paused})
         EXPECT_EQ(menuBarIconName(status), "MenuBarIcon") << toString(status);
     EXPECT_TRUE(QFile::exists(menuBarIconPath(PlayingStatus::playing)));
     EXPECT_TRUE(QFile::exists(menuBarIconPath(PlayingStatus::paused)));
@@ -52,13 +51,13 @@ TEST_F(UiTest, TrayIconFollowsTheStatusAndItsClickTogglesThePanelCreatedOnFirstU
     EXPECT_FALSE(ui.app->hasPanel());
     EXPECT_FALSE(ui.app->hasSettings());
     EXPECT_EQ(icon->toolTip(), "Tunara");
-    ui.setStations({QStringLiteral("Radio One")});
-    ui.present(0, PlayingStatus::playing, metadata(QStringLiteral("Song"), QStringLiteral("Band")));
+    ui.setStations({"Radio One"});
+    ui.present(0, PlayingStatus::playing, metadata("Song", "Band"));
     EXPECT_EQ(icon->toolTip(), "Tunara\nRadio One\nBand · Song");
     const qint64 playingKey = icon->icon().cacheKey();
     ui.store->didChangeStatus(PlayingStatus::buffering);
     EXPECT_NE(icon->icon().cacheKey(), playingKey);
-    EXPECT_TRUE(icon->toolTip().endsWith(QStringLiteral("Buffering…")));
+    EXPECT_TRUE(icon->toolTip().endsWith("Buffering…"));
 
     emit icon->activated(QSystemTrayIcon::Trigger);
     ASSERT_TRUE(ui.app->hasPanel());
@@ -87,8 +86,7 @@ TEST_F(UiTest, WheelOverTheTrayIconAndKeysInThePanelSetTheVolume)
     ASSERT_NE(icon, nullptr);
     ui.store->setVolume(0.5);
     const auto turn = [&](int angle) {
-        QWheelEvent wheel(QPointF(), QPointF(), QPoint(), QPoint(0, angle), Qt::NoButton, Qt::NoModifier,
-                          Qt::NoScrollPhase, false);
+        QWheelEvent wheel({}, {}, {}, QPoint(0, angle), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(icon, &wheel);
     };
     turn(2 * 120);
@@ -103,10 +101,9 @@ TEST_F(UiTest, WheelOverTheTrayIconAndKeysInThePanelSetTheVolume)
     EXPECT_EQ(icon->toolTip(), "Tunara — 0 %");
     EXPECT_TRUE(QTest::qWaitFor([&] { return icon->toolTip() == "Tunara"; }, 3000));
 
-    QQuickView& panel = ui.showPanel();
-    QTest::keyClick(&panel, Qt::Key_Up, Qt::ControlModifier);
-    QTest::keyClick(&panel, Qt::Key_Up, Qt::ControlModifier);
-    QTest::keyClick(&panel, Qt::Key_Down, Qt::ControlModifier);
+    Window panel(ui.showPanel());
+    for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Down})
+        panel.press(Qt::ControlModifier | key);
     EXPECT_DOUBLE_EQ(ui.store->volume(), 0.05);
 }
 
@@ -124,7 +121,7 @@ TEST_F(UiTest, WithoutATrayThePanelIsAWindowAndClosingItQuits)
 
 TEST_F(UiTest, TerminationStopsPlaybackClearsSelectionAndLeavesTheLibrary)
 {
-    ui.setStations({QStringLiteral("One"), QStringLiteral("Two")});
+    ui.setStations({"One", "Two"});
     const auto libraryBytes = [&] {
         QFile library(ui.libraryPath());
         return library.open(QIODevice::ReadOnly) ? library.readAll() : QByteArray();
@@ -149,7 +146,7 @@ TEST_F(UiTest, TerminationStopsPlaybackClearsSelectionAndLeavesTheLibrary)
 TEST(SingleInstance, ASecondLaunchActivatesTheFirst)
 {
     QTemporaryDir directory;
-    const QString socketPath = QDir(directory.path()).filePath(QStringLiteral("tunara.socket"));
+    const QString socketPath = QDir(directory.path()).filePath("tunara.socket");
     SingleInstance first(socketPath);
     ASSERT_TRUE(first.claim());
     QSignalSpy activations(&first, &SingleInstance::activationRequested);

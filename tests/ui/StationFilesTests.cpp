@@ -3,7 +3,6 @@
 
 #include "StationFilesViewModel.h"
 #include "UiFixture.h"
-#include "support/QtPrinters.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,18 +17,13 @@ namespace {
 class StationFilesTest : public UiTest {
 protected:
     QQuickView& window() { return ui.app->settings(); }
-    QString report()
-    {
-        // The report is in the window only while it is shown.
-        QQuickItem* message = UiHarness::find(window(), QStringLiteral("stationFilesMessage"));
-        return message ? message->property("text").toString() : QString();
-    }
-
+    // The report is in the window only while it is shown.
+    QString report() { return Window(window()).text("stationFilesMessage"); }
     ::testing::AssertionResult reportSays(const QString& text)
     {
-        if (QTest::qWaitFor([&] { return report() == text; }))
-            return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "the report says " << report().toStdString();
+        const bool said = QTest::qWaitFor([&] { return report() == text; });
+        return (said ? ::testing::AssertionSuccess() : ::testing::AssertionFailure())
+               << "the report says " << report().toStdString();
     }
 
     QString write(const QString& name, const QByteArray& bytes)
@@ -60,7 +54,7 @@ protected:
     // or names it (export) and confirms.
     void choose(Qt::Key key, const QString& name)
     {
-        auto* model = window().rootObject()->findChild<StationFilesViewModel*>(QStringLiteral("stationFilesViewModel"));
+        auto* model = window().rootObject()->findChild<StationFilesViewModel*>("stationFilesViewModel");
         window().requestActivate();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
         QTest::keyClick(&window(), key, Qt::ControlModifier);
@@ -68,61 +62,50 @@ protected:
         QFileDialog* dialog = model->dialog();
         EXPECT_EQ(dialog->acceptMode(), key == Qt::Key_S ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         dialog->setDirectory(files.path());
-        auto* fileName = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        auto* fileName = dialog->findChild<QLineEdit*>("fileNameEdit");
         ASSERT_TRUE(fileName);
         fileName->selectAll();
         QTest::keyClicks(fileName, name);
         QTest::keyClick(fileName, Qt::Key_Return);
         ASSERT_TRUE(QTest::qWaitFor([&] { return !model->dialog(); }));
     }
-    QStringList names()
-    {
-        QStringList result;
-        for (const AudioStream& stream : ui.store->streams())
-            result << stream.name;
-        return result;
-    }
-
     QTemporaryDir files;
 };
 
 TEST_F(StationFilesTest, DroppedPlaylistFilesAddTheirNewStations)
 {
-    ui.setStations({QStringLiteral("One")});
+    ui.setStations({"One"});
     ui.showSettings();
-    const QString m3u = write(QStringLiteral("list.m3u"),
+    const QString m3u = write("list.m3u",
                               "\xEF\xBB\xBF#EXTM3U\r\n#EXTINF:-1,Jazz\r\nhttp://jazz.example/\r\n# note\r\n"
                               "http://127.0.0.1:8000/station0\r\n");
-    const QString pls = write(QStringLiteral("more.pls"), "[playlist]\nFile1=https://rock.example/\nTitle1=Rock\n"
+    const QString pls = write("more.pls", "[playlist]\nFile1=https://rock.example/\nTitle1=Rock\n"
                                                           "File2=http://pop.example/\n");
     drop({m3u, pls});
     EXPECT_TRUE(reportSays("Added 3 stations"));
-    EXPECT_EQ(names(), QStringList({"One", "Jazz", "Rock", "pop.example"}));
+    EXPECT_EQ(ui.names(), QStringList({"One", "Jazz", "Rock", "pop.example"}));
 
     drop({m3u});
     EXPECT_TRUE(reportSays("No new stations: all are in your list already"));
-    drop({write(QStringLiteral("song.mp3"), QByteArray(2048, '\xFF'))});
+    drop({write("song.mp3", QByteArray(2048, '\xFF'))});
     EXPECT_TRUE(reportSays("No stations found in \u201Csong.mp3\u201D"));
-    EXPECT_EQ(names(), QStringList({"One", "Jazz", "Rock", "pop.example"}));
+    EXPECT_EQ(ui.names(), QStringList({"One", "Jazz", "Rock", "pop.example"}));
 }
 
 TEST_F(StationFilesTest, AnExportedListImportsIntoAnEmptyListAsTheSameList)
 {
-    ui.setStations({QStringLiteral("One"), QStringLiteral("Two, \"2\""), QStringLiteral("Drei ä")});
+    ui.setStations({"One", "Two, \"2\"", "Drei ä"});
     ui.showSettings();
-    choose(Qt::Key_S, QStringLiteral("mine"));
-    EXPECT_TRUE(QFile::exists(QDir(files.path()).filePath(QStringLiteral("mine.m3u8"))));
+    choose(Qt::Key_S, "mine");
+    EXPECT_TRUE(QFile::exists(QDir(files.path()).filePath("mine.m3u8")));
     EXPECT_EQ(report(), "Exported 3 stations to \u201Cmine.m3u8\u201D");
-    const QList<AudioStream> exported = ui.store->streams();
 
     ui.setStations({});
-    choose(Qt::Key_O, QStringLiteral("mine.m3u8"));
+    choose(Qt::Key_O, "mine.m3u8");
     EXPECT_TRUE(reportSays("Added 3 stations"));
-    ASSERT_EQ(ui.store->streams().size(), 3);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(ui.store->streams()[i].name, exported[i].name);
-        EXPECT_EQ(ui.store->streams()[i].url, exported[i].url);
-    }
+    EXPECT_EQ(ui.names(), QStringList({"One", "Two, \"2\"", "Drei ä"}));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(ui.station(i).urlText(), QStringLiteral("http://127.0.0.1:8000/station%1").arg(i));
 }
 
 } // namespace

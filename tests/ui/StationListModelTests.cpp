@@ -4,7 +4,6 @@
 
 #include "StationListModel.h"
 #include "UiFixture.h"
-#include "support/QtPrinters.h"
 
 #include <QAbstractItemModelTester>
 #include <QRandomGenerator>
@@ -19,69 +18,47 @@ class ChangeLog {
 public:
     explicit ChangeLog(StationListModel& model)
     {
-        QObject::connect(&model, &QAbstractItemModel::rowsInserted, &model,
-                         [this](const QModelIndex&, int first, int last) { add("insert", first, last); });
-        QObject::connect(&model, &QAbstractItemModel::rowsRemoved, &model,
-                         [this](const QModelIndex&, int first, int last) { add("remove", first, last); });
+        const auto rows = [this](const char* what) {
+            return [this, what](const QModelIndex&, int first, int last) {
+                lines << QStringLiteral("%1 %2-%3").arg(what).arg(first).arg(last);
+            };
+        };
+        QObject::connect(&model, &QAbstractItemModel::rowsInserted, &model, rows("insert"));
+        QObject::connect(&model, &QAbstractItemModel::rowsRemoved, &model, rows("remove"));
         QObject::connect(&model, &QAbstractItemModel::rowsMoved, &model,
                          [this](const QModelIndex&, int first, int last, const QModelIndex&, int destination) {
                              lines << QStringLiteral("move %1-%2 before %3").arg(first).arg(last).arg(destination);
                          });
-        QObject::connect(&model, &QAbstractItemModel::modelReset, &model, [this] { lines << QStringLiteral("reset"); });
+        QObject::connect(&model, &QAbstractItemModel::modelReset, &model, [this] { lines << "reset"; });
         QObject::connect(&model, &QAbstractItemModel::dataChanged, &model,
-                         [this](const QModelIndex& from, const QModelIndex& to, const QList<int>& roles) {
+                         [this, &model](const QModelIndex& from, const QModelIndex& to, const QList<int>& roles) {
                              QStringList names;
                              for (const int role : roles)
-                                 names << QString::fromLatin1(roleName(role));
+                                 names << model.roleNames().value(role, "display");
                              names.sort();
-                             lines << QStringLiteral("data %1-%2 %3").arg(from.row()).arg(to.row()).arg(names.join(u','));
+                             lines << QStringLiteral("data %1-%2 %3").arg(from.row()).arg(to.row()).arg(names.join(','));
                          });
     }
 
     QStringList lines;
-
-private:
-    void add(const char* what, int first, int last)
-    {
-        lines << QStringLiteral("%1 %2-%3").arg(QLatin1String(what)).arg(first).arg(last);
-    }
-    static const char* roleName(int role)
-    {
-        switch (role) {
-        case Qt::DisplayRole: return "display";
-        case StationListModel::NameRole: return "name";
-        case StationListModel::UrlTextRole: return "url";
-        case StationListModel::KeyHintRole: return "hint";
-        case StationListModel::IsSelectedRole: return "selected";
-        case StationListModel::AccessibleNameRole: return "accessible";
-        default: return "?";
-        }
-    }
 };
 
-class StationListModelTest : public UiTest {
-protected:
-    StationListModel& model() { return *ui.app->viewModel().stations(); }
-    QString column(int row, int role) { return model().data(model().index(row), role).toString(); }
-    QStringList names()
-    {
-        QStringList result;
-        for (int row = 0; row < model().rowCount(); ++row)
-            result << column(row, StationListModel::NameRole);
-        return result;
+QString cell(UiHarness& ui, int row, int role)
+{
+    StationListModel& model = *ui.app->viewModel().stations();
+    return model.data(model.index(row), role).toString();
+}
+
+// The model's rows are the Store's stations, in order, with the first nine's key hints.
+void expectSameAsStore(UiHarness& ui)
+{
+    ASSERT_EQ(ui.app->viewModel().stations()->rowCount(), ui.store->streams().size());
+    for (int row = 0; row < ui.store->streams().size(); ++row) {
+        EXPECT_EQ(cell(ui, row, StationListModel::StationIdRole), ui.id(row)) << row;
+        EXPECT_EQ(cell(ui, row, StationListModel::UrlTextRole), ui.station(row).urlText()) << row;
+        EXPECT_EQ(cell(ui, row, StationListModel::KeyHintRole), row < 9 ? QStringLiteral("Ctrl+%1").arg(row + 1) : "");
     }
-    // The model's rows are the Store's stations, in order.
-    void expectSameAsStore()
-    {
-        ASSERT_EQ(model().rowCount(), ui.store->streams().size());
-        for (int row = 0; row < model().rowCount(); ++row) {
-            EXPECT_EQ(column(row, StationListModel::StationIdRole),
-                      ui.station(row).id.toString(QUuid::WithoutBraces)) << row;
-            EXPECT_EQ(column(row, StationListModel::UrlTextRole), ui.station(row).urlText()) << row;
-        }
-    }
-    QUuid id(int index) { return ui.station(index).id; }
-};
+}
 
 QStringList lettered(int count)
 {
@@ -89,6 +66,15 @@ QStringList lettered(int count)
     for (int i = 0; i < count; ++i)
         names << QString(QLatin1Char('A' + i));
     return names;
+}
+
+// The key hints of rows first to last changed, one line each.
+QStringList hintsChanged(int first, int last)
+{
+    QStringList lines;
+    for (int row = first; row <= last; ++row)
+        lines << QStringLiteral("data %1-%1 keyHint").arg(row);
+    return lines;
 }
 
 struct ChangeCase {
@@ -102,38 +88,27 @@ struct ChangeCase {
 TEST(StationListModel, EachChangeIsTheSmallestRowChange)
 {
     const ChangeCase cases[] = {
-        {"add at the end", 3,
-         [](UiHarness& harness) { harness.store->addStream(QStringLiteral("D"), QStringLiteral("http://127.0.0.1/d")); },
-         {"insert 3-3", "data 3-3 hint"}, {"A", "B", "C", "D"}},
-        {"add beyond the ninth (no hint)", 10,
-         [](UiHarness& harness) { harness.store->addStream(QStringLiteral("K"), QStringLiteral("http://127.0.0.1/k")); },
+        {"add at the end", 3, [](UiHarness& ui) { ui.store->addStream("D", "http://127.0.0.1/d"); },
+         QStringList{"insert 3-3"} + hintsChanged(3, 3), {"A", "B", "C", "D"}},
+        {"add beyond the ninth (no hint)", 10, [](UiHarness& ui) { ui.store->addStream("K", "http://127.0.0.1/k"); },
          {"insert 10-10"}, lettered(11)},
-        {"delete in the middle", 4, [](UiHarness& harness) { harness.store->deleteStreams({harness.station(1).id}); },
-         {"remove 1-1", "data 1-1 hint", "data 2-2 hint"}, {"A", "C", "D"}},
-        {"move two apart to the end", 5, [](UiHarness& harness) { harness.store->moveStreams({0, 2}, 5); },
-         {"move 0-0 before 5", "move 1-1 before 5", "data 0-0 hint", "data 1-1 hint", "data 2-2 hint",
-          "data 3-3 hint", "data 4-4 hint"},
-         {"B", "D", "E", "A", "C"}},
-        {"move the first to the end", 4, [](UiHarness& harness) { harness.store->moveStreams({0}, 4); },
-         {"move 0-0 before 4", "data 0-0 hint", "data 1-1 hint", "data 2-2 hint", "data 3-3 hint"},
-         {"B", "C", "D", "A"}},
-        {"move the last to the front", 12, [](UiHarness& harness) { harness.store->moveStreams({11}, 0); },
-         {"move 11-11 before 0", "data 0-0 hint", "data 1-1 hint", "data 2-2 hint", "data 3-3 hint", "data 4-4 hint",
-          "data 5-5 hint", "data 6-6 hint", "data 7-7 hint", "data 8-8 hint", "data 9-9 hint"},
-         QStringList{"L"} + lettered(11)},
-        {"swap two beyond the ninth", 12, [](UiHarness& harness) { harness.store->moveStreams({10}, 12); },
+        {"delete in the middle", 4, [](UiHarness& ui) { ui.store->deleteStreams({ui.station(1).id}); },
+         QStringList{"remove 1-1"} + hintsChanged(1, 2), {"A", "C", "D"}},
+        {"move two apart to the end", 5, [](UiHarness& ui) { ui.store->moveStreams({0, 2}, 5); },
+         QStringList{"move 0-0 before 5", "move 1-1 before 5"} + hintsChanged(0, 4), {"B", "D", "E", "A", "C"}},
+        {"move the first to the end", 4, [](UiHarness& ui) { ui.store->moveStreams({0}, 4); },
+         QStringList{"move 0-0 before 4"} + hintsChanged(0, 3), {"B", "C", "D", "A"}},
+        {"move the last to the front", 12, [](UiHarness& ui) { ui.store->moveStreams({11}, 0); },
+         QStringList{"move 11-11 before 0"} + hintsChanged(0, 9), QStringList{"L"} + lettered(11)},
+        {"swap two beyond the ninth", 12, [](UiHarness& ui) { ui.store->moveStreams({10}, 12); },
          {"move 11-11 before 10"}, lettered(10) + QStringList{"L", "K"}},
-        {"rename", 3,
-         [](UiHarness& harness) { harness.store->updateStream(harness.station(1).id, QStringLiteral("Bee"), harness.station(1).urlText()); },
-         {"data 1-1 accessible,display,name,url"}, {"A", "Bee", "C"}},
-        {"new URL", 3,
-         [](UiHarness& harness) { harness.store->updateStream(harness.station(2).id, QStringLiteral("C"), QStringLiteral("http://127.0.0.1/c2")); },
-         {"data 2-2 accessible,display,name,url"}, {"A", "B", "C"}},
-        {"save unchanged", 3,
-         [](UiHarness& harness) { harness.store->updateStream(harness.station(0).id, QStringLiteral("A"), harness.station(0).urlText()); },
+        {"rename", 3, [](UiHarness& ui) { ui.store->updateStream(ui.station(1).id, "Bee", ui.station(1).urlText()); },
+         {"data 1-1 accessibleName,display,name,urlText"}, {"A", "Bee", "C"}},
+        {"new URL", 3, [](UiHarness& ui) { ui.store->updateStream(ui.station(2).id, "C", "http://127.0.0.1/c2"); },
+         {"data 2-2 accessibleName,display,name,urlText"}, {"A", "B", "C"}},
+        {"save unchanged", 3, [](UiHarness& ui) { ui.store->updateStream(ui.station(0).id, "A", ui.station(0).urlText()); },
          {}, {"A", "B", "C"}},
     };
-
     for (const ChangeCase& c : cases) {
         SCOPED_TRACE(c.what);
         UiHarness ui;
@@ -144,66 +119,58 @@ TEST(StationListModel, EachChangeIsTheSmallestRowChange)
         c.change(ui);
         EXPECT_EQ(log.lines, c.expectedLog);
         QStringList shown;
-        for (int row = 0; row < stations.rowCount(); ++row) {
-            shown << stations.data(stations.index(row), StationListModel::NameRole).toString();
-            EXPECT_EQ(stations.data(stations.index(row), StationListModel::StationIdRole).toString(),
-                      ui.station(row).id.toString(QUuid::WithoutBraces));
-            EXPECT_EQ(stations.data(stations.index(row), StationListModel::KeyHintRole).toString(),
-                      row < 9 ? QStringLiteral("Ctrl+%1").arg(row + 1) : QString());
-        }
+        for (int row = 0; row < stations.rowCount(); ++row)
+            shown << cell(ui, row, StationListModel::NameRole);
         EXPECT_EQ(shown, c.expectedNames);
+        expectSameAsStore(ui);
     }
 }
 
-TEST_F(StationListModelTest, AnyReorderingEndsInTheStoreOrderWithoutAReset)
+TEST_F(UiTest, AnyReorderingOfTheStationListEndsInTheStoreOrderWithoutAReset)
 {
-    QAbstractItemModelTester tester(&model(), QAbstractItemModelTester::FailureReportingMode::Warning);
+    StationListModel& model = *ui.app->viewModel().stations();
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
     ui.setStations(lettered(20));
-    ChangeLog log(model());
+    ChangeLog log(model);
     QRandomGenerator random(13);
-    for (int round = 0; round < 100; ++round) {
+    for (int round = 0; round < 100 && !HasFailure(); ++round) {
         SCOPED_TRACE(round);
         const int count = static_cast<int>(ui.store->streams().size());
-        switch (random.bounded(4)) {
-        case 0: {
+        const int choice = random.bounded(4);
+        if (choice == 0) {
             QList<int> sources;
             for (int i = 0; i < count; ++i) {
                 if (random.bounded(4) == 0)
                     sources << i;
             }
             ui.store->moveStreams(sources, random.bounded(count + 1));
-            break;
-        }
-        case 1:
-            if (count > 2)
-                ui.store->deleteStreams({ui.station(random.bounded(count)).id, ui.station(random.bounded(count)).id});
-            break;
-        default:
+        } else if (choice == 1 && count > 2) {
+            ui.store->deleteStreams({ui.station(random.bounded(count)).id, ui.station(random.bounded(count)).id});
+        } else if (choice > 1) {
             ui.store->addStream(QStringLiteral("N%1").arg(round), QStringLiteral("http://127.0.0.1/%1").arg(round));
         }
-        expectSameAsStore();
-        if (::testing::Test::HasFailure())
-            return;
+        expectSameAsStore(ui);
     }
-    EXPECT_FALSE(log.lines.contains(QStringLiteral("reset")));
+    EXPECT_FALSE(log.lines.contains("reset"));
 }
 
-TEST_F(StationListModelTest, SelectionAndStatusChangeOnlyTheRowsConcerned)
+TEST_F(UiTest, SelectionAndStatusChangeOnlyTheStationRowsConcerned)
 {
-    ui.setStations({QStringLiteral("NTS 1"), QStringLiteral("NTS 2"), QStringLiteral("KCRW")});
-    ChangeLog log(model());
-    const auto accessible = [&](int row) { return column(row, StationListModel::AccessibleNameRole); };
+    ui.setStations({"NTS 1", "NTS 2", "KCRW"});
+    StationListModel& model = *ui.app->viewModel().stations();
+    ChangeLog log(model);
+    const auto accessible = [&](int row) { return cell(ui, row, StationListModel::AccessibleNameRole); };
 
-    ui.store->playStream(id(1));
+    ui.store->playStream(ui.station(1).id);
     ui.platform.clock.runPending();
     EXPECT_EQ(accessible(0), "NTS 1");
     EXPECT_EQ(accessible(1), "NTS 2, connecting");
-    EXPECT_TRUE(model().data(model().index(1), StationListModel::IsSelectedRole).toBool());
+    EXPECT_TRUE(model.data(model.index(1), StationListModel::IsSelectedRole).toBool());
 
     // Each status reads out after the selected station's name.
     const std::pair<PlayingStatus, const char*> statuses[] = {
-        {PlayingStatus::playing, "NTS 2, playing"},     {PlayingStatus::buffering, "NTS 2, buffering"},
-        {PlayingStatus::paused, "NTS 2, paused"},       {PlayingStatus::error, "NTS 2, connection failed"},
+        {PlayingStatus::playing, "NTS 2, playing"}, {PlayingStatus::buffering, "NTS 2, buffering"},
+        {PlayingStatus::paused, "NTS 2, paused"},   {PlayingStatus::error, "NTS 2, connection failed"},
         {PlayingStatus::loading, "NTS 2, connecting"},
     };
     for (const auto& [status, expected] : statuses) {
@@ -214,32 +181,30 @@ TEST_F(StationListModelTest, SelectionAndStatusChangeOnlyTheRowsConcerned)
     EXPECT_EQ(accessible(1), "NTS 2");
     EXPECT_EQ(accessible(2), "KCRW, connecting");
 
-    // Selecting touches the old and the new row; a status only the selected one.
-    const QStringList expected = {
-        "data 1-1 accessible,selected", // played: selected
-        "data 1-1 accessible",          // loading (from paused)
-        "data 1-1 accessible", "data 1-1 accessible", "data 1-1 accessible", "data 1-1 accessible",
-        "data 1-1 accessible",          // the five statuses
-        "data 1-1 accessible,selected", "data 2-2 accessible,selected",
-    };
+    // Selecting touches the old and the new row; a status only the selected
+    // one: played (selected), loading from paused, the five statuses, the
+    // selection moved.
+    QStringList expected = {"data 1-1 accessibleName,isSelected"};
+    for (int i = 0; i < 6; ++i)
+        expected << "data 1-1 accessibleName";
+    expected << "data 1-1 accessibleName,isSelected" << "data 2-2 accessibleName,isSelected";
     EXPECT_EQ(log.lines, expected);
 }
 
-TEST_F(StationListModelTest, NamesAreShownCleanedAndLookedUpById)
+TEST_F(UiTest, StationNamesAreShownCleanedAndRowsLookedUpById)
 {
-    ui.setStations({QStringLiteral("  Radio\nOne\t\u0007 FM "), QStringLiteral("Two")});
-    EXPECT_EQ(names(), (QStringList{"Radio One FM", "Two"}));
-    EXPECT_EQ(column(0, Qt::DisplayRole), "Radio One FM");
+    ui.setStations({"  Radio\nOne\t\u0007 FM ", "Two"});
+    StationListModel& model = *ui.app->viewModel().stations();
+    EXPECT_EQ(cell(ui, 0, StationListModel::NameRole), "Radio One FM");
+    EXPECT_EQ(cell(ui, 0, Qt::DisplayRole), "Radio One FM");
     // The Store keeps the name as it was given (trimmed).
-    EXPECT_EQ(ui.station(0).name, QStringLiteral("Radio\nOne\t\u0007 FM"));
-
-    const QString second = id(1).toString(QUuid::WithoutBraces);
-    EXPECT_EQ(model().indexOf(second), 1);
-    EXPECT_EQ(model().idAt(1), second);
-    EXPECT_EQ(model().indexOf(QStringLiteral("not an id")), -1);
-    EXPECT_EQ(model().indexOf(QUuid::createUuid().toString()), -1);
-    EXPECT_EQ(model().idAt(2), "");
-    EXPECT_EQ(model().idAt(-1), "");
+    EXPECT_EQ(ui.station(0).name, "Radio\nOne\t\u0007 FM");
+    EXPECT_EQ(model.indexOf(ui.id(1)), 1);
+    EXPECT_EQ(model.idAt(1), ui.id(1));
+    for (const QString& unknown : {QString("not an id"), QUuid::createUuid().toString()})
+        EXPECT_EQ(model.indexOf(unknown), -1) << unknown.toStdString();
+    EXPECT_EQ(model.idAt(2), "");
+    EXPECT_EQ(model.idAt(-1), "");
 }
 
 } // namespace

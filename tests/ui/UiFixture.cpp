@@ -76,9 +76,21 @@ QQuickItem* UiHarness::listRow(QQuickItem* list, int index)
 {
     constexpr int contain = 4; // ListView.Contain
     QMetaObject::invokeMethod(list, "positionViewAtIndex", Q_ARG(int, index), Q_ARG(int, contain));
+    return madeRow(list, index);
+}
+
+QQuickItem* UiHarness::madeRow(QQuickItem* list, int index)
+{
     QQuickItem* row = nullptr;
     QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem*, row), Q_ARG(int, index));
     return row;
+}
+
+bool UiHarness::inView(QQuickItem* list, int index)
+{
+    QQuickItem* row = madeRow(list, index);
+    const QRectF inList = row ? row->mapRectToItem(list, row->boundingRect()) : QRectF();
+    return row && inList.top() >= -0.5 && inList.bottom() <= list->height() + 0.5;
 }
 
 int UiHarness::madeRows(QQuickItem* list)
@@ -103,6 +115,42 @@ ParsedMetadata metadata(const QString& title, std::optional<QString> artist)
     result.title = title;
     result.artist = std::move(artist);
     return result;
+}
+
+QStringList numberedStations(int count, int first)
+{
+    QStringList names;
+    for (int i = first; i < first + count; ++i)
+        names << QStringLiteral("Station %1").arg(i);
+    return names;
+}
+
+QObject* Window::object(const QString& name) const
+{
+    if (QObject* found = view.rootObject()->findChild<QObject*>(name))
+        return found;
+    return item(name);
+}
+
+QVariant Window::get(const QString& name, const char* property) const
+{
+    QObject* found = object(name);
+    return found ? found->property(property) : QVariant();
+}
+
+QStringList Window::texts(std::initializer_list<const char*> names) const
+{
+    QStringList result;
+    for (const char* name : names)
+        result << text(name);
+    return result;
+}
+
+void Window::drag(QPoint from, QPoint to, int steps) const
+{
+    QTest::mousePress(&view, Qt::LeftButton, {}, from);
+    for (int step = 1; step <= steps; ++step)
+        QTest::mouseMove(&view, from + (to - from) * step / steps);
 }
 
 } // namespace tunara::testing

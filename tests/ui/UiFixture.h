@@ -1,20 +1,24 @@
 #pragma once
 
 // A Store on the fake platform, with its library in a temporary folder, and
-// the application shell around it; helpers to show the windows and find
-// their items.
+// the application shell around it; helpers to show the windows, find their
+// items and drive them.
 
 #include "TunaraApp.h"
 #include "model/Store.h"
 #include "support/FakePlatform.h"
+#include "support/QtPrinters.h"
+#include "support/StationNames.h"
 
 #include <QQuickItem>
 #include <QQuickView>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace tunara::testing {
@@ -26,6 +30,9 @@ public:
     // Replaces the station list by stations with these names and loopback URLs.
     void setStations(const QStringList& names);
     const AudioStream& station(int index) const { return store->streams().at(index); }
+    // A station's id as the views give it.
+    QString id(int index) const { return station(index).id.toString(QUuid::WithoutBraces); }
+    QStringList names() const { return testing::names(store->streams()); }
     // Selects a station and makes the Store report a status and metadata, as
     // the controller would.
     void present(int index, PlayingStatus status, const ParsedMetadata& metadata = {});
@@ -40,8 +47,11 @@ public:
     // Every item below root in the visual tree, depth first.
     static QList<QQuickItem*> descendants(QQuickItem* root);
     // The delegate of a ListView's row, scrolled into view first (rows are
-    // made only while in view).
+    // made only while in view); the delegate if made, where the list is.
     static QQuickItem* listRow(QQuickItem* list, int index);
+    static QQuickItem* madeRow(QQuickItem* list, int index);
+    // The row is made and wholly inside the list's viewport.
+    static bool inView(QQuickItem* list, int index);
     // How many delegates a ListView has made (rows in view and a few more).
     static int madeRows(QQuickItem* list);
     // The item's centre in window coordinates.
@@ -54,6 +64,56 @@ public:
 };
 
 ParsedMetadata metadata(const QString& title, std::optional<QString> artist = std::nullopt);
+// "Station 0", "Station 1", ... from first on.
+QStringList numberedStations(int count, int first = 0);
+
+// Keys, clicks and lookups by object name in one window. Popups (menus,
+// dialogs, sheets) are objects beside the items; they are shown while their
+// "visible" holds.
+class Window {
+public:
+    explicit Window(QQuickView& window) : view(window) {}
+
+    QQuickItem* item(const QString& name) const { return UiHarness::find(view, name); }
+    QObject* object(const QString& name) const;
+    QVariant get(const QString& name, const char* property) const;
+    QString text(const QString& name, const char* property = "text") const { return get(name, property).toString(); }
+    // The texts of several items, to compare in one go.
+    QStringList texts(std::initializer_list<const char*> names) const;
+    bool shown(const QString& name) const { return get(name, "visible").toBool(); }
+    bool waitShown(const QString& name, bool shown = true) const
+    {
+        return QTest::qWaitFor([&] { return this->shown(name) == shown; });
+    }
+    // Escape, and the popup gone.
+    bool escape(const QString& popup) const
+    {
+        press(Qt::Key_Escape);
+        return waitShown(popup, false);
+    }
+    bool focused(const QString& name) const { return item(name)->hasActiveFocus(); }
+    QString selection() const { return view.rootObject()->property("selection").toString(); }
+    QQuickItem* row(int index, const char* list = "stationList") const { return UiHarness::listRow(item(list), index); }
+
+    void press(QKeyCombination key) const { QTest::keyClick(&view, key.key(), key.keyboardModifiers()); }
+    void press(std::initializer_list<QKeyCombination> keys) const { std::ranges::for_each(keys, [this](auto key) { press(key); }); }
+    void type(const QString& characters) const
+    {
+        for (const QChar character : characters)
+            QTest::keyClick(&view, character.toLatin1());
+    }
+    void click(QQuickItem* target, Qt::MouseButton button = Qt::LeftButton) const
+    {
+        QTest::mouseClick(&view, button, {}, UiHarness::centreOf(target));
+    }
+    void click(const QString& name) const { click(item(name)); }
+    void doubleClick(QQuickItem* target) const { QTest::mouseDClick(&view, Qt::LeftButton, {}, UiHarness::centreOf(target)); }
+    // Presses on one point and moves the pointer to another in steps, the
+    // button held.
+    void drag(QPoint from, QPoint to, int steps) const;
+
+    QQuickView& view;
+};
 
 class UiTest : public ::testing::Test {
 protected:

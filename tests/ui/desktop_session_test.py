@@ -7,24 +7,13 @@ accessible names, roles, states, actions and editable text.
 
 x11 runs the program on Xvfb; wayland under Weston with its X11 backend on
 Xvfb (a compositor with a seat); wayland-no-seat under Weston's headless
-backend, which has no input seat at all. Each run, on a private session
-bus and a private accessibility bus:
-
-  - the panel lists the stations by name (cleaned of line breaks), offers
-    Settings and Quit, and never reads a key hint;
-  - pressing a station row plays it: the row reads "NAME, playing" and the
-    play button "Pause" once the local test stream is heard;
-  - Settings opens from the panel and names its list and buttons; a row
-    selected through its action can be deleted, after a confirmation that
-    names it;
-  - the add sheet opens from "Add station", its fields take text, and its
-    "Add" stores the station, which then shows in both lists.
-
-Run with Debian's python3 (python3-pyatspi). Only loopback traffic; every
-process started is ended.
+backend, which has no input seat at all (nothing is typed there). Each run
+has private session and accessibility buses and only loopback traffic, and
+ends every process it started. Needs Debian's python3-pyatspi.
 """
 
 import argparse
+import contextlib
 import json
 import os
 import shutil
@@ -37,6 +26,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 STREAM_SERVER = os.path.join(HERE, "..", "fixtures", "stream_server.py")
 TIMEOUT = 30
+STATIONS = ["Local stream", "Radio Paradise", "NTS 1"]
 
 
 class Session:
@@ -49,10 +39,8 @@ class Session:
         os.makedirs(runtime, mode=0o700)
         self.env = {key: value for key, value in os.environ.items()
                     if not key.startswith(("QT_", "WAYLAND_", "DISPLAY", "DBUS_", "XDG_", "AT_SPI"))}
-        # Under AddressSanitizer: system libraries built without frame
-        # pointers (libwayland-client) cut the fast unwinder's stacks short,
-        # so the leak suppressions for the Qt library above them could not
-        # match.
+        # Under AddressSanitizer: libraries without frame pointers (libwayland-client) cut the fast
+        # unwinder's stacks short, and the leak suppressions for Qt above them would not match.
         if "ASAN_OPTIONS" in self.env:
             self.env["ASAN_OPTIONS"] += ":fast_unwind_on_malloc=0"
         self.env.update(XDG_RUNTIME_DIR=runtime, HOME=work, XDG_CONFIG_HOME=os.path.join(work, "config"),
@@ -60,9 +48,8 @@ class Session:
                         GSETTINGS_BACKEND="memory")
 
     def start(self, command, **kwargs):
-        kwargs.setdefault("stdin", subprocess.DEVNULL)
-        kwargs.setdefault("stdout", subprocess.DEVNULL)
-        kwargs.setdefault("stderr", subprocess.DEVNULL)
+        for stream in ("stdin", "stdout", "stderr"):
+            kwargs.setdefault(stream, subprocess.DEVNULL)
         process = subprocess.Popen(command, env=self.env, start_new_session=True, **kwargs)
         self.started.append(process)
         return process
@@ -79,17 +66,12 @@ class Session:
 
     def stop_all(self):
         for process in reversed(self.started):
-            try:
+            with contextlib.suppress(ProcessLookupError):
                 self.stop(process, timeout=5)
-            except ProcessLookupError:
-                pass
 
     def x_display(self):
-        # -noreset: an X server resets when its last client leaves, and a
-        # client connecting meanwhile (the program, after xdpyinfo or the
-        # accessibility bus launcher left) is refused. Other sessions on the
-        # machine start and end X servers too: a display that does not
-        # answer is replaced by a fresh one.
+        # -noreset: an X server resets when its last client leaves, refusing the program that connects
+        # meanwhile. Other sessions start and end X servers too: a display that does not answer is replaced.
         for attempt in range(3):
             read, write = os.pipe()
             log = open(os.path.join(self.work, f"xvfb-{attempt}.log"), "w")
@@ -178,10 +160,8 @@ def run(session, args):
 
     if args.display != "wayland-no-seat":
         session.x_display()
-    if args.display == "wayland":
-        session.weston("x11-backend.so")
-    elif args.display == "wayland-no-seat":
-        session.weston("headless-backend.so")
+    if args.display != "x11":
+        session.weston("x11-backend.so" if args.display == "wayland" else "headless-backend.so")
     session.buses()
 
     # pyatspi finds the accessibility bus through the session bus it is
@@ -194,7 +174,10 @@ def run(session, args):
     tunara = session.start([args.tunara], stdout=log, stderr=subprocess.STDOUT)
     try:
         try:
-            drive(pyatspi, tunara, stream_url, keyboard(session, args.display))
+            # Types into the window with the keyboard focus; nothing without a seat.
+            def type_text(text):
+                subprocess.run(["xdotool", "type", "--delay", "30", text], env=session.env, check=True)
+            drive(pyatspi, tunara, stream_url, None if args.display == "wayland-no-seat" else type_text)
         except AssertionError:
             sys.stderr.write("--- what the accessibility bus shows ---\n" + tree(pyatspi))
             raise
@@ -208,16 +191,6 @@ def run(session, args):
         with open(os.path.join(session.work, "tunara.log")) as output:
             sys.stderr.write("--- the program's output ---\n" + output.read()[-4000:])
         raise
-
-
-def keyboard(session, display):
-    """Types into the window with the keyboard focus; None without a seat."""
-    if display == "wayland-no-seat":
-        return None
-
-    def type_text(text):
-        subprocess.run(["xdotool", "type", "--delay", "30", text], env=session.env, check=True)
-    return type_text
 
 
 def tree(pyatspi):
@@ -244,118 +217,113 @@ def drive(pyatspi, tunara, stream_url, type_text):
         # Applications that registered since the last look are not in the
         # client's cached list of the desktop's children.
         desktop.clearCache()
-        for app in desktop:
-            if app is not None and app.name == "tunara":
-                return app
-        return None
+        return next((app for app in desktop if app is not None and app.name == "tunara"), None)
 
     def descendants(node):
         for child in node:
-            if child is None:
-                continue
-            yield child
-            yield from descendants(child)
+            if child is not None:
+                yield child
+                yield from descendants(child)
 
     def find(root, role, name=None):
-        for node in descendants(root):
-            if node.getRoleName() == role and (name is None or node.name == name):
-                return node
-        return None
+        return next((node for node in descendants(root)
+                     if node.getRoleName() == role and (name is None or node.name == name)), None)
+
+    def shown(root, role, name):
+        return wait_for(lambda: find(root, role, name), f"the {role} {name!r}")
+
+    def gone(root, role, name):
+        wait_for(lambda: not find(root, role, name), f"the {role} {name!r} to go")
 
     def frame(title):
         app = application()
         return app and next((window for window in app if window.name == title), None)
 
-    def names(node, role):
-        return [child.name for child in descendants(node) if child.getRoleName() == role]
-
     # Rows appear as the list makes them, just after the window shows.
-    def rows(node, expected, what):
+    def rows(node, expected):
+        def names():
+            return [child.name for child in descendants(node) if child.getRoleName() == "list item"]
         try:
-            wait_for(lambda: names(node, "list item") == expected, what, timeout=10)
+            wait_for(lambda: names() == expected, "the rows", timeout=10)
         except AssertionError:
-            raise AssertionError(f"{what}: {names(node, 'list item')}, not {expected}")
+            raise AssertionError(f"the rows: {names()}, not {expected}")
+
+    def act(node, name):
+        action = node.queryAction()
+        index = next((i for i in reversed(range(action.nActions)) if action.getName(i) == name), None)
+        check(index is not None, f"{node.getRoleName()} {node.name!r} has no {name} action")
+        action.doAction(index)
 
     def press(node):
-        action = node.queryAction()
-        for index in reversed(range(action.nActions)):
-            if action.getName(index) == "Press":
-                action.doAction(index)
-                return
-        raise AssertionError(f"{node.getRoleName()} {node.name!r} has no Press action")
-
-    def focus(node):
-        action = node.queryAction()
-        action.doAction(next(i for i in range(action.nActions) if action.getName(i) == "SetFocus"))
+        act(node, "Press")
 
     def focused(node):
         return node.getState().contains(pyatspi.STATE_FOCUSED)
 
     # The panel: stations by name, the two items, no key hint read out.
     panel = wait_for(lambda: frame("Tunara"), "the panel on the accessibility bus")
-    stations = wait_for(lambda: find(panel, "list", "Stations"), "the panel's station list")
-    rows(stations, ["Local stream", "Radio Paradise", "NTS 1"], "the panel's rows")
-    for item in ("Settings", "Quit Tunara"):
-        wait_for(lambda: find(panel, "push button", item), f"the button {item!r} in the panel")
-    wait_for(lambda: find(panel, "label", "Select a stream"), "the header to say 'Select a stream'")
+    stations = shown(panel, "list", "Stations")
+    rows(stations, STATIONS)
+    shown(panel, "push button", "Settings")
+    shown(panel, "push button", "Quit Tunara")
+    shown(panel, "label", "Select a stream")
     spoken = [node.name for node in descendants(panel)]
     check(not any("Ctrl+" in name for name in spoken), f"a key hint is read out: {spoken}")
 
     # Pressing a row plays it.
     press(find(stations, "list item", "Local stream"))
-    wait_for(lambda: find(stations, "list item", "Local stream, playing"), "the row to read 'Local stream, playing'")
-    wait_for(lambda: find(panel, "push button", "Pause"), "the play button to read 'Pause'")
+    shown(stations, "list item", "Local stream, playing")
+    shown(panel, "push button", "Pause")
     check(tunara.poll() is None, "the program ended while playing")
 
-    # Settings: the list and the buttons by name.
+    # Settings: the list and the buttons by name. Qt 6.4 reports disabled
+    # controls as enabled: the description says it.
     press(find(panel, "push button", "Settings"))
     settings = wait_for(lambda: frame("Settings"), "the Settings window")
-    settings_list = wait_for(lambda: find(settings, "list", "Stations"), "the Settings list")
-    rows(settings_list, ["Local stream", "Radio Paradise", "NTS 1"], "the Settings rows")
-    add = wait_for(lambda: find(settings, "push button", "Add station"), "the 'Add station' button")
+    settings_list = shown(settings, "list", "Stations")
+    rows(settings_list, STATIONS)
+    add = shown(settings, "push button", "Add station")
     check(add.description == "", "'Add station' is described as unavailable")
-    # Qt 6.4 reports disabled controls as enabled: the description says it.
     for name in ("Delete station", "Edit station"):
-        button = wait_for(lambda: find(settings, "push button", name), f"the {name!r} button")
-        check(button.description == "Select a station first", f"{name!r} does not say that it needs a selection")
+        check(shown(settings, "push button", name).description == "Select a station first",
+              f"{name!r} does not say that it needs a selection")
 
     # A row selected by its action; the delete confirmation names it.
     press(find(settings_list, "list item", "NTS 1"))
     delete = find(settings, "push button", "Delete station")
     wait_for(lambda: delete.description == "", "'Delete station' to be enabled by the selection")
     press(delete)
-    dialog = wait_for(lambda: find(settings, "dialog", "Delete Stream"), "the delete confirmation")
-    wait_for(lambda: find(dialog, "label", 'Are you sure you want to delete "NTS 1"?'),
-             "the confirmation to name the station")
-    wait_for(lambda: find(dialog, "push button", "Delete"), "the confirmation's 'Delete'")
-    press(wait_for(lambda: find(dialog, "push button", "Cancel"), "the confirmation's 'Cancel'"))
-    wait_for(lambda: not find(settings, "dialog", "Delete Stream"), "the confirmation to close")
-    rows(settings_list, ["Local stream", "Radio Paradise", "NTS 1"], "the Settings rows after Cancel")
+    dialog = shown(settings, "dialog", "Delete Stream")
+    shown(dialog, "label", 'Are you sure you want to delete "NTS 1"?')
+    shown(dialog, "push button", "Delete")
+    press(shown(dialog, "push button", "Cancel"))
+    gone(settings, "dialog", "Delete Stream")
+    rows(settings_list, STATIONS)
 
     # The add sheet, filled in and confirmed without a pointer: each field
     # takes the keyboard by its accessible action and is typed into.
     press(add)
-    sheet = wait_for(lambda: find(settings, "dialog", "Add a stream"), "the add sheet")
-    name_field = wait_for(lambda: find(sheet, "text", "Name"), "the sheet's 'Name' field")
-    url_field = wait_for(lambda: find(sheet, "text", "URL"), "the sheet's 'URL' field")
-    cancel = wait_for(lambda: find(sheet, "push button", "Cancel"), "the sheet's 'Cancel'")
-    confirm = wait_for(lambda: find(sheet, "push button", "Add"), "the sheet's 'Add'")
+    sheet = shown(settings, "dialog", "Add a stream")
+    name_field = shown(sheet, "text", "Name")
+    url_field = shown(sheet, "text", "URL")
+    cancel = shown(sheet, "push button", "Cancel")
+    confirm = shown(sheet, "push button", "Add")
     wait_for(lambda: focused(name_field), "the keyboard in 'Name' as the sheet opens")
     check(confirm.description == "Enter a name and a URL first", "'Add' does not say what it needs")
     if type_text is None:
         # No seat, no keyboard: the sheet was built; Cancel closes it.
         press(cancel)
-        wait_for(lambda: not find(settings, "dialog", "Add a stream"), "the sheet to close")
+        gone(settings, "dialog", "Add a stream")
         return
     type_text("Added by ear")
-    focus(url_field)
+    act(url_field, "SetFocus")
     wait_for(lambda: focused(url_field), "the keyboard in 'URL'")
     type_text(stream_url + "?second")
     wait_for(lambda: confirm.description == "", "'Add' to be enabled")
     press(confirm)
-    wait_for(lambda: find(settings_list, "list item", "Added by ear"), "the new station in the Settings list")
-    wait_for(lambda: find(stations, "list item", "Added by ear"), "the new station in the panel")
-    wait_for(lambda: not find(settings, "dialog", "Add a stream"), "the sheet to close")
+    shown(settings_list, "list item", "Added by ear")
+    shown(stations, "list item", "Added by ear")
+    gone(settings, "dialog", "Add a stream")
 
 
 if __name__ == "__main__":
