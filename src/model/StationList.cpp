@@ -62,22 +62,26 @@ void StationList::move(const QList<int>& rows, int destination)
     std::sort(sources.begin(), sources.end());
     destination = std::clamp(destination, 0, int(stations_.size()));
 
-    // The order wanted, then one row moved at a time into its place.
-    QList<AudioStream> wanted = stations_;
-    QList<AudioStream> moved;
-    for (auto it = sources.crbegin(); it != sources.crend(); ++it)
-        moved.prepend(wanted.takeAt(*it));
-    const auto before = std::count_if(sources.cbegin(), sources.cend(), [&](int row) { return row < destination; });
-    for (qsizetype i = 0; i < moved.size(); ++i)
-        wanted.insert(destination - before + i, moved.at(i));
-
-    for (int row = 0; row < wanted.size(); ++row) {
-        if (stations_.at(row).id == wanted.at(row).id)
-            continue;
-        const int from = rowOf(wanted.at(row).id);
-        beginMoveRows({}, from, from, {}, row);
-        stations_.move(from, row);
-        endMoveRows();
+    // The other stations keep their order; the moved ones follow the last
+    // of them that stands before the destination, each right after the one
+    // before it: one row move each.
+    QList<QUuid> moved;
+    QUuid previous; // none: the front of the list
+    for (int row = 0; row < stations_.size(); ++row) {
+        if (sources.contains(row))
+            moved.append(stations_.at(row).id);
+        else if (row < destination)
+            previous = stations_.at(row).id;
+    }
+    for (const QUuid& id : std::as_const(moved)) {
+        const int from = rowOf(id);
+        const int after = previous.isNull() ? -1 : rowOf(previous);
+        if (from != after + 1) {
+            beginMoveRows({}, from, from, {}, after + 1);
+            stations_.move(from, from > after ? after + 1 : after);
+            endMoveRows();
+        }
+        previous = id;
     }
 }
 

@@ -70,8 +70,17 @@ MprisService::MprisService(Store& store, Scheduler& scheduler, QDBusConnection c
         registered_ = true;
     }
     // Removes the files of stations no longer in the list.
-    listChanged_ = true;
+    listChanged_ = namesChanged_ = true;
     publishPlaylistChanges();
+}
+
+std::unique_ptr<MprisService> MprisService::publish(Store& store, Scheduler& scheduler, const QDBusConnection& bus)
+{
+    if (bus.isConnected())
+        return std::make_unique<MprisService>(store, scheduler, bus);
+    writeDiagnosticLine(QStringLiteral("No session bus, desktop media controls unavailable: ")
+                        + bus.lastError().message());
+    return nullptr;
 }
 
 MprisService::~MprisService()
@@ -262,9 +271,10 @@ void MprisService::publishPlayerChanges()
         artworkFiles_.request({shown->station});
 }
 
-void MprisService::schedulePlaylistChanges(bool listChanged)
+void MprisService::schedulePlaylistChanges(bool listChanged, bool namesChanged)
 {
     listChanged_ = listChanged_ || listChanged;
+    namesChanged_ = namesChanged_ || namesChanged || listChanged;
     if (playlistChangesPosted_)
         return;
     playlistChangesPosted_ = true;
@@ -278,9 +288,9 @@ void MprisService::publishPlaylistChanges()
 {
     playlistChangesPosted_ = false;
     QVariantMap changed;
-    if (listChanged_) {
-        listChanged_ = false;
+    if (listChanged_)
         changed.insert(QStringLiteral("PlaylistCount"), playlistCount());
+    if (namesChanged_) {
         // Files of stations no longer in the list go; the one playing keeps
         // its file even when it is not in the list.
         QSet<QString> kept;
@@ -290,6 +300,7 @@ void MprisService::publishPlaylistChanges()
             kept.insert(shown->station);
         artworkFiles_.keepOnly(kept);
     }
+    listChanged_ = namesChanged_ = false;
     const mpris::MaybePlaylist active = activePlaylist();
     if (!(active == sentActivePlaylist_)) {
         sentActivePlaylist_ = active;
@@ -313,7 +324,7 @@ void MprisService::stationsRenamed(int first, int last)
             undrawn.append(cleanDisplayText(store_.stations().at(row).name));
     }
     artworkFiles_.request(undrawn);
-    schedulePlaylistChanges(false);
+    schedulePlaylistChanges(false, true);
 }
 
 void MprisService::artworkWritten(const QString& stationName)

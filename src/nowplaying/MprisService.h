@@ -11,6 +11,7 @@
 #include <QVariantMap>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <tuple>
 
@@ -37,6 +38,11 @@ public:
     // artworkDirectory() as it is now.
     MprisService(Store& store, Scheduler& scheduler, QDBusConnection connection);
     ~MprisService() override;
+
+    // The service on a connected bus; none, with one diagnostic line, when
+    // the bus is not connected: the player works as before, only the
+    // desktop cannot see it.
+    static std::unique_ptr<MprisService> publish(Store& store, Scheduler& scheduler, const QDBusConnection& bus);
 
     // False when the object or the name could not be registered.
     bool isRegistered() const { return registered_; }
@@ -77,9 +83,9 @@ private:
     void post(std::function<void(Store&)> action);
     void followPlayer();
     void publishPlayerChanges();
-    // Any number of changes of the list or the selection in one turn of the
-    // main loop are published once, on the next turn.
-    void schedulePlaylistChanges(bool listChanged);
+    // Any number of changes of the list, its names or the selection in one
+    // turn of the main loop are published once, on the next turn.
+    void schedulePlaylistChanges(bool listChanged, bool namesChanged = false);
     void publishPlaylistChanges();
     void stationsRenamed(int first, int last);
     mpris::Playlist playlistAt(int row);
@@ -107,6 +113,7 @@ private:
 
     bool playlistChangesPosted_ = false;
     bool listChanged_ = false;
+    bool namesChanged_ = false;
     mpris::MaybePlaylist sentActivePlaylist_;
 };
 

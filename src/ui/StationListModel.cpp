@@ -27,9 +27,14 @@ StationListModel::StationListModel(Store& store, QObject* parent)
     if (const auto selected = store_.selectedStream())
         selectedId_ = selected->id;
     hinted_ = firstIds(store_.stations());
-    for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
-        connect(this, signal, this, &StationListModel::followRows);
-    connect(this, &QAbstractItemModel::rowsMoved, this, &StationListModel::followRows);
+    // After the rows themselves have passed through, and once per change
+    // of the list: the hints; and a new name is also new for screen readers.
+    connect(&store_, &Store::streamsChanged, this, &StationListModel::followRows);
+    connect(&store_.stations(), &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& first, const QModelIndex& last, const QList<int>& roles) {
+                if (roles.contains(NameRole))
+                    emit dataChanged(index(first.row(), 0), index(last.row(), 0), {AccessibleNameRole});
+            });
     connect(&store_, &Store::selectedStreamChanged, this, &StationListModel::followSelection);
     connect(&store_, &Store::playingStatusChanged, this, [this] {
         if (selectedId_)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/StationList.h"
+
 #include <QIdentityProxyModel>
 #include <QList>
 #include <QUuid>
@@ -24,10 +26,11 @@ class StationListModel : public QIdentityProxyModel {
     Q_PROPERTY(int count READ count NOTIFY countChanged)
 
 public:
+    // The list's own roles pass through under the same numbers.
     enum Role {
-        StationIdRole = Qt::UserRole + 1,
-        NameRole,
-        UrlTextRole,
+        StationIdRole = StationList::IdRole,
+        NameRole = StationList::NameRole,
+        UrlTextRole = StationList::UrlRole,
         KeyHintRole,
         IsSelectedRole,
         AccessibleNameRole,

@@ -16,11 +16,9 @@
 #include "playback/gstreamer/LogindWakeNotifier.h"
 #endif
 #ifdef TUNARA_HAVE_NOWPLAYING
-#include "common/Diagnostics.h"
 #include "nowplaying/MprisService.h"
 
 #include <QDBusConnection>
-#include <QDBusError>
 #endif
 
 #include <QApplication>
@@ -86,16 +84,10 @@ int main(int argc, char* argv[])
     Store store(player, StationLibrary::defaultFileURL(), AppSettings::settingsFileURL(), scheduler);
     TunaraApp app(store);
 #ifdef TUNARA_HAVE_NOWPLAYING
-    // Without a session bus the player works as before; only the desktop
-    // cannot see it.
-    std::unique_ptr<MprisService> mpris;
-    if (const QDBusConnection bus = QDBusConnection::sessionBus(); bus.isConnected()) {
-        mpris = std::make_unique<MprisService>(store, scheduler, bus);
+    const auto mpris = MprisService::publish(store, scheduler, QDBusConnection::sessionBus());
+    if (mpris) {
         mpris->setQuitHandler([&app] { app.quit(); });
         mpris->setRaiseHandler([&app] { app.showPanel(); });
-    } else {
-        writeDiagnosticLine(QStringLiteral("No session bus, desktop media controls unavailable: ")
-                            + bus.lastError().message());
     }
 #endif
 

@@ -4,8 +4,9 @@
 // process's main loop, so every wait here keeps that loop running.
 
 #include "nowplaying/MprisService.h"
-#include "playback/QtScheduler.h"
 #include "support/EventLoop.h"
+
+#include <QCoreApplication>
 
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
@@ -22,7 +23,7 @@ namespace tunara::testing {
 inline void drainMainLoop()
 {
     auto done = std::make_shared<bool>(false);
-    QtScheduler::mainLoop().post([done] { *done = true; });
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [done] { *done = true; }, Qt::QueuedConnection);
     waitUntil([done] { return *done; });
 }
 

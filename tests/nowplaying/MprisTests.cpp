@@ -1,12 +1,13 @@
-// The MPRIS2 service of the program's own manager and shared Store on the
-// test's private session bus, checked with real D-Bus clients. The library
-// holds 1,000 stations; the artwork folder was left by an earlier run.
+// The MPRIS2 service on the test's private session bus, over a Store on
+// the fake playback, checked with real D-Bus clients. The library holds
+// 1,000 stations; the artwork folder was left by an earlier run.
 
 #include "Files.h"
 #include "MprisClients.h"
 
 #include "model/Store.h"
-#include "nowplaying/NowPlayingManager.h"
+#include "playback/PlaybackController.h"
+#include "playback/QtScheduler.h"
 #include "support/FakePlatform.h"
 #include "support/QtPrinters.h"
 #include "support/StdoutCapture.h"
@@ -49,13 +50,6 @@ QStringList listed(uint index, uint count, bool reverse = false)
     return result;
 }
 
-FakePlatform& platform()
-{
-    // Lives as long as the shared Store that uses it.
-    static FakePlatform* const instance = new FakePlatform;
-    return *instance;
-}
-
 class Mpris : public ::testing::Test {
 protected:
     static QString digits(int i) { return QString::number(i).rightJustified(12, u'0'); }
@@ -68,7 +62,7 @@ protected:
     void SetUp() override
     {
         ASSERT_EQ(store.streams().size(), stationCount);
-        ASSERT_TRUE(manager.mprisService() && manager.mprisService()->isRegistered());
+        ASSERT_TRUE(service && service->isRegistered());
         // The list is published once when the service starts, and nothing else.
         EXPECT_EQ(recorder.next(playlists).changed, (QVariantMap{{"PlaylistCount", uint(stationCount)}}));
         EXPECT_TRUE(recorder.quiet());
@@ -90,30 +84,14 @@ protected:
         return true;
     }
 
-    // The shared Store as the program builds it, on the fake platform.
-    static Store& sharedStore()
-    {
-        Store::provideSharedEnvironment([] {
-            PlaybackEnvironment environment = platform().environment();
-            environment.nowPlaying = []() -> NowPlayingPublisher& { return NowPlayingManager::shared(); };
-            return environment;
-        });
-        return Store::shared();
-    }
-
     // Everything the tests do to the fake playback under the Store.
-    void settle() { platform().clock.runPending(); }
-    void becomeReady() { platform().backend.item().becomeReady(); settle(); }
-    void reportPlaying() { platform().backend.player().reportTimeControlStatus(TimeControlStatus::playing); settle(); }
-    void deliverTitle(const QString& title)
-    {
-        platform().backend.output().deliver({TimedMetadataGroup{{streamTitleItem(title)}}});
-        settle();
-    }
-    void mixerMoves(double volume) { platform().backend.reportVolumeFromOutside(volume); }
-    double outputVolume() const { return platform().backend.volume(); }
-    std::size_t playerCount() const { return platform().backend.players.size(); }
-    QUrl loadedUrl() const { return platform().backend.item().url; }
+    void settle() { platform.clock.runPending(); }
+    void report(const SessionEvent& event) { platform.backend.session().report(event); }
+    void becomeReady() { report(SessionState::buffering); }
+    void reportPlaying() { report(SessionState::playing); }
+    void deliverTitle(const QString& title) { report(StreamTitle{title}); }
+    std::size_t playerCount() const { return platform.backend.sessions.size(); }
+    QUrl loadedUrl() const { return platform.backend.session().url; }
     void startPlaying(const AudioStream& station)
     {
         store.playStream(station.id);
@@ -126,8 +104,12 @@ protected:
 
     SignalRecorder recorder; // listening before the service starts
     const bool prepared = writeLibraryAndArtwork(); // before the Store and the service read them
-    Store& store = sharedStore();
-    NowPlayingManager& manager = NowPlayingManager::shared();
+    FakePlatform platform;
+    PlaybackController controller{platform.environment()};
+    Store store{controller, QUrl::fromLocalFile(qEnvironmentVariable("XDG_DATA_HOME") + "/tunara/database.json"),
+                std::nullopt, platform.clock};
+    QtScheduler mainLoop;
+    std::unique_ptr<MprisService> service = MprisService::publish(store, mainLoop, QDBusConnection::sessionBus());
 };
 
 TEST_F(Mpris, AppearsWithItsPropertiesAndLeavesEarlierArtworkAlone)
@@ -199,7 +181,7 @@ TEST_F(Mpris, StatusAndMetadataFollowWhatPlays)
     EXPECT_EQ(metadataLine(), "Says|Nils Frahm|Station 3 FM|/tunara/track/2");
 
     // Stop removes everything.
-    store.playbackController().stop();
+    store.player().stop();
     change = recorder.next(player);
     EXPECT_EQ(change.changed.value("PlaybackStatus").toString(), "Stopped");
     EXPECT_TRUE(toMap(change.changed.value("Metadata")).isEmpty());
@@ -243,15 +225,16 @@ TEST_F(Mpris, ClientCommandsReachTheStore)
 // anything else does.
 TEST_F(Mpris, VolumeIsTheStoresBothWays)
 {
+    startPlaying(store.streams().at(4));
     for (const auto& [sent, kept] : {std::pair{"0.5", 0.5}, {"1.7", 1.0}, {"-0.2", 0.0}, {"0.25", 0.25}}) {
         const ClientResult set =
             call(properties + ".Set", {"string:" + player, "string:Volume", QStringLiteral("variant:double:") + sent});
         EXPECT_EQ(set.exitCode, 0) << set.err.toStdString();
         EXPECT_EQ(store.volume(), kept) << sent;
-        EXPECT_EQ(outputVolume(), kept);
+        EXPECT_EQ(platform.backend.session().volume, kept);
         EXPECT_EQ(recorder.next(player, "Volume").changed.value("Volume").toDouble(), kept);
     }
-    mixerMoves(0.4);
+    report(MixerVolume{0.4});
     EXPECT_EQ(recorder.next(player, "Volume").changed.value("Volume").toDouble(), 0.4);
     EXPECT_EQ(playerctl({"volume"}).toDouble(), 0.4);
 }
@@ -285,8 +268,8 @@ TEST_F(Mpris, QuitAndRaiseReachTheirHandlers)
 {
     int quits = 0;
     int raises = 0;
-    manager.setQuitHandler([&] { ++quits; });
-    manager.setRaiseHandler([&] { ++raises; });
+    service->setQuitHandler([&] { ++quits; });
+    service->setRaiseHandler([&] { ++raises; });
     EXPECT_EQ(call("org.mpris.MediaPlayer2.Raise").exitCode, 0);
     EXPECT_EQ(call("org.mpris.MediaPlayer2.Quit").exitCode, 0);
     drainMainLoop();
@@ -296,39 +279,39 @@ TEST_F(Mpris, QuitAndRaiseReachTheirHandlers)
 
 TEST_F(Mpris, AnyTextTravelsSafely)
 {
-    // NUL characters go and a lone surrogate is replaced; the rest arrives as it is.
-    const QString longTail(10000, QChar(0xE9));
-    manager.updateNowPlaying(QStringLiteral("Quote \" ' \\ \n<b>") + QChar(u'\0') + QChar(0xD800) + longTail,
-                             QStringLiteral("Ärtist \U0001F3B5"),
-                             QStringLiteral("St\nation \"\u2603\"") + QChar(u'\0'), true);
-    const QVariantMap metadata = toMap(recorder.next(player).changed.value("Metadata"));
-    EXPECT_TRUE(metadata.value("xesam:title").toString() == QStringLiteral("Quote \" ' \\ \n<b>?") + longTail);
-    EXPECT_EQ(metadata.value("xesam:album").toString(), QStringLiteral("St\nation \"\u2603\""));
-    EXPECT_EQ(playerctl({"metadata", "xesam:artist"}), QStringLiteral("Ärtist \U0001F3B5"));
+    // What the stream sends is cleaned of controls; what remains arrives as
+    // it is, a lone surrogate replaced by U+FFFD.
+    ASSERT_TRUE(store.updateStream(id(4), QStringLiteral("St\nation \"\u2603\""), url(4)));
+    startPlaying(store.streams().at(4));
+    deliverTitle(QStringLiteral("\u00c4rtist \U0001F3B5 - Quote \" ' \\ \n<b>") + QChar(u'\0') + QChar(0xD800) + "!");
+    QVariantMap metadata;
+    while (!metadata.value("xesam:title").toString().startsWith("Quote") && !recorder.quiet())
+        metadata = toMap(recorder.next(player, "Metadata").changed.value("Metadata"));
+    EXPECT_EQ(metadata.value("xesam:title").toString(), QStringLiteral("Quote \" ' \\ <b>\ufffd!"));
+    EXPECT_EQ(metadata.value("xesam:album").toString(), QStringLiteral("St ation \"\u2603\""));
+    EXPECT_EQ(playerctl({"metadata", "xesam:artist"}), QStringLiteral("\u00c4rtist \U0001F3B5"));
 
     // Every update replaces the whole: no artist is kept from before.
-    manager.updateNowPlaying("Radio One", std::nullopt, "Radio One", false);
-    EXPECT_EQ(metadataLine(), "Radio One||Radio One|/tunara/track/2");
+    deliverTitle("Radio One");
+    EXPECT_EQ(metadataLine(), "Radio One||St ation \"\u2603\"|/tunara/track/3");
 }
 
-TEST_F(Mpris, WithoutABusOneLineAndCommandsStillWork)
+TEST_F(Mpris, WithoutABusOneLineAndCommandsArePosted)
 {
     startPlaying(store.streams().at(4));
-    QStringList lines;
     {
         StdoutCapture capture;
-        NowPlayingManager offline(platform().clock, [this]() -> Store& { return store; },
-                                  QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
-                                                                QStringLiteral("nowhere")));
-        EXPECT_EQ(offline.mprisService(), nullptr);
-        EXPECT_EQ(offline.handleRemoteCommand(RemoteCommand::pause), RemoteCommandResult::success);
-        EXPECT_EQ(store.playingStatus(), PlayingStatus::playing) << "commands are posted, not run at once";
-        settle();
-        EXPECT_EQ(store.playingStatus(), PlayingStatus::paused);
-        lines = capture.lines();
+        EXPECT_FALSE(MprisService::publish(store, mainLoop,
+                                           QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
+                                                                         QStringLiteral("nowhere"))));
+        const QStringList lines = capture.lines();
+        ASSERT_EQ(lines.size(), 1);
+        EXPECT_TRUE(lines[0].startsWith(QStringLiteral("No session bus")));
     }
-    ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("No session bus")));
+    service->pause();
+    EXPECT_EQ(store.playingStatus(), PlayingStatus::playing) << "commands are posted, not run at once";
+    drainMainLoop();
+    EXPECT_EQ(store.playingStatus(), PlayingStatus::paused);
 }
 
 TEST_F(Mpris, ActivatingAPlaylistPlaysItsStation)

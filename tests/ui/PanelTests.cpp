@@ -51,7 +51,8 @@ struct HeaderCase {
 TEST_F(PanelTest, HeaderFollowsTheStatusTable)
 {
     ui.setStations({"Radio One"});
-    ui.store->didChangeStatus(PlayingStatus::error);
+    ui.present(0, PlayingStatus::error);
+    ui.store->setSelectedStream(std::nullopt);
     Window panel(ui.showPanel());
     // Without a selection the header only asks for one, whatever the status.
     EXPECT_TRUE(panel.shown("selectStreamText"));
@@ -65,7 +66,7 @@ TEST_F(PanelTest, HeaderFollowsTheStatusTable)
         {PlayingStatus::paused, false, "play.fill", "Play", {"detailLine", "titleText"}, "Song"},
     };
     for (const HeaderCase& expected : cases) {
-        SCOPED_TRACE(toString(expected.status));
+        SCOPED_TRACE(expected.label);
         ui.present(0, expected.status, metadata("Song", "Band"));
         EXPECT_FALSE(panel.shown("selectStreamText"));
         EXPECT_EQ(panel.text("playButton", "accessibilityLabel"), expected.label);
@@ -88,7 +89,7 @@ TEST_F(PanelTest, HeaderFollowsTheStatusTable)
     ui.present(0, PlayingStatus::paused, metadata("Song"));
     EXPECT_FALSE(panel.shown("artistSeparator"));
     EXPECT_FALSE(panel.shown("artistText"));
-    ui.store->didChangeStatus(PlayingStatus::loading);
+    ui.present(0, PlayingStatus::loading);
     EXPECT_EQ(panel.text("stationTitleText"), "Radio One");
 }
 

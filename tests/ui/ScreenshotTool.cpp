@@ -6,7 +6,7 @@
 
 #include "ManualMarqueeClock.h"
 #include "MarqueeScroller.h"
-#include "TrayPresentation.h"
+#include "StatusWording.h"
 #include "StationFilesViewModel.h"
 #include "UiFixture.h"
 #include "directory/DirectoryFixture.h"
@@ -95,7 +95,7 @@ void renderSettings()
                            QStringLiteral("https://kcrw.streamguys1.com/kcrw_192k_mp3_e24_internet_radio?listening-from-radio-garden=1"));
     QQuickView& settings = ui.showSettings();
     QQuickItem* root = settings.rootObject();
-    root->setProperty("selection", ui.station(1).id.toString(QUuid::WithoutBraces));
+    ui.app->settingsModel().select(ui.id(1));
     save(settings, QStringLiteral("settings"));
 
     root->setProperty("showingDeleteConfirmation", true);
@@ -217,7 +217,7 @@ void renderTrayIcons()
     painter.fillRect(0, sheet.height() / 2, sheet.width(), sheet.height() / 2, QColor(0x2b, 0x2b, 0x2b));
     int x = 4;
     for (const PlayingStatus status : {PlayingStatus::paused, PlayingStatus::playing}) {
-        const QIcon icon(menuBarIconPath(status));
+        const QIcon icon(StatusWording::trayIconPath(status));
         for (const int size : {16, 24}) {
             painter.drawPixmap(x + (40 - size) / 2, 4 + (40 - size) / 2, icon.pixmap(size));
             painter.drawPixmap(x + (40 - size) / 2, 44 + (40 - size) / 2, icon.pixmap(size));

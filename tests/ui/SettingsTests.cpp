@@ -88,7 +88,7 @@ TEST_F(SettingsTest, ButtonsAndMenuItemsActOnTheRowAndDeletionAsksFirst)
     EXPECT_EQ(settings.selection(), "");
     EXPECT_EQ(buttons(), (QList<bool>{false, false}));
     EXPECT_FALSE(ui.store->selectedStream());
-    EXPECT_FALSE(ui.store->playbackController().player());
+    EXPECT_FALSE(ui.player.hasSession());
 
     // A double-click edits the row under it, also with another selected.
     settings.click(settings.row(0));
@@ -225,7 +225,7 @@ TEST_F(SettingsTest, TheListKeepsItsPlaceAndSelectionThroughChanges)
     ui.store->moveStreams({1}, 3);
     ui.store->playStream(ui.station(34).id);
     ui.platform.clock.runPending();
-    ui.store->didChangeStatus(PlayingStatus::playing);
+    ui.platform.backend.session().report(SessionState::playing);
     ui.store->updateStream(ui.station(34).id, "Station 34 renamed", ui.station(34).urlText());
     ASSERT_TRUE(frames.wait(5000)); // laid out and drawn again
     EXPECT_EQ(contentY(), scrolled);

@@ -1,11 +1,10 @@
 // The application shell: the tray icon rule and tooltip, where the panel
 // opens, the windows, one instance per user, and the termination path.
 
-#include "AppDelegate.h"
 #include "PanelPlacement.h"
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
-#include "TrayPresentation.h"
+#include "StatusWording.h"
 #include "UiFixture.h"
 
 #include <QFile>
@@ -22,11 +21,11 @@ namespace {
 
 TEST(TrayIconRule, OnlyPlayingShowsThePlayingImage)
 {
-    EXPECT_EQ(menuBarIconName(PlayingStatus::playing), "MenuBarIconPlaying");
+    EXPECT_EQ(StatusWording::trayIconPath(PlayingStatus::playing), ":/tunara/icons/MenuBarIconPlaying.svg");
     for (PlayingStatus status : {PlayingStatus::loading, PlayingStatus::buffering, PlayingStatus::error, PlayingStatus::paused})
-        EXPECT_EQ(menuBarIconName(status), "MenuBarIcon") << toString(status);
-    EXPECT_TRUE(QFile::exists(menuBarIconPath(PlayingStatus::playing)));
-    EXPECT_TRUE(QFile::exists(menuBarIconPath(PlayingStatus::paused)));
+        EXPECT_EQ(StatusWording::trayIconPath(status), ":/tunara/icons/MenuBarIcon.svg") << int(status);
+    EXPECT_TRUE(QFile::exists(StatusWording::trayIconPath(PlayingStatus::playing)));
+    EXPECT_TRUE(QFile::exists(StatusWording::trayIconPath(PlayingStatus::paused)));
 }
 
 TEST(PanelPlacement, OpensUnderTheIconOrAboveItAtTheBottom)
@@ -55,7 +54,7 @@ TEST_F(UiTest, TrayIconFollowsTheStatusAndItsClickTogglesThePanelCreatedOnFirstU
     ui.present(0, PlayingStatus::playing, metadata("Song", "Band"));
     EXPECT_EQ(icon->toolTip(), "Tunara\nRadio One\nBand · Song");
     const qint64 playingKey = icon->icon().cacheKey();
-    ui.store->didChangeStatus(PlayingStatus::buffering);
+    ui.platform.backend.session().report(SessionState::buffering);
     EXPECT_NE(icon->icon().cacheKey(), playingKey);
     EXPECT_TRUE(icon->toolTip().endsWith("Buffering…"));
 
@@ -129,17 +128,16 @@ TEST_F(UiTest, TerminationStopsPlaybackClearsSelectionAndLeavesTheLibrary)
     const QByteArray before = libraryBytes();
     ASSERT_FALSE(before.isEmpty());
 
-    ui.store->playStream(ui.station(1).id);
-    ui.platform.clock.runPending();
-    ASSERT_TRUE(ui.store->playbackController().player());
+    ui.present(1, PlayingStatus::playing);
+    ASSERT_TRUE(ui.player.nowPlaying());
 
-    AppDelegate::applicationWillTerminate(*ui.store);
+    ui.store->shutDown();
     ui.platform.clock.runPending();
 
-    EXPECT_FALSE(ui.store->playbackController().player());
+    EXPECT_FALSE(ui.player.hasSession());
     EXPECT_EQ(ui.store->playingStatus(), PlayingStatus::paused);
     EXPECT_FALSE(ui.store->selectedStream());
-    EXPECT_TRUE(ui.platform.nowPlaying.cleared);
+    EXPECT_FALSE(ui.player.nowPlaying());
     EXPECT_EQ(libraryBytes(), before);
 }
 

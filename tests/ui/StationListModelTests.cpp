@@ -46,7 +46,7 @@ public:
 QString cell(UiHarness& ui, int row, int role)
 {
     StationListModel& model = *ui.app->viewModel().stations();
-    return model.data(model.index(row), role).toString();
+    return model.data(model.index(row, 0), role).toString();
 }
 
 // The model's rows are the Store's stations, in order, with the first nine's key hints.
@@ -101,11 +101,11 @@ TEST(StationListModel, EachChangeIsTheSmallestRowChange)
         {"move the last to the front", 12, [](UiHarness& ui) { ui.store->moveStreams({11}, 0); },
          QStringList{"move 11-11 before 0"} + hintsChanged(0, 9), QStringList{"L"} + lettered(11)},
         {"swap two beyond the ninth", 12, [](UiHarness& ui) { ui.store->moveStreams({10}, 12); },
-         {"move 11-11 before 10"}, lettered(10) + QStringList{"L", "K"}},
+         {"move 10-10 before 12"}, lettered(10) + QStringList{"L", "K"}},
         {"rename", 3, [](UiHarness& ui) { ui.store->updateStream(ui.station(1).id, "Bee", ui.station(1).urlText()); },
-         {"data 1-1 accessibleName,display,name,urlText"}, {"A", "Bee", "C"}},
+         {"data 1-1 display,name", "data 1-1 accessibleName"}, {"A", "Bee", "C"}},
         {"new URL", 3, [](UiHarness& ui) { ui.store->updateStream(ui.station(2).id, "C", "http://127.0.0.1/c2"); },
-         {"data 2-2 accessibleName,display,name,urlText"}, {"A", "B", "C"}},
+         {"data 2-2 urlText"}, {"A", "B", "C"}},
         {"save unchanged", 3, [](UiHarness& ui) { ui.store->updateStream(ui.station(0).id, "A", ui.station(0).urlText()); },
          {}, {"A", "B", "C"}},
     };
@@ -165,18 +165,23 @@ TEST_F(UiTest, SelectionAndStatusChangeOnlyTheStationRowsConcerned)
     ui.platform.clock.runPending();
     EXPECT_EQ(accessible(0), "NTS 1");
     EXPECT_EQ(accessible(1), "NTS 2, connecting");
-    EXPECT_TRUE(model.data(model.index(1), StationListModel::IsSelectedRole).toBool());
+    EXPECT_TRUE(model.data(model.index(1, 0), StationListModel::IsSelectedRole).toBool());
 
     // Each status reads out after the selected station's name.
-    const std::pair<PlayingStatus, const char*> statuses[] = {
-        {PlayingStatus::playing, "NTS 2, playing"}, {PlayingStatus::buffering, "NTS 2, buffering"},
-        {PlayingStatus::paused, "NTS 2, paused"},   {PlayingStatus::error, "NTS 2, connection failed"},
-        {PlayingStatus::loading, "NTS 2, connecting"},
+    const FakeSession& session = ui.platform.backend.session();
+    const std::pair<SessionEvent, const char*> statuses[] = {
+        {SessionState::playing, "NTS 2, playing"},
+        {SessionState::buffering, "NTS 2, buffering"},
+        {PlaybackFailure::because(FailureReason::notFound), "NTS 2, connection failed"},
     };
-    for (const auto& [status, expected] : statuses) {
-        ui.store->didChangeStatus(status);
+    for (const auto& [event, expected] : statuses) {
+        session.report(event);
         EXPECT_EQ(accessible(1), expected);
     }
+    ui.store->player().pause();
+    EXPECT_EQ(accessible(1), "NTS 2, paused");
+    ui.store->player().play(ui.station(1).url, "NTS 2", true);
+    EXPECT_EQ(accessible(1), "NTS 2, connecting");
     ui.store->setSelectedStream(ui.station(2));
     EXPECT_EQ(accessible(1), "NTS 2");
     EXPECT_EQ(accessible(2), "KCRW, connecting");

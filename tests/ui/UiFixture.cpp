@@ -7,7 +7,7 @@ namespace tunara::testing {
 
 UiHarness::UiHarness()
 {
-    store = std::make_unique<Store>(platform.environment(), QUrl::fromLocalFile(libraryPath()));
+    store = std::make_unique<Store>(player, QUrl::fromLocalFile(libraryPath()), std::nullopt, platform.clock);
     app = std::make_unique<TunaraApp>(*store);
 }
 
@@ -26,11 +26,20 @@ void UiHarness::setStations(const QStringList& names)
         store->addStream(names.at(i), QStringLiteral("http://127.0.0.1:8000/station%1").arg(i));
 }
 
-void UiHarness::present(int index, PlayingStatus status, const ParsedMetadata& metadata)
+void UiHarness::present(int index, PlayingStatus status, const std::optional<Track>& track)
 {
-    store->setSelectedStream(station(index));
-    store->didChangeStatus(status);
-    store->didChangeMetadata(metadata);
+    store->playStream(station(index).id);
+    const FakeSession& session = platform.backend.session();
+    if (status != PlayingStatus::loading && status != PlayingStatus::error)
+        session.report(SessionState::playing);
+    if (status == PlayingStatus::buffering)
+        session.report(SessionState::buffering);
+    if (status == PlayingStatus::error)
+        session.report(PlaybackFailure::because(FailureReason::notFound));
+    if (track)
+        session.report(StreamTitle{track->artist ? *track->artist + QStringLiteral(" - ") + track->title : track->title});
+    if (status == PlayingStatus::paused)
+        store->togglePlayPause();
 }
 
 QQuickView& UiHarness::showPanel()
@@ -109,12 +118,9 @@ QPoint UiHarness::centreOf(QQuickItem* item)
     return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
 }
 
-ParsedMetadata metadata(const QString& title, std::optional<QString> artist)
+std::optional<Track> metadata(const QString& title, std::optional<QString> artist)
 {
-    ParsedMetadata result;
-    result.title = title;
-    result.artist = std::move(artist);
-    return result;
+    return Track{title, std::move(artist)};
 }
 
 QStringList numberedStations(int count, int first)

@@ -1,11 +1,12 @@
 #pragma once
 
-// A Store on the fake platform, with its library in a temporary folder, and
-// the application shell around it; helpers to show the windows, find their
-// items and drive them.
+// A Store and its player on the fake platform, with the library in a
+// temporary folder, and the application shell around them; helpers to show
+// the windows, find their items and drive them.
 
 #include "TunaraApp.h"
 #include "model/Store.h"
+#include "playback/PlaybackController.h"
 #include "support/FakePlatform.h"
 #include "support/QtPrinters.h"
 #include "support/StationNames.h"
@@ -33,9 +34,9 @@ public:
     // A station's id as the views give it.
     QString id(int index) const { return station(index).id.toString(QUuid::WithoutBraces); }
     QStringList names() const { return testing::names(store->streams()); }
-    // Selects a station and makes the Store report a status and metadata, as
-    // the controller would.
-    void present(int index, PlayingStatus status, const ParsedMetadata& metadata = {});
+    // Plays a station and has its session report what leads to a status
+    // and a track.
+    void present(int index, PlayingStatus status, const std::optional<Track>& track = std::nullopt);
     QString libraryPath() const;
 
     QQuickView& showPanel();
@@ -59,11 +60,12 @@ public:
 
     FakePlatform platform;
     QTemporaryDir directory;
+    PlaybackController player{platform.environment()};
     std::unique_ptr<Store> store;
     std::unique_ptr<TunaraApp> app;
 };
 
-ParsedMetadata metadata(const QString& title, std::optional<QString> artist = std::nullopt);
+std::optional<Track> metadata(const QString& title, std::optional<QString> artist = std::nullopt);
 // "Station 0", "Station 1", ... from first on.
 QStringList numberedStations(int count, int first = 0);
 

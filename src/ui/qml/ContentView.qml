@@ -38,6 +38,7 @@ Item {
         scale: root.isHoveringPlayButton ? 1.05 : 1.0
         Behavior on scale { NumberAnimation { duration: 150; easing.type: Easing.InOutQuad } }
 
+        readonly property string accessibilityLabel: root.store.playButtonName
         readonly property color circleColor: root.isBusy ? Theme.gray : Theme.accent
         readonly property string symbolName: root.isBusy ? "" : (root.showsPause ? "pause.fill" : "play.fill")
 
@@ -47,7 +48,7 @@ Item {
         Keys.onSpacePressed: root.store.togglePlayPause()
 
         Accessible.role: Accessible.Button
-        Accessible.name: root.store.playButtonName
+        Accessible.name: accessibilityLabel
         Accessible.ignored: !visible
         Accessible.focusable: true
         Accessible.focused: activeFocus
