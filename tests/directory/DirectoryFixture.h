@@ -5,9 +5,7 @@
 
 #include "support/FixtureProcess.h"
 
-#include <QList>
 #include <QMap>
-#include <QString>
 #include <QTemporaryDir>
 #include <QUrl>
 

@@ -30,113 +30,85 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
     }
-    QJsonObject stored() const
-    {
-        QFile file(url().toLocalFile());
-        return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object() : QJsonObject();
-    }
+    double stored() const { return AppSettings::loadVolume(url()); }
 
     QTemporaryDir dir;
 };
 
-struct StoredVolume {
-    const char* name;
-    QByteArray file; // empty: no file at all
-    double volume;
-};
-
-class StoredVolumeTest : public SettingsFileTest, public ::testing::WithParamInterface<StoredVolume> {};
-
-TEST_P(StoredVolumeTest, ReadsAsTheVolumeOrTheDefault)
+TEST_F(SettingsFileTest, StoredVolumeIsClampedAndAnUnusableFileMeansFullVolumeSilently)
 {
-    if (!GetParam().file.isNull())
-        write(GetParam().file);
+    const std::pair<QByteArray, double> cases[] = {
+        {{}, 1.0}, // no file at all
+        {R"({"volume": 0.4})", 0.4},
+        {R"({"volume": 7})", 1.0},
+        {R"({"volume": -1})", 0.0},
+        {R"({"volume": "loud"})", 1.0},
+        {"{\"volume\": 0.", 1.0},
+        {"{\"volume\": 0.4, \"x\": \"" + QByteArray(100 * 1024, 'x') + "\"}", 1.0},
+    };
     StdoutCapture out;
-    EXPECT_EQ(AppSettings::loadVolume(url()), GetParam().volume);
-    EXPECT_TRUE(out.lines().isEmpty()) << "never a message for a file that cannot be used";
+    for (const auto& [bytes, volume] : cases) {
+        if (!bytes.isNull())
+            write(bytes);
+        EXPECT_EQ(AppSettings::loadVolume(url()), volume) << bytes.left(40).constData();
+    }
+    EXPECT_TRUE(out.lines().isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, StoredVolumeTest,
-    ::testing::Values(StoredVolume{"Missing", QByteArray(), 1.0}, StoredVolume{"Stored", R"({"volume": 0.4})", 0.4},
-                      StoredVolume{"TooLoud", R"({"volume": 7})", 1.0},
-                      StoredVolume{"Negative", R"({"volume": -1})", 0.0},
-                      StoredVolume{"NotANumber", R"({"volume": "loud"})", 1.0},
-                      StoredVolume{"NotAnObject", "[0.4]", 1.0}, StoredVolume{"Corrupt", "{\"volume\": 0.", 1.0},
-                      StoredVolume{"Empty", "", 1.0},
-                      StoredVolume{"Huge", "{\"volume\": 0.4, \"x\": \"" + QByteArray(100 * 1024, 'x') + "\"}", 1.0}),
-    [](const ::testing::TestParamInfo<StoredVolume>& param) { return param.param.name; });
-
-TEST_F(SettingsFileTest, SavingKeepsWhatItDoesNotKnowAndFailsWithoutHarm)
+TEST_F(SettingsFileTest, TheStoreVolumeReachesTheBackendAndTheFileOnceSettledKeepingTheRest)
 {
-    write(R"({"future": "kept"})");
-    EXPECT_FALSE(AppSettings::saveVolume(url(), 0.3));
-    EXPECT_EQ(stored().value("future").toString(), "kept");
-    EXPECT_EQ(stored().value("volume").toDouble(), 0.3);
-    EXPECT_EQ(QDir(dir.filePath("tunara")).entryList(QDir::Files | QDir::Hidden), QStringList{"settings.json"});
-
-    UnprivilegedFileAccess::openUp(dir.path());
-    QFile::setPermissions(dir.filePath("tunara"), QFileDevice::ReadOwner | QFileDevice::ExeOwner
-                                                     | QFileDevice::ReadOther | QFileDevice::ExeOther);
-    StdoutCapture out;
-    {
-        UnprivilegedFileAccess asUser;
-        EXPECT_TRUE(AppSettings::saveVolume(url(), 0.8));
-    }
-    ASSERT_EQ(out.lines().size(), 1);
-    EXPECT_TRUE(out.lines()[0].startsWith("Failed to save settings: "));
-    EXPECT_EQ(stored().value("volume").toDouble(), 0.3);
-}
-
-class StoreVolumeTest : public SettingsFileTest {
-protected:
-    std::unique_ptr<Store> makeStore()
-    {
-        auto store = std::make_unique<Store>(platform.environment(), QUrl::fromLocalFile(dir.filePath("database.json")),
-                                             url());
-        QObject::connect(store.get(), &Store::volumeChanged, [this] { ++notifications; });
-        return store;
-    }
-
+    write(R"({"future": "kept", "volume": 0.3})");
     FakePlatform platform;
+    Store store(platform.environment(), QUrl::fromLocalFile(dir.filePath("database.json")), url());
     int notifications = 0;
-};
-
-TEST_F(StoreVolumeTest, TheStoredVolumeIsTheBackendsBeforeAnythingPlays)
-{
-    write(R"({"volume": 0.3})");
-    const auto store = makeStore();
-    EXPECT_EQ(store->volume(), 0.3);
+    QObject::connect(&store, &Store::volumeChanged, [&] { ++notifications; });
+    // Before anything plays.
+    EXPECT_EQ(store.volume(), 0.3);
     EXPECT_EQ(platform.backend.volume(), 0.3);
-    EXPECT_TRUE(platform.backend.players.empty());
-}
 
-TEST_F(StoreVolumeTest, ChangesReachTheBackendAndTheFileOnceSettled)
-{
-    const auto store = makeStore();
-    store->setVolume(0.5);
-    store->setVolume(0.5); // no change, no notification
-    store->changeVolume(-Store::volumeStep);
-    store->setVolume(-3);
-    EXPECT_EQ(store->volume(), 0.0);
+    store.setVolume(0.5);
+    store.setVolume(0.5); // no change, no notification
+    store.changeVolume(-0.05);
+    EXPECT_EQ(store.volume(), 0.45);
+    store.setVolume(1.5);
+    EXPECT_EQ(store.volume(), 1.0);
+    store.setVolume(-3);
+    EXPECT_EQ(store.volume(), 0.0);
     EXPECT_EQ(platform.backend.volume(), 0.0);
-    EXPECT_EQ(notifications, 3);
+    EXPECT_EQ(notifications, 4);
 
     // Written once the changes have settled for half a second.
     platform.clock.advance(0.499);
-    EXPECT_TRUE(stored().isEmpty());
+    EXPECT_EQ(stored(), 0.3);
     platform.clock.advance(0.001);
-    EXPECT_EQ(stored().value("volume").toDouble(), 0.0);
+    EXPECT_EQ(stored(), 0.0);
 
     // The desktop's mixer moves it; a step from there lands on a whole percent.
     platform.backend.reportVolumeFromOutside(0.333);
-    EXPECT_EQ(store->volume(), 0.333);
-    EXPECT_EQ(notifications, 4);
-    store->changeVolume(Store::volumeStep);
-    EXPECT_EQ(store->volume(), 0.38);
-    // At the end of the program a settling change is written at once.
-    store->saveSettingsNow();
-    EXPECT_EQ(stored().value("volume").toDouble(), 0.38);
+    EXPECT_EQ(store.volume(), 0.333);
+    EXPECT_EQ(notifications, 5);
+    store.changeVolume(0.05);
+    EXPECT_EQ(store.volume(), 0.38);
+    // At the end of the program a settling change is written at once,
+    // keeping what the file holds that this player does not know.
+    store.saveSettingsNow();
+    QFile file(url().toLocalFile());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QJsonDocument::fromJson(file.readAll()).object(), QJsonObject({{"future", "kept"}, {"volume", 0.38}}));
+    EXPECT_EQ(QDir(dir.filePath("tunara")).entryList(QDir::Files | QDir::Hidden), QStringList{"settings.json"});
+
+    // A save that fails is printed and leaves the file as it was.
+    UnprivilegedFileAccess::openUp(dir.path());
+    QFile::setPermissions(dir.filePath("tunara"), QFileDevice::ReadOwner | QFileDevice::ExeOwner
+                                                     | QFileDevice::ReadOther | QFileDevice::ExeOther);
+    store.setVolume(0.8);
+    StdoutCapture out;
+    {
+        UnprivilegedFileAccess asUser;
+        store.saveSettingsNow();
+    }
+    EXPECT_EQ(out.lines().filter("Failed to save settings: ").size(), 1);
+    EXPECT_EQ(stored(), 0.38);
 }
 
 } // namespace
