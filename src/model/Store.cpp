@@ -201,10 +201,10 @@ void Store::deleteStreams(const QSet<QUuid>& ids)
     for (const QUuid& id : ids) {
         if (isSelected(id))
             stopAndDeselect();
-        if (const int row = stations_.rowOf(id); row >= 0) {
+        // A file may list one id twice: every station with it goes.
+        for (int row = stations_.rowOf(id); row >= 0; row = stations_.rowOf(id))
             stations_.remove(row);
-            emit streamsChanged();
-        }
+        emit streamsChanged();
     }
     save();
 }

@@ -2,6 +2,7 @@
 
 #include "model/AppSettings.h"
 #include "model/Store.h"
+#include "playback/PlaybackController.h"
 #include "support/FakePlatform.h"
 #include "support/QtPrinters.h"
 #include "support/StdoutCapture.h"
@@ -59,12 +60,14 @@ TEST_F(SettingsFileTest, TheStoreVolumeReachesTheBackendAndTheFileOnceSettledKee
 {
     write(R"({"future": "kept", "volume": 0.3})");
     FakePlatform platform;
-    Store store(platform.environment(), QUrl::fromLocalFile(dir.filePath("database.json")), url());
+    PlaybackController player(platform.environment());
+    Store store(player, QUrl::fromLocalFile(dir.filePath("database.json")), url(), platform.clock);
     int notifications = 0;
     QObject::connect(&store, &Store::volumeChanged, [&] { ++notifications; });
-    // Before anything plays.
+    // From the first sample on.
     EXPECT_EQ(store.volume(), 0.3);
-    EXPECT_EQ(platform.backend.volume(), 0.3);
+    store.playStream(store.streams().at(0).id);
+    EXPECT_EQ(platform.backend.session().volume, 0.3);
 
     store.setVolume(0.5);
     store.setVolume(0.5); // no change, no notification
@@ -74,7 +77,7 @@ TEST_F(SettingsFileTest, TheStoreVolumeReachesTheBackendAndTheFileOnceSettledKee
     EXPECT_EQ(store.volume(), 1.0);
     store.setVolume(-3);
     EXPECT_EQ(store.volume(), 0.0);
-    EXPECT_EQ(platform.backend.volume(), 0.0);
+    EXPECT_EQ(platform.backend.session().volume, 0.0);
     EXPECT_EQ(notifications, 4);
 
     // Written once the changes have settled for half a second.
@@ -84,7 +87,7 @@ TEST_F(SettingsFileTest, TheStoreVolumeReachesTheBackendAndTheFileOnceSettledKee
     EXPECT_EQ(stored(), 0.0);
 
     // The desktop's mixer moves it; a step from there lands on a whole percent.
-    platform.backend.reportVolumeFromOutside(0.333);
+    platform.backend.session().report(MixerVolume{0.333});
     EXPECT_EQ(store.volume(), 0.333);
     EXPECT_EQ(notifications, 5);
     store.changeVolume(0.05);

@@ -3,6 +3,7 @@
 
 #include "model/StationLibrary.h"
 #include "model/Store.h"
+#include "playback/PlaybackController.h"
 #include "support/FakePlatform.h"
 #include "support/QtPrinters.h"
 #include "support/StationNames.h"
@@ -148,6 +149,7 @@ TEST_F(StationLibraryTest, AnUnusableLibraryIsMovedAsideOrKeptButNeverLost)
          .lines = QStringList{"Failed to decode streams"} + cannotMove, .keptAt = "database.json"},
     };
     FakePlatform platform;
+    PlaybackController player(platform.environment());
     write("precious", "kept");
     UnprivilegedFileAccess::openUp(dir.path());
     for (int i = 0; i < 8; ++i) {
@@ -170,7 +172,7 @@ TEST_F(StationLibraryTest, AnUnusableLibraryIsMovedAsideOrKeptButNeverLost)
         std::unique_ptr<Store> store;
         {
             UnprivilegedFileAccess asUser;
-            store = std::make_unique<Store>(platform.environment(), url(folder + "database.json"));
+            store = std::make_unique<Store>(player, url(folder + "database.json"), std::nullopt, platform.clock);
         }
         EXPECT_EQ(names(store->streams()), defaultNames) << i;
         UnprivilegedFileAccess::openUp(path(folder));

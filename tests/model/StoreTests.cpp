@@ -3,6 +3,7 @@
 
 #include "model/StationLibrary.h"
 #include "model/Store.h"
+#include "playback/PlaybackController.h"
 #include "support/FakePlatform.h"
 #include "support/QtPrinters.h"
 #include "support/StationNames.h"
@@ -26,28 +27,31 @@ protected:
         StationLibrary::saveStreams(libraryURL(), {AudioStream::make("One", QUrl("https://one.example/stream")),
                                                    AudioStream::make("Two", QUrl("https://two.example/stream")),
                                                    AudioStream::make("Three", QUrl("https://three.example/stream"))});
-        store = std::make_unique<Store>(platform.environment(), libraryURL());
+        store = std::make_unique<Store>(player, libraryURL(), std::nullopt, platform.clock);
         QObject::connect(store.get(), &Store::streamsChanged, [this] { ++streamsNotifications; });
         QObject::connect(store.get(), &Store::selectedStreamChanged, [this] { ++selectionNotifications; });
+        QObject::connect(&player, &PlaybackController::nowPlayingChanged, [this] { clears += !player.nowPlaying(); });
     }
 
     QUrl libraryURL() const { return QUrl::fromLocalFile(dir.filePath("database.json")); }
     QUuid id(int index) const { return store->streams().at(index).id; }
     QStringList namesOnDisk() const { return names(StationLibrary::loadStreams(libraryURL()).streams); }
     PlayingStatus status() const { return store->playingStatus(); }
-    std::size_t players() const { return platform.backend.players.size(); }
-    // Plays the station and makes its player report that audio flows.
+    std::size_t players() const { return platform.backend.sessions.size(); }
+    void report(const SessionEvent& event) { platform.backend.session().report(event); }
+    // Plays the station and makes its session report that audio flows.
     void playAndReach(int index)
     {
         store->playStream(id(index));
-        platform.backend.item().becomeReady();
-        platform.backend.player().reportTimeControlStatus(TimeControlStatus::playing);
-        platform.clock.runPending();
+        report(SessionState::buffering);
+        report(SessionState::playing);
     }
 
     QTemporaryDir dir;
     FakePlatform platform;
+    PlaybackController player{platform.environment()};
     std::unique_ptr<Store> store;
+    int clears = 0; // the desktop told that nothing plays
     int streamsNotifications = 0;
     int selectionNotifications = 0;
 };
@@ -100,7 +104,7 @@ TEST_F(StoreTest, EachChangeSavesOnceAndAFailedSaveIsShownUntilOneSucceeds)
         store->deleteStreams({id(0), id(2), QUuid::createUuid()});
     }
     EXPECT_EQ(out.lines().filter("Failed to save streams: ").size(), 2);
-    EXPECT_EQ(platform.nowPlaying.clearCount, 1);
+    EXPECT_EQ(clears, 1);
     EXPECT_FALSE(store->selectedStream());
     EXPECT_EQ(status(), PlayingStatus::paused);
     EXPECT_FALSE(store->saveError().isEmpty());
@@ -124,15 +128,15 @@ TEST_F(StoreTest, EditingOrDeletingStopsTheSelectedStationOnlyWhenItsURLChangesO
     ASSERT_TRUE(store->updateStream(id(0), " Renamed ", "https://one.example/stream "));
     EXPECT_EQ(status(), PlayingStatus::playing);
     EXPECT_EQ(store->selectedStream()->name, "Renamed");
-    EXPECT_EQ(store->playbackController().currentStreamName(), "One"); // told at the next start
+    EXPECT_EQ(player.currentStationName(), "One"); // told at the next start
     EXPECT_EQ(namesOnDisk(), QStringList({"Renamed", "Three"}));
 
     // A new URL stops it and clears the selection, also when paused.
     store->togglePlayPause();
     ASSERT_TRUE(store->updateStream(id(0), "Renamed", "https://one.example/other"));
     EXPECT_FALSE(store->selectedStream());
-    EXPECT_FALSE(store->playbackController().player());
-    EXPECT_EQ(platform.nowPlaying.clearCount, 1);
+    EXPECT_FALSE(player.hasSession());
+    EXPECT_EQ(clears, 1);
     EXPECT_EQ(store->streams()[0].urlText(), "https://one.example/other");
 }
 
@@ -141,7 +145,7 @@ TEST_F(StoreTest, StationsSharingAnIdAreFoundAsTheFirstAndDeletedTogether)
     const AudioStream a = AudioStream::make("A", QUrl("https://a.example/"));
     StationLibrary::saveStreams(libraryURL(), {a, AudioStream::make("B", QUrl("https://b.example/")),
                                                {a.id, "A2", QUrl("https://a2.example/")}});
-    store = std::make_unique<Store>(platform.environment(), libraryURL());
+    store = std::make_unique<Store>(player, libraryURL(), std::nullopt, platform.clock);
     store->playStream(id(2));
     EXPECT_EQ(store->selectedStream()->name, "A");
     store->deleteStreams({id(0)});
@@ -182,8 +186,7 @@ TEST_F(StoreTest, PlayingConnectsOnlyWhenTheStationIsNeitherUnderWayNorPaused)
     EXPECT_EQ(status(), PlayingStatus::paused);
     playAndReach(0);
     store->playStream();
-    platform.backend.item().setBufferEmpty(true);
-    platform.clock.runPending();
+    report(SessionState::buffering);
     ASSERT_EQ(status(), PlayingStatus::buffering);
     store->togglePlayPause();
     EXPECT_EQ(status(), PlayingStatus::paused);
@@ -196,48 +199,43 @@ TEST_F(StoreTest, PlayingConnectsOnlyWhenTheStationIsNeitherUnderWayNorPaused)
     platform.clock.advance(300);
     store->playStream(id(0));
     EXPECT_EQ(players(), 2u);
-    platform.backend.item().fail(urlError(-1003));
-    platform.clock.runPending();
+    report(PlaybackFailure::because(FailureReason::hostNotFound));
     ASSERT_EQ(status(), PlayingStatus::error);
     store->togglePlayPause();
     EXPECT_EQ(players(), 3u);
 
     store->playStream(id(2));
     EXPECT_EQ(store->selectedStream()->id, id(2));
-    EXPECT_EQ(platform.backend.item().url, QUrl("https://three.example/stream"));
+    EXPECT_EQ(platform.backend.session().url, QUrl("https://three.example/stream"));
 }
 
-TEST_F(StoreTest, StatusAndMetadataNotifyOnlyRealChangesTheSelectionEveryAssignment)
+TEST_F(StoreTest, StatusAndTrackNotifyOnlyRealChangesTheSelectionEveryAssignment)
 {
     int statusNotifications = 0;
-    int metadataNotifications = 0;
+    int trackNotifications = 0;
     QObject::connect(store.get(), &Store::playingStatusChanged, [&] { ++statusNotifications; });
-    QObject::connect(store.get(), &Store::parsedMetadataChanged, [&] { ++metadataNotifications; });
-    store->didChangeStatus(PlayingStatus::paused);
-    store->didChangeStatus(PlayingStatus::loading);
-    store->didChangeStatus(PlayingStatus::loading);
-    store->didChangeMetadata(ParsedMetadata::placeholder());
-    store->didChangeMetadata({QString::fromUtf8("Cafe\u0301"), std::nullopt});
-    store->didChangeMetadata({QString::fromUtf8("Caf\u00e9"), std::nullopt}); // canonically equal
+    QObject::connect(store.get(), &Store::trackChanged, [&] { ++trackNotifications; });
+    store->playStream(id(0));
+    player.play(store->streams().at(0).url, "One", true); // loading again
+    report(StreamTitle{QString::fromUtf8("Cafe\u0301")});
+    report(StreamTitle{QString::fromUtf8("Caf\u00e9")}); // canonically equal
     EXPECT_EQ(statusNotifications, 1);
-    EXPECT_EQ(metadataNotifications, 1);
+    EXPECT_EQ(trackNotifications, 1);
+    EXPECT_EQ(store->track()->title, QString::fromUtf8("Cafe\u0301"));
     store->setSelectedStream(std::nullopt);
     store->setSelectedStream(std::nullopt);
-    EXPECT_EQ(selectionNotifications, 2);
+    EXPECT_EQ(selectionNotifications, 3);
 }
 
-TEST(SharedStore, IsCreatedOnFirstAccessWithTheProvidedServices)
+TEST(DefaultLibrary, IsInTheDataFolderAndNotWrittenUntilTheListChanges)
 {
     QTemporaryDir dataHome;
     qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
-    static FakePlatform platform;
-    int factoryCalls = 0;
-    Store::provideSharedEnvironment([&] { return ++factoryCalls, platform.environment(); });
-    Store& first = Store::shared();
-    EXPECT_EQ(&first, &Store::shared());
-    EXPECT_EQ(factoryCalls, 1);
-    EXPECT_EQ(first.databaseFileURL(), QUrl::fromLocalFile(dataHome.filePath("tunara/database.json")));
-    EXPECT_EQ(names(first.streams()), QStringList({"Worldwide FM", "NTS 1", "NTS 2", "KCRW Eclectic24"}));
+    FakePlatform platform;
+    PlaybackController player(platform.environment());
+    ASSERT_EQ(StationLibrary::defaultFileURL(), QUrl::fromLocalFile(dataHome.filePath("tunara/database.json")));
+    Store store(player, StationLibrary::defaultFileURL(), std::nullopt, platform.clock);
+    EXPECT_EQ(names(store.streams()), QStringList({"Worldwide FM", "NTS 1", "NTS 2", "KCRW Eclectic24"}));
     EXPECT_FALSE(QFile::exists(dataHome.filePath("tunara/database.json")));
 }
 
