@@ -32,7 +32,7 @@ struct DefaultStation {
     const char* name;
     const char* url;
 };
-constexpr DefaultStation defaultStations[] = {
+constexpr DefaultStation seededStations[] = {
     {"Worldwide FM", "https://worldwidefm.out.airtime.pro/stream"},
     {"NTS 1", "https://stream-relay-geo.ntslive.net/stream/hls.m3u8"},
     {"NTS 2", "https://stream-relay-geo.ntslive.net/stream2/hls.m3u8"},
@@ -56,31 +56,31 @@ std::optional<QUuid> parseUuid(const QString& text)
     return QUuid::fromString(text);
 }
 
-AudioStream decodeStation(const QJsonValue& value, qsizetype index)
+Station decodeStation(const QJsonValue& value, qsizetype index)
 {
     const QString where = QStringLiteral("station %1: ").arg(index);
     if (!value.isObject())
         throw DecodeError{where + QStringLiteral("expected an object")};
     const QJsonObject object = value.toObject();
 
-    AudioStream stream;
+    Station station;
     const QJsonValue id = object.value(QLatin1String("id"));
     if (id.isUndefined() || id.isNull()) {
-        stream.id = QUuid::createUuid();
+        station.id = QUuid::createUuid();
     } else {
         if (!id.isString())
             throw DecodeError{where + QStringLiteral("\"id\" is not a string")};
         const std::optional<QUuid> uuid = parseUuid(id.toString());
         if (!uuid)
             throw DecodeError{where + QStringLiteral("\"id\" is not a valid UUID: ") + id.toString()};
-        stream.id = *uuid;
+        station.id = *uuid;
     }
 
     const QJsonValue name = object.value(QLatin1String("name"));
     if (!name.isString())
         throw DecodeError{where + (name.isUndefined() ? QStringLiteral("\"name\" is missing")
                                                       : QStringLiteral("\"name\" is not a string"))};
-    stream.name = name.toString();
+    station.name = name.toString();
 
     const QJsonValue url = object.value(QLatin1String("url"));
     if (!url.isString())
@@ -89,8 +89,8 @@ AudioStream decodeStation(const QJsonValue& value, qsizetype index)
     const std::optional<QUrl> parsed = parseURL(url.toString());
     if (!parsed)
         throw DecodeError{where + QStringLiteral("\"url\" is not a valid URL: ") + url.toString()};
-    stream.url = *parsed;
-    return stream;
+    station.url = *parsed;
+    return station;
 }
 
 // Flushes a directory entry change (the rename of a save) to disk.
@@ -169,18 +169,18 @@ std::optional<QUrl> defaultFileURL()
     return QUrl::fromLocalFile(QDir(base).filePath(applicationDirectoryName + QLatin1Char('/') + defaultFilename));
 }
 
-const QList<AudioStream>& defaultStreams()
+const QList<Station>& defaultStations()
 {
-    static const QList<AudioStream> streams = [] {
-        QList<AudioStream> list;
-        for (const DefaultStation& station : defaultStations)
-            list.append(AudioStream::make(QString::fromUtf8(station.name), QUrl(QString::fromUtf8(station.url))));
+    static const QList<Station> stations = [] {
+        QList<Station> list;
+        for (const DefaultStation& station : seededStations)
+            list.append(Station::make(QString::fromUtf8(station.name), QUrl(QString::fromUtf8(station.url))));
         return list;
     }();
-    return streams;
+    return stations;
 }
 
-std::optional<QList<AudioStream>> decodeStreams(const QByteArray& bytes)
+std::optional<QList<Station>> decodeStations(const QByteArray& bytes)
 {
     try {
         QJsonParseError parseError;
@@ -191,25 +191,25 @@ std::optional<QList<AudioStream>> decodeStreams(const QByteArray& bytes)
                                   .arg(parseError.offset)};
         if (!document.isArray())
             throw DecodeError{QStringLiteral("expected an array of stations")};
-        QList<AudioStream> streams;
+        QList<Station> stations;
         const QJsonArray array = document.array();
         for (qsizetype i = 0; i < array.size(); ++i)
-            streams.append(decodeStation(array.at(i), i));
-        return streams;
+            stations.append(decodeStation(array.at(i), i));
+        return stations;
     } catch (const DecodeError& error) {
         writeDiagnosticLine(QStringLiteral("Failed to decode streams: ") + error.description);
         return std::nullopt;
     }
 }
 
-QByteArray encodeStreams(const QList<AudioStream>& streams)
+QByteArray encodeStations(const QList<Station>& stations)
 {
     QJsonArray array;
-    for (const AudioStream& stream : streams) {
+    for (const Station& station : stations) {
         QJsonObject object;
-        object.insert(QLatin1String("id"), stream.id.toString(QUuid::WithoutBraces).toUpper());
-        object.insert(QLatin1String("name"), stream.name);
-        object.insert(QLatin1String("url"), stream.urlText());
+        object.insert(QLatin1String("id"), station.id.toString(QUuid::WithoutBraces).toUpper());
+        object.insert(QLatin1String("name"), station.name);
+        object.insert(QLatin1String("url"), station.urlText());
         array.append(object);
     }
     QByteArray json = QJsonDocument(array).toJson(QJsonDocument::Indented);
@@ -235,10 +235,10 @@ QUrl numberedBackupURL(const QUrl& fileURL, int n)
     return QUrl::fromLocalFile(backup.left(backup.size() - suffix.size()) + QStringLiteral("-%1").arg(n) + suffix);
 }
 
-LoadedLibrary loadStreams(const std::optional<QUrl>& fileURL)
+LoadedLibrary loadStations(const std::optional<QUrl>& fileURL)
 {
     if (!fileURL)
-        return {defaultStreams(), {}};
+        return {defaultStations(), {}};
     const QString path = fileURL->toLocalFile();
     // Only a regular file can be a library. A directory there is left alone
     // (no save can replace it); a pipe or device is never opened. A path
@@ -246,27 +246,27 @@ LoadedLibrary loadStreams(const std::optional<QUrl>& fileURL)
     // that cannot be read.
     const Entry entry = entryAt(path);
     if (entry != Entry::regularFile && entry != Entry::unknown)
-        return {defaultStreams(), {}};
+        return {defaultStations(), {}};
 
     const auto read = readWhole(path);
     if (const auto* bytes = std::get_if<QByteArray>(&read)) {
-        if (std::optional<QList<AudioStream>> streams = decodeStreams(*bytes))
-            return {*streams, {}};
+        if (std::optional<QList<Station>> stations = decodeStations(*bytes))
+            return {*stations, {}};
     } else {
-        writeDiagnosticLine(QStringLiteral("Failed to read streams: ") + std::get<QString>(read));
+        writeDiagnosticLine(QStringLiteral("Failed to read stations: ") + std::get<QString>(read));
     }
 
     // What stands there may be the user's list: it is kept whole, beside
     // the library or, failing that, where it is.
     if (const std::optional<QString> failure = moveAside(*fileURL)) {
         writeDiagnosticLine(QStringLiteral("Failed to back up database file: ") + *failure);
-        return {defaultStreams(),
+        return {defaultStations(),
                 QStringLiteral("%1 could not be read or moved aside, so it is kept as it is").arg(path)};
     }
-    return {defaultStreams(), {}};
+    return {defaultStations(), {}};
 }
 
-std::optional<QString> saveStreams(const std::optional<QUrl>& fileURL, const QList<AudioStream>& streams)
+std::optional<QString> saveStations(const std::optional<QUrl>& fileURL, const QList<Station>& stations)
 {
     if (!fileURL) {
         const QString reason = QStringLiteral("Could not determine database file path");
@@ -284,7 +284,7 @@ std::optional<QString> saveStreams(const std::optional<QUrl>& fileURL, const QLi
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(file.errorString());
-    file.write(encodeStreams(streams));
+    file.write(encodeStations(stations));
     // commit() flushes the temporary file to disk and renames it over the
     // old library; on any failure the old library stays as it was.
     if (!file.commit())

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AudioStream.h"
+#include "Station.h"
 
 #include <QByteArray>
 #include <QList>
@@ -23,11 +23,11 @@ std::optional<QUrl> defaultFileURL();
 
 // The four stations seeded when there is no readable library; the same ids
 // for the whole run.
-const QList<AudioStream>& defaultStreams();
+const QList<Station>& defaultStations();
 
 // What loading found.
 struct LoadedLibrary {
-    QList<AudioStream> streams;
+    QList<Station> stations;
     // Set when a file stands at the location that holds what may be the
     // user's list, could be neither read nor moved aside, and so must never
     // be written over: why. Empty when saving may replace the file.
@@ -39,18 +39,18 @@ struct LoadedLibrary {
 // aside whole (backupURL, or a free name beside it when something else
 // stands there) and gives the defaults; when it cannot be moved it is kept
 // and keepFileReason says why. Never writes the library.
-LoadedLibrary loadStreams(const std::optional<QUrl>& fileURL);
+LoadedLibrary loadStations(const std::optional<QUrl>& fileURL);
 
 // None when the bytes are not a valid library (the reason is printed).
-std::optional<QList<AudioStream>> decodeStreams(const QByteArray& bytes);
+std::optional<QList<Station>> decodeStations(const QByteArray& bytes);
 
 // Pretty-printed JSON with every solidus escaped and upper-case ids.
-QByteArray encodeStreams(const QList<AudioStream>& streams);
+QByteArray encodeStations(const QList<Station>& stations);
 
 // Writes the list durably (temporary file, flushed, renamed over the old
 // one). A failure is printed and its description returned; the old file
 // is left intact. None when the list was written.
-std::optional<QString> saveStreams(const std::optional<QUrl>& fileURL, const QList<AudioStream>& streams);
+std::optional<QString> saveStations(const std::optional<QUrl>& fileURL, const QList<Station>& stations);
 
 // Where a library that cannot be decoded is moved.
 QUrl backupURL(const QUrl& fileURL);

@@ -4,7 +4,7 @@
 
 namespace tunara {
 
-StationList::StationList(QList<AudioStream> stations, QObject* parent)
+StationList::StationList(QList<Station> stations, QObject* parent)
     : QAbstractListModel(parent)
     , stations_(std::move(stations))
 {
@@ -13,17 +13,17 @@ StationList::StationList(QList<AudioStream> stations, QObject* parent)
 int StationList::rowOf(const QUuid& id) const
 {
     const auto found = std::find_if(stations_.cbegin(), stations_.cend(),
-                                    [&](const AudioStream& station) { return station.id == id; });
+                                    [&](const Station& station) { return station.id == id; });
     return found == stations_.cend() ? -1 : int(found - stations_.cbegin());
 }
 
-const AudioStream* StationList::find(const QUuid& id) const
+const Station* StationList::find(const QUuid& id) const
 {
     const int row = rowOf(id);
     return row < 0 ? nullptr : &stations_.at(row);
 }
 
-void StationList::append(const QList<AudioStream>& stations)
+void StationList::append(const QList<Station>& stations)
 {
     if (stations.isEmpty())
         return;
@@ -33,7 +33,7 @@ void StationList::append(const QList<AudioStream>& stations)
     endInsertRows();
 }
 
-void StationList::replace(int row, const AudioStream& station)
+void StationList::replace(int row, const Station& station)
 {
     QList<int> roles;
     if (station.name != stations_.at(row).name)
@@ -94,7 +94,7 @@ QVariant StationList::data(const QModelIndex& index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const AudioStream& station = stations_.at(index.row());
+    const Station& station = stations_.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
     case NameRole: return station.name;

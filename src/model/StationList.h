@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AudioStream.h"
+#include "Station.h"
 
 #include <QAbstractListModel>
 #include <QList>
@@ -17,18 +17,18 @@ class StationList final : public QAbstractListModel {
 public:
     enum Role { IdRole = Qt::UserRole + 1, NameRole, UrlRole };
 
-    explicit StationList(QList<AudioStream> stations = {}, QObject* parent = nullptr);
+    explicit StationList(QList<Station> stations = {}, QObject* parent = nullptr);
 
-    const QList<AudioStream>& all() const { return stations_; }
+    const QList<Station>& all() const { return stations_; }
     qsizetype size() const { return stations_.size(); }
-    const AudioStream& at(qsizetype row) const { return stations_.at(row); }
+    const Station& at(qsizetype row) const { return stations_.at(row); }
     // The row of the station with this id; -1 when there is none.
     int rowOf(const QUuid& id) const;
-    const AudioStream* find(const QUuid& id) const;
+    const Station* find(const QUuid& id) const;
 
-    void append(const QList<AudioStream>& stations);
+    void append(const QList<Station>& stations);
     // dataChanged names the roles that changed: the name, the URL.
-    void replace(int row, const AudioStream& station);
+    void replace(int row, const Station& station);
     void remove(int row);
     // The stations at these rows, in their order, come to stand before the
     // one at destination (counted before the move). Rows outside the list
@@ -40,7 +40,7 @@ public:
     QHash<int, QByteArray> roleNames() const override;
 
 private:
-    QList<AudioStream> stations_;
+    QList<Station> stations_;
 };
 
 } // namespace tunara

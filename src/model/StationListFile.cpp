@@ -41,13 +41,13 @@ QList<ListedStation> stationsInPlaylist(const QString& fileName, const QByteArra
     return stations;
 }
 
-QByteArray extendedM3u(const QList<AudioStream>& streams)
+QByteArray extendedM3u(const QList<Station>& stations)
 {
     QByteArray text = "#EXTM3U\n";
-    for (const AudioStream& stream : streams) {
+    for (const Station& station : stations) {
         // The name must stay on its line.
-        text += "#EXTINF:-1," + cleanDisplayText(stream.name).toUtf8() + '\n';
-        text += stream.urlText().toUtf8() + '\n';
+        text += "#EXTINF:-1," + cleanDisplayText(station.name).toUtf8() + '\n';
+        text += station.urlText().toUtf8() + '\n';
     }
     return text;
 }
@@ -72,10 +72,10 @@ StationFileContents readStationFile(const QString& path)
     return contents;
 }
 
-std::optional<QString> writeStationFile(const QString& path, const QList<AudioStream>& streams)
+std::optional<QString> writeStationFile(const QString& path, const QList<Station>& stations)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(extendedM3u(streams)) < 0 || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(extendedM3u(stations)) < 0 || !file.commit())
         return file.errorString();
     return std::nullopt;
 }

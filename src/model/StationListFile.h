@@ -3,7 +3,7 @@
 // Station lists in the playlist files other players read and write: import
 // from M3U/M3U8, PLS and XSPF, export as an extended M3U8.
 
-#include "AudioStream.h"
+#include "Station.h"
 
 #include <QList>
 #include <QString>
@@ -40,6 +40,6 @@ StationFileContents readStationFile(const QString& path);
 
 // Writes the stations atomically as an extended M3U8 file, UTF-8: "#EXTM3U",
 // then "#EXTINF:-1,<name>" and the URL for each. What went wrong, or none.
-std::optional<QString> writeStationFile(const QString& path, const QList<AudioStream>& streams);
+std::optional<QString> writeStationFile(const QString& path, const QList<Station>& stations);
 
 } // namespace tunara

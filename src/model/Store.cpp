@@ -19,9 +19,9 @@ Store::Store(PlaybackController& player, std::optional<QUrl> libraryFileURL, std
 {
     // Before any station plays: the first sample already has this volume.
     player_.setVolume(AppSettings::loadVolume(settingsFileURL_));
-    qRegisterMetaType<AudioStream>();
-    StationLibrary::LoadedLibrary library = StationLibrary::loadStreams(libraryFileURL_);
-    stations_.append(library.streams);
+    qRegisterMetaType<Station>();
+    StationLibrary::LoadedLibrary library = StationLibrary::loadStations(libraryFileURL_);
+    stations_.append(library.stations);
     keepFileReason_ = std::move(library.keepFileReason);
     connect(&player_, &PlaybackController::statusChanged, this, &Store::playingStatusChanged);
     connect(&player_, &PlaybackController::trackChanged, this, &Store::trackChanged);
@@ -40,7 +40,7 @@ Store::~Store()
 void Store::shutDown()
 {
     player_.stop();
-    setSelectedStream(std::nullopt);
+    setSelectedStation(std::nullopt);
     saveSettingsNow();
 }
 
@@ -51,7 +51,7 @@ void Store::save()
         setSaveError(keepFileReason_);
         return;
     }
-    setSaveError(StationLibrary::saveStreams(libraryFileURL_, stations_.all()).value_or(QString()));
+    setSaveError(StationLibrary::saveStations(libraryFileURL_, stations_.all()).value_or(QString()));
 }
 
 void Store::changeVolume(double step)
@@ -91,27 +91,27 @@ void Store::setSaveError(const QString& error)
     emit saveErrorChanged();
 }
 
-std::optional<AudioStream> Store::selectedStream() const
+std::optional<Station> Store::selectedStation() const
 {
-    const AudioStream* selected = selectedId_ ? stations_.find(*selectedId_) : nullptr;
+    const Station* selected = selectedId_ ? stations_.find(*selectedId_) : nullptr;
     return selected ? std::optional(*selected) : std::nullopt;
 }
 
-void Store::setSelectedStream(std::optional<AudioStream> stream)
+void Store::setSelectedStation(std::optional<Station> station)
 {
-    selectedId_ = stream ? std::optional(stream->id) : std::nullopt;
-    emit selectedStreamChanged();
+    selectedId_ = station ? std::optional(station->id) : std::nullopt;
+    emit selectedStationChanged();
 }
 
-QVariant Store::selectedStreamVariant() const
+QVariant Store::selectedStationVariant() const
 {
-    const auto selected = selectedStream();
+    const auto selected = selectedStation();
     return selected ? QVariant::fromValue(*selected) : QVariant();
 }
 
 void Store::listChanged()
 {
-    emit streamsChanged();
+    emit stationsChanged();
     save();
 }
 
@@ -129,33 +129,33 @@ std::optional<std::pair<QString, QUrl>> Store::validatedInput(const QString& nam
     return std::make_pair(trimmedName, *url);
 }
 
-std::optional<QUuid> Store::addStream(const QString& name, const QString& urlText)
+std::optional<QUuid> Store::addStation(const QString& name, const QString& urlText)
 {
     const auto input = validatedInput(name, urlText);
     if (!input)
         return std::nullopt;
-    const AudioStream stream = AudioStream::make(input->first, input->second);
-    stations_.append({stream});
+    const Station station = Station::make(input->first, input->second);
+    stations_.append({station});
     listChanged();
-    return stream.id;
+    return station.id;
 }
 
-QList<QUuid> Store::addStreams(const QList<std::pair<QString, QString>>& namesAndURLTexts)
+QList<QUuid> Store::addStations(const QList<std::pair<QString, QString>>& namesAndURLTexts)
 {
     QSet<QUrl> known; // a file may list thousands
-    for (const AudioStream& stream : stations_.all())
-        known.insert(stream.url);
-    QList<AudioStream> added;
+    for (const Station& station : stations_.all())
+        known.insert(station.url);
+    QList<Station> added;
     for (const auto& [name, urlText] : namesAndURLTexts) {
         const auto input = validatedInput(name, urlText);
         if (!input || known.contains(input->second))
             continue;
         known.insert(input->second);
-        added.append(AudioStream::make(input->first, input->second));
+        added.append(Station::make(input->first, input->second));
     }
     QList<QUuid> ids;
-    for (const AudioStream& stream : std::as_const(added))
-        ids.append(stream.id);
+    for (const Station& station : std::as_const(added))
+        ids.append(station.id);
     if (added.isEmpty())
         return ids;
     stations_.append(added);
@@ -163,19 +163,19 @@ QList<QUuid> Store::addStreams(const QList<std::pair<QString, QString>>& namesAn
     return ids;
 }
 
-bool Store::containsStreamURL(const QUrl& url) const
+bool Store::containsStationURL(const QUrl& url) const
 {
-    const QList<AudioStream>& all = stations_.all();
-    return std::any_of(all.cbegin(), all.cend(), [&](const AudioStream& stream) { return stream.url == url; });
+    const QList<Station>& all = stations_.all();
+    return std::any_of(all.cbegin(), all.cend(), [&](const Station& station) { return station.url == url; });
 }
 
 void Store::stopAndDeselect()
 {
     player_.stop();
-    setSelectedStream(std::nullopt);
+    setSelectedStation(std::nullopt);
 }
 
-bool Store::updateStream(const QUuid& id, const QString& name, const QString& urlText)
+bool Store::updateStation(const QUuid& id, const QString& name, const QString& urlText)
 {
     const auto input = validatedInput(name, urlText);
     if (!input)
@@ -186,17 +186,17 @@ bool Store::updateStream(const QUuid& id, const QString& name, const QString& ur
     // A new URL is another stream: the old one stops.
     if (isSelected(id) && stations_.at(row).url != input->second)
         stopAndDeselect();
-    AudioStream updated = stations_.at(row);
+    Station updated = stations_.at(row);
     updated.name = input->first;
     updated.url = input->second;
     stations_.replace(row, updated);
     listChanged();
     if (isSelected(id))
-        emit selectedStreamChanged();
+        emit selectedStationChanged();
     return true;
 }
 
-void Store::deleteStreams(const QSet<QUuid>& ids)
+void Store::deleteStations(const QSet<QUuid>& ids)
 {
     for (const QUuid& id : ids) {
         if (isSelected(id))
@@ -204,18 +204,18 @@ void Store::deleteStreams(const QSet<QUuid>& ids)
         // A file may list one id twice: every station with it goes.
         for (int row = stations_.rowOf(id); row >= 0; row = stations_.rowOf(id))
             stations_.remove(row);
-        emit streamsChanged();
+        emit stationsChanged();
     }
     save();
 }
 
-void Store::moveStreams(const QList<int>& sourcePositions, int destination)
+void Store::moveStations(const QList<int>& sourcePositions, int destination)
 {
     stations_.move(sourcePositions, destination);
     listChanged();
 }
 
-void Store::playStream(std::optional<QUuid> id)
+void Store::playStation(std::optional<QUuid> id)
 {
     const std::optional<QUuid> target = id ? id : selectedId_;
     if (!target)
@@ -238,11 +238,11 @@ void Store::playStream(std::optional<QUuid> id)
         }
     }
 
-    const AudioStream* stream = stations_.find(*target);
-    if (!stream)
+    const Station* station = stations_.find(*target);
+    if (!station)
         return;
-    setSelectedStream(*stream);
-    player_.play(stream->url, stream->name, true);
+    setSelectedStation(*station);
+    player_.play(station->url, station->name, true);
 }
 
 void Store::togglePlayPause()
@@ -255,10 +255,10 @@ void Store::togglePlayPause()
         break;
     case PlayingStatus::error:
         if (selectedId_)
-            playStream();
+            playStation();
         break;
     case PlayingStatus::paused:
-        playStream();
+        playStation();
         break;
     }
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AudioStream.h"
+#include "Station.h"
 #include "StationList.h"
 #include "playback/PlaybackController.h"
 #include "playback/PlaybackTypes.h"
@@ -25,14 +25,14 @@ namespace tunara {
 // to the views without keeping copies. Views read it through its
 // properties and act on it only through its operations. Main thread only.
 //
-// Notifications: the list's own row-level changes, and streamsChanged after
-// each of them; selectedStreamChanged on every assignment;
+// Notifications: the list's own row-level changes, and stationsChanged after
+// each of them; selectedStationChanged on every assignment;
 // playingStatusChanged, trackChanged and volumeChanged as the player
 // reports them.
 class Store final : public QObject {
     Q_OBJECT
-    Q_PROPERTY(QList<tunara::AudioStream> streams READ streams NOTIFY streamsChanged)
-    Q_PROPERTY(QVariant selectedStream READ selectedStreamVariant NOTIFY selectedStreamChanged)
+    Q_PROPERTY(QList<tunara::Station> stations READ stations NOTIFY stationsChanged)
+    Q_PROPERTY(QVariant selectedStation READ selectedStationVariant NOTIFY selectedStationChanged)
     Q_PROPERTY(tunara::PlayingStatus playingStatus READ playingStatus NOTIFY playingStatusChanged)
     Q_PROPERTY(QString saveError READ saveError NOTIFY saveErrorChanged)
     Q_PROPERTY(double volume READ volume WRITE setVolume NOTIFY volumeChanged)
@@ -44,10 +44,10 @@ public:
           Scheduler& scheduler);
     ~Store() override;
 
-    const QList<AudioStream>& streams() const { return stations_.all(); }
-    StationList& stations() { return stations_; }
-    std::optional<AudioStream> selectedStream() const;
-    void setSelectedStream(std::optional<AudioStream> stream);
+    const QList<Station>& stations() const { return stations_.all(); }
+    StationList& stationList() { return stations_; }
+    std::optional<Station> selectedStation() const;
+    void setSelectedStation(std::optional<Station> station);
     PlayingStatus playingStatus() const { return player_.status(); }
     const std::optional<Track>& track() const { return player_.track(); }
     PlaybackController& player() const { return player_; }
@@ -60,17 +60,17 @@ public:
     const QString& saveError() const { return saveError_; }
 
     // The new station's id; none when the input is rejected.
-    std::optional<QUuid> addStream(const QString& name, const QString& urlText);
+    std::optional<QUuid> addStation(const QString& name, const QString& urlText);
     // Appends, in order, each station whose URL is not in the list yet (nor
     // earlier in the same call) and whose input is accepted; saves once when
     // any was added. The ids of the new stations.
-    QList<QUuid> addStreams(const QList<std::pair<QString, QString>>& namesAndURLTexts);
-    bool containsStreamURL(const QUrl& url) const;
-    bool updateStream(const QUuid& id, const QString& name, const QString& urlText);
-    void deleteStreams(const QSet<QUuid>& ids);
-    void moveStreams(const QList<int>& sourcePositions, int destination);
+    QList<QUuid> addStations(const QList<std::pair<QString, QString>>& namesAndURLTexts);
+    bool containsStationURL(const QUrl& url) const;
+    bool updateStation(const QUuid& id, const QString& name, const QString& urlText);
+    void deleteStations(const QSet<QUuid>& ids);
+    void moveStations(const QList<int>& sourcePositions, int destination);
 
-    void playStream(std::optional<QUuid> id = std::nullopt);
+    void playStation(std::optional<QUuid> id = std::nullopt);
     void togglePlayPause();
 
     // The player's volume, 0 to 1 on the cubic scale of the desktop's
@@ -91,15 +91,15 @@ public:
     static std::optional<std::pair<QString, QUrl>> validatedInput(const QString& name, const QString& urlText);
 
 signals:
-    void streamsChanged();
-    void selectedStreamChanged();
+    void stationsChanged();
+    void selectedStationChanged();
     void playingStatusChanged();
     void trackChanged();
     void saveErrorChanged();
     void volumeChanged();
 
 private:
-    QVariant selectedStreamVariant() const;
+    QVariant selectedStationVariant() const;
     bool isSelected(const QUuid& id) const { return selectedId_ == id; }
     void stopAndDeselect();
     void listChanged();

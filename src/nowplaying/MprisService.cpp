@@ -46,7 +46,7 @@ MprisService::MprisService(Store& store, Scheduler& scheduler, QDBusConnection c
     // Stations added, removed or moved: the count tells clients to read the
     // list again, whatever the size of the change; stations renamed in place
     // are announced one by one.
-    const StationList& stations = store_.stations();
+    const StationList& stations = store_.stationList();
     for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(&stations, signal, this, [this] { schedulePlaylistChanges(true); });
     connect(&stations, &QAbstractItemModel::rowsMoved, this, [this] { schedulePlaylistChanges(true); });
@@ -55,7 +55,7 @@ MprisService::MprisService(Store& store, Scheduler& scheduler, QDBusConnection c
                 if (roles.isEmpty() || roles.contains(StationList::NameRole))
                     stationsRenamed(first.row(), last.row());
             });
-    connect(&store_, &Store::selectedStreamChanged, this, [this] { schedulePlaylistChanges(false); });
+    connect(&store_, &Store::selectedStationChanged, this, [this] { schedulePlaylistChanges(false); });
 
     // The object must exist before the name appears, so that a client that
     // sees the name can use it at once.
@@ -114,19 +114,19 @@ QString MprisService::iconOf(const QString& stationName)
 
 uint MprisService::playlistCount() const
 {
-    return uint(store_.stations().size());
+    return uint(store_.stationList().size());
 }
 
 mpris::Playlist MprisService::playlistAt(int row)
 {
-    const AudioStream& station = store_.stations().at(row);
+    const Station& station = store_.stationList().at(row);
     const QString name = cleanDisplayText(station.name);
     return {mpris::playlistPath(station.id), mpris::busSafeText(name), iconOf(name)};
 }
 
 QList<mpris::Playlist> MprisService::playlists(uint index, uint maxCount, bool reverseOrder)
 {
-    const qsizetype count = store_.stations().size();
+    const qsizetype count = store_.stationList().size();
     if (index >= uint(count))
         return {};
     const qsizetype size = std::min<qsizetype>(maxCount, count - index);
@@ -137,7 +137,7 @@ QList<mpris::Playlist> MprisService::playlists(uint index, uint maxCount, bool r
         const int row = int(reverseOrder ? count - 1 - index - k : index + k);
         page.append(playlistAt(row));
         if (page.last().icon.isEmpty())
-            undrawn.append(cleanDisplayText(store_.stations().at(row).name));
+            undrawn.append(cleanDisplayText(store_.stationList().at(row).name));
     }
     artworkFiles_.request(undrawn);
     return page;
@@ -145,8 +145,8 @@ QList<mpris::Playlist> MprisService::playlists(uint index, uint maxCount, bool r
 
 mpris::MaybePlaylist MprisService::activePlaylist()
 {
-    const auto selected = store_.selectedStream();
-    const int row = selected ? store_.stations().rowOf(selected->id) : -1;
+    const auto selected = store_.selectedStation();
+    const int row = selected ? store_.stationList().rowOf(selected->id) : -1;
     return row < 0 ? mpris::MaybePlaylist{} : mpris::MaybePlaylist{true, playlistAt(row)};
 }
 
@@ -173,7 +173,7 @@ void MprisService::play()
 {
     post([](Store& store) {
         if (store.playingStatus() != PlayingStatus::playing)
-            store.playStream();
+            store.playStation();
     });
 }
 
@@ -218,9 +218,9 @@ void MprisService::quit()
 
 void MprisService::activatePlaylist(const QDBusObjectPath& playlist, const QDBusMessage& message)
 {
-    for (const AudioStream& station : store_.stations().all()) {
+    for (const Station& station : store_.stationList().all()) {
         if (mpris::playlistPath(station.id) == playlist) {
-            post([id = station.id](Store& store) { store.playStream(id); });
+            post([id = station.id](Store& store) { store.playStation(id); });
             return;
         }
     }
@@ -294,7 +294,7 @@ void MprisService::publishPlaylistChanges()
         // Files of stations no longer in the list go; the one playing keeps
         // its file even when it is not in the list.
         QSet<QString> kept;
-        for (const AudioStream& station : store_.stations().all())
+        for (const Station& station : store_.stationList().all())
             kept.insert(cleanDisplayText(station.name));
         if (const auto& shown = store_.player().nowPlaying())
             kept.insert(shown->station);
@@ -311,7 +311,7 @@ void MprisService::publishPlaylistChanges()
     // The selected station is the one playing or about to: its icon is
     // needed.
     if (active.valid && active.playlist.icon.isEmpty())
-        artworkFiles_.request({cleanDisplayText(store_.selectedStream()->name)});
+        artworkFiles_.request({cleanDisplayText(store_.selectedStation()->name)});
 }
 
 void MprisService::stationsRenamed(int first, int last)
@@ -321,7 +321,7 @@ void MprisService::stationsRenamed(int first, int last)
         const mpris::Playlist playlist = playlistAt(row);
         emit playlistsAdaptor_->PlaylistChanged(playlist);
         if (playlist.icon.isEmpty())
-            undrawn.append(cleanDisplayText(store_.stations().at(row).name));
+            undrawn.append(cleanDisplayText(store_.stationList().at(row).name));
     }
     artworkFiles_.request(undrawn);
     schedulePlaylistChanges(false, true);
@@ -329,7 +329,7 @@ void MprisService::stationsRenamed(int first, int last)
 
 void MprisService::artworkWritten(const QString& stationName)
 {
-    const StationList& stations = store_.stations();
+    const StationList& stations = store_.stationList();
     for (int row = 0; row < stations.size(); ++row) {
         if (cleanDisplayText(stations.at(row).name) == stationName)
             emit playlistsAdaptor_->PlaylistChanged(playlistAt(row));

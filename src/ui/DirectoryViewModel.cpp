@@ -41,7 +41,7 @@ void DirectoryViewModel::setStore(StoreViewModel* store)
     storeViewModel_ = store;
     store_ = store ? &store->store() : nullptr;
     if (store_)
-        connect(store_, &Store::streamsChanged, this, &DirectoryViewModel::followStore);
+        connect(store_, &Store::stationsChanged, this, &DirectoryViewModel::followStore);
     followStore();
     emit storeChanged();
 }
@@ -164,7 +164,7 @@ bool DirectoryViewModel::isInList(const DirectoryStation& station) const
     if (!store_)
         return false;
     return std::any_of(station.knownURLs.cbegin(), station.knownURLs.cend(),
-                       [&](const QUrl& url) { return store_->containsStreamURL(url); });
+                       [&](const QUrl& url) { return store_->containsStationURL(url); });
 }
 
 void DirectoryViewModel::followStore()
@@ -183,7 +183,7 @@ bool DirectoryViewModel::addStation(int row)
     if (!store_ || row < 0 || row >= stations_.size() || inList_.at(row))
         return false;
     const DirectoryStation station = stations_.at(row);
-    const QList<QUuid> added = store_->addStreams({{station.name, station.url.toString(QUrl::FullyEncoded)}});
+    const QList<QUuid> added = store_->addStations({{station.name, station.url.toString(QUrl::FullyEncoded)}});
     if (added.isEmpty())
         return false;
     directory_->reportClick(station);

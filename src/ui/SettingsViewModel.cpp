@@ -27,7 +27,7 @@ SettingsViewModel::SettingsViewModel(Store& store, QObject* parent)
     , store_(store)
 {
     // A station that goes is no longer selected, nor is a sheet open for it.
-    connect(&store_, &Store::streamsChanged, this, [this] {
+    connect(&store_, &Store::stationsChanged, this, [this] {
         if (selectedId_ && selectedRow() < 0) {
             selectedId_.reset();
             emit selectionChanged();
@@ -42,12 +42,12 @@ QString SettingsViewModel::selection() const
 
 int SettingsViewModel::selectedRow() const
 {
-    return selectedId_ ? store_.stations().rowOf(*selectedId_) : -1;
+    return selectedId_ ? store_.stationList().rowOf(*selectedId_) : -1;
 }
 
 int SettingsViewModel::count() const
 {
-    return int(store_.stations().size());
+    return int(store_.stationList().size());
 }
 
 void SettingsViewModel::select(const QString& stationId)
@@ -69,7 +69,7 @@ void SettingsViewModel::selectRow(int row)
 
 void SettingsViewModel::selectAt(int row)
 {
-    const QUuid id = store_.stations().at(row).id;
+    const QUuid id = store_.stationList().at(row).id;
     if (id != selectedId_) {
         selectedId_ = id;
         emit selectionChanged();
@@ -100,7 +100,7 @@ void SettingsViewModel::moveRow(int from, int destination)
     if (from < 0 || from >= count() || destination < 0 || destination > count() || destination == from
         || destination == from + 1)
         return;
-    store_.moveStreams({from}, destination);
+    store_.moveStations({from}, destination);
     selectAt(destination > from ? destination - 1 : destination);
 }
 
@@ -153,7 +153,7 @@ QString SettingsViewModel::sheetStation() const
 
 QString SettingsViewModel::deleteMessage() const
 {
-    const AudioStream* station = sheetStation_ ? store_.stations().find(*sheetStation_) : nullptr;
+    const Station* station = sheetStation_ ? store_.stationList().find(*sheetStation_) : nullptr;
     if (sheet_ != Sheet::ConfirmingDelete || !station)
         return {};
     return QStringLiteral("Are you sure you want to delete \"") + cleanDisplayText(station->name)
@@ -186,7 +186,7 @@ void SettingsViewModel::addPasted(const QString& urlText)
 void SettingsViewModel::edit(const QString& stationId)
 {
     const std::optional<QUuid> id = parseId(stationId);
-    if (!id || !store_.stations().find(*id))
+    if (!id || !store_.stationList().find(*id))
         return;
     select(stationId);
     open(Sheet::Editing, id);
@@ -195,7 +195,7 @@ void SettingsViewModel::edit(const QString& stationId)
 void SettingsViewModel::askToDelete(const QString& stationId)
 {
     const std::optional<QUuid> id = parseId(stationId);
-    if (!id || !store_.stations().find(*id))
+    if (!id || !store_.stationList().find(*id))
         return;
     select(stationId);
     open(Sheet::ConfirmingDelete, id);
@@ -204,7 +204,7 @@ void SettingsViewModel::askToDelete(const QString& stationId)
 void SettingsViewModel::confirmDeletion()
 {
     if (sheet_ == Sheet::ConfirmingDelete && sheetStation_)
-        store_.deleteStreams({*sheetStation_});
+        store_.deleteStations({*sheetStation_});
     sheetClosed();
 }
 

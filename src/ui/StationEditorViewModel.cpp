@@ -12,10 +12,10 @@ StationEditorViewModel::StationEditorViewModel(Store& store, std::optional<QUuid
     , stationId_(stationId)
 {
     if (stationId_) {
-        for (const AudioStream& stream : store_.streams()) {
-            if (stream.id == *stationId_) {
-                name_ = stream.name;
-                url_ = stream.urlText();
+        for (const Station& station : store_.stations()) {
+            if (station.id == *stationId_) {
+                name_ = station.name;
+                url_ = station.urlText();
                 break;
             }
         }
@@ -107,10 +107,10 @@ bool StationEditorViewModel::save()
     }
     std::optional<QUuid> savedId;
     if (stationId_) {
-        if (store_.updateStream(*stationId_, name, url))
+        if (store_.updateStation(*stationId_, name, url))
             savedId = stationId_;
     } else {
-        savedId = store_.addStream(name, url);
+        savedId = store_.addStation(name, url);
     }
     if (!savedId) {
         refuse(urlField, rawValue(URLValidationError::invalidFormat));

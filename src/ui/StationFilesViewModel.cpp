@@ -128,7 +128,7 @@ void StationFilesViewModel::addStations(const QList<ReadFile>& files)
     }
     if (!store_)
         return;
-    const qsizetype added = store_->store().addStreams(stations).size();
+    const qsizetype added = store_->store().addStations(stations).size();
     if (added > 0 && truncated)
         emit reported(QStringLiteral("Added %1, the first %2 of the file")
                           .arg(stationCount(added), QString::number(maxStationsPerFile)));
@@ -145,11 +145,11 @@ void StationFilesViewModel::exportTo(const QUrl& file)
     if (!store_)
         return;
     const QString path = file.toLocalFile();
-    const QList<AudioStream>& streams = store_->store().streams();
-    if (const auto error = writeStationFile(path, streams))
+    const QList<Station>& stations = store_->store().stations();
+    if (const auto error = writeStationFile(path, stations))
         emit reported(QStringLiteral("Can't write %1: %2").arg(quoted(path), *error));
     else
-        emit reported(QStringLiteral("Exported %1 to %2").arg(stationCount(streams.size()), quoted(path)));
+        emit reported(QStringLiteral("Exported %1 to %2").arg(stationCount(stations.size()), quoted(path)));
 }
 
 } // namespace tunara

@@ -23,22 +23,22 @@ StationListModel::StationListModel(Store& store, QObject* parent)
     : QIdentityProxyModel(parent)
     , store_(store)
 {
-    setSourceModel(&store_.stations());
-    if (const auto selected = store_.selectedStream())
+    setSourceModel(&store_.stationList());
+    if (const auto selected = store_.selectedStation())
         selectedId_ = selected->id;
-    hinted_ = firstIds(store_.stations());
+    hinted_ = firstIds(store_.stationList());
     // After the rows themselves have passed through, and once per change
     // of the list: the hints; and a new name is also new for screen readers.
-    connect(&store_, &Store::streamsChanged, this, &StationListModel::followRows);
-    connect(&store_.stations(), &QAbstractItemModel::dataChanged, this,
+    connect(&store_, &Store::stationsChanged, this, &StationListModel::followRows);
+    connect(&store_.stationList(), &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex& first, const QModelIndex& last, const QList<int>& roles) {
                 if (roles.contains(NameRole))
                     emit dataChanged(index(first.row(), 0), index(last.row(), 0), {AccessibleNameRole});
             });
-    connect(&store_, &Store::selectedStreamChanged, this, &StationListModel::followSelection);
+    connect(&store_, &Store::selectedStationChanged, this, &StationListModel::followSelection);
     connect(&store_, &Store::playingStatusChanged, this, [this] {
         if (selectedId_)
-            announce(store_.stations().rowOf(*selectedId_), {AccessibleNameRole});
+            announce(store_.stationList().rowOf(*selectedId_), {AccessibleNameRole});
     });
 }
 
@@ -46,7 +46,7 @@ QVariant StationListModel::data(const QModelIndex& index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const AudioStream& station = store_.stations().at(index.row());
+    const Station& station = store_.stationList().at(index.row());
     const bool isSelected = selectedId_ == station.id;
     switch (role) {
     case Qt::DisplayRole:
@@ -73,12 +73,12 @@ QHash<int, QByteArray> StationListModel::roleNames() const
 int StationListModel::indexOf(const QString& stationId) const
 {
     const QUuid id = QUuid::fromString(stationId);
-    return id.isNull() ? -1 : store_.stations().rowOf(id);
+    return id.isNull() ? -1 : store_.stationList().rowOf(id);
 }
 
 QString StationListModel::idAt(int row) const
 {
-    return row >= 0 && row < count() ? store_.stations().at(row).id.toString(QUuid::WithoutBraces) : QString();
+    return row >= 0 && row < count() ? store_.stationList().at(row).id.toString(QUuid::WithoutBraces) : QString();
 }
 
 void StationListModel::announce(int row, const QList<int>& roles)
@@ -91,7 +91,7 @@ void StationListModel::followRows()
 {
     // Hints belong to positions: a station that came to one of the first
     // nine positions, or left one, shows another hint.
-    const StationList& stations = store_.stations();
+    const StationList& stations = store_.stationList();
     const QList<QUuid> now = firstIds(stations);
     for (qsizetype row = 0; row < now.size(); ++row) {
         if (row >= hinted_.size() || hinted_.at(row) != now.at(row))
@@ -107,7 +107,7 @@ void StationListModel::followRows()
 
 void StationListModel::followSelection()
 {
-    const auto selected = store_.selectedStream();
+    const auto selected = store_.selectedStation();
     const std::optional<QUuid> now = selected ? std::optional(selected->id) : std::nullopt;
     if (now == selectedId_)
         return;
@@ -115,7 +115,7 @@ void StationListModel::followSelection()
     selectedId_ = now;
     for (const std::optional<QUuid>& id : {before, now}) {
         if (id)
-            announce(store_.stations().rowOf(*id), {IsSelectedRole, AccessibleNameRole});
+            announce(store_.stationList().rowOf(*id), {IsSelectedRole, AccessibleNameRole});
     }
 }
 

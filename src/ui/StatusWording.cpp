@@ -73,7 +73,7 @@ QString trayIconPath(PlayingStatus status)
                                             : QStringLiteral(":/tunara/icons/MenuBarIcon.svg");
 }
 
-QString trayToolTip(const std::optional<AudioStream>& selected, PlayingStatus status,
+QString trayToolTip(const std::optional<Station>& selected, PlayingStatus status,
                     const std::optional<Track>& track)
 {
     const QString appName = QStringLiteral("Tunara");

@@ -4,7 +4,7 @@
 // tooltip, the now-playing header, the play button and what a screen
 // reader says of the playing station.
 
-#include "model/AudioStream.h"
+#include "model/Station.h"
 #include "playback/PlaybackTypes.h"
 
 #include <QString>
@@ -32,7 +32,7 @@ QString playButtonName(PlayingStatus status);
 QString trayIconPath(PlayingStatus status);
 // The tray icon's tooltip: the program's name, then the selected station
 // and what it is doing or playing.
-QString trayToolTip(const std::optional<AudioStream>& selected, PlayingStatus status,
+QString trayToolTip(const std::optional<Station>& selected, PlayingStatus status,
                     const std::optional<Track>& track);
 // The tooltip shown for a moment while the wheel changes the volume.
 QString volumeToolTip(double volume);

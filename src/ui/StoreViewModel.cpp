@@ -21,7 +21,7 @@ StoreViewModel::StoreViewModel(Store& store, QObject* parent)
     , store_(store)
     , stations_(store)
 {
-    connect(&store_, &Store::selectedStreamChanged, this, &StoreViewModel::selectionChanged);
+    connect(&store_, &Store::selectedStationChanged, this, &StoreViewModel::selectionChanged);
     connect(&store_, &Store::playingStatusChanged, this, &StoreViewModel::statusChanged);
     connect(&store_, &Store::trackChanged, this, &StoreViewModel::metadataChanged);
     connect(&store_, &Store::saveErrorChanged, this, &StoreViewModel::saveFailureMessageChanged);
@@ -33,12 +33,12 @@ StoreViewModel::StoreViewModel(Store& store, QObject* parent)
 
 bool StoreViewModel::hasSelection() const
 {
-    return store_.selectedStream().has_value();
+    return store_.selectedStation().has_value();
 }
 
 QString StoreViewModel::selectedName() const
 {
-    return store_.selectedStream() ? cleanDisplayText(store_.selectedStream()->name) : QString();
+    return store_.selectedStation() ? cleanDisplayText(store_.selectedStation()->name) : QString();
 }
 
 StoreViewModel::Status StoreViewModel::status() const
@@ -90,16 +90,16 @@ QString StoreViewModel::saveFailureMessage() const
     return QStringLiteral("Could not save the station list: ") + store_.saveError();
 }
 
-void StoreViewModel::playStream(const QString& stationId)
+void StoreViewModel::playStation(const QString& stationId)
 {
     if (const auto id = parseId(stationId))
-        store_.playStream(*id);
+        store_.playStation(*id);
 }
 
-void StoreViewModel::playStreamAt(int index)
+void StoreViewModel::playStationAt(int index)
 {
-    if (index >= 0 && index < store_.streams().size())
-        store_.playStream(store_.streams().at(index).id);
+    if (index >= 0 && index < store_.stations().size())
+        store_.playStation(store_.stations().at(index).id);
 }
 
 void StoreViewModel::togglePlayPause()

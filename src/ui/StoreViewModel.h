@@ -2,7 +2,7 @@
 
 #include "StationEditorViewModel.h"
 #include "StationListModel.h"
-#include "model/AudioStream.h"
+#include "model/Station.h"
 
 #include <QObject>
 #include <QString>
@@ -57,8 +57,8 @@ public:
     QString saveFailureMessage() const;
     int volumePercent() const;
 
-    Q_INVOKABLE void playStream(const QString& stationId);
-    Q_INVOKABLE void playStreamAt(int index);
+    Q_INVOKABLE void playStation(const QString& stationId);
+    Q_INVOKABLE void playStationAt(int index);
     Q_INVOKABLE void togglePlayPause();
     // Louder (positive) or quieter by this many volume steps.
     Q_INVOKABLE void changeVolume(int steps);

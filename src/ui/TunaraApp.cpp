@@ -90,7 +90,7 @@ std::unique_ptr<QQuickView> TunaraApp::makeView(const QString& component, QVaria
 QQuickView& TunaraApp::panel()
 {
     if (!panel_) {
-        panel_ = makeView(QStringLiteral("MenuBarView"));
+        panel_ = makeView(QStringLiteral("TrayPanel"));
         panel_->setResizeMode(QQuickView::SizeViewToRootObject);
         panel_->setTitle(QStringLiteral("Tunara"));
         if (presentation_ == Presentation::trayIcon) {
@@ -236,7 +236,7 @@ void TunaraApp::createTrayIcon()
             togglePanel();
     });
     connect(&store_, &Store::playingStatusChanged, this, &TunaraApp::updateTrayIcon);
-    connect(&store_, &Store::selectedStreamChanged, this, &TunaraApp::updateTrayIcon);
+    connect(&store_, &Store::selectedStationChanged, this, &TunaraApp::updateTrayIcon);
     connect(&store_, &Store::trackChanged, this, &TunaraApp::updateTrayIcon);
     updateTrayIcon();
     trayIcon_->show();
@@ -256,7 +256,7 @@ void TunaraApp::updateTrayIcon()
     }
     if (!volumeToolTipShown_.isActive())
         trayIcon_->setToolTip(
-            StatusWording::trayToolTip(store_.selectedStream(), store_.playingStatus(), store_.track()));
+            StatusWording::trayToolTip(store_.selectedStation(), store_.playingStatus(), store_.track()));
 }
 
 } // namespace tunara

@@ -66,7 +66,7 @@ TEST_F(SettingsFileTest, TheStoreVolumeReachesTheBackendAndTheFileOnceSettledKee
     QObject::connect(&store, &Store::volumeChanged, [&] { ++notifications; });
     // From the first sample on.
     EXPECT_EQ(store.volume(), 0.3);
-    store.playStream(store.streams().at(0).id);
+    store.playStation(store.stations().at(0).id);
     EXPECT_EQ(platform.backend.session().volume, 0.3);
 
     store.setVolume(0.5);

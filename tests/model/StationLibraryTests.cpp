@@ -58,19 +58,19 @@ protected:
 TEST_F(StationLibraryTest, MissingFileSeedsTheDefaultsAndWritesNothing)
 {
     StdoutCapture out;
-    const auto streams = StationLibrary::loadStreams(url("database.json")).streams;
+    const auto streams = StationLibrary::loadStations(url("database.json")).stations;
     EXPECT_EQ(names(streams), defaultNames);
     // The same ids for the whole run.
-    EXPECT_EQ(StationLibrary::loadStreams(std::nullopt).streams[0].id, streams[0].id);
+    EXPECT_EQ(StationLibrary::loadStations(std::nullopt).stations[0].id, streams[0].id);
     EXPECT_FALSE(QFile::exists(path("database.json")));
     EXPECT_TRUE(out.lines().isEmpty());
 }
 
 TEST_F(StationLibraryTest, SavedFileIsPrettyWithEscapedSolidusAndReadsBackExactly)
 {
-    const AudioStream stream{QUuid("6f1d5c3e-8b1a-4b7e-9a51-0f0e3c2d1b4a"), "Café “Jazz” \\ \"A/B\"\n🎷",
+    const Station stream{QUuid("6f1d5c3e-8b1a-4b7e-9a51-0f0e3c2d1b4a"), "Café “Jazz” \\ \"A/B\"\n🎷",
                              QUrl("http://example.com:8000/live.mp3?a=1&b=%20x&c=%C3%A4")};
-    ASSERT_EQ(StationLibrary::saveStreams(url("a/b/database.json"), {stream}), std::nullopt);
+    ASSERT_EQ(StationLibrary::saveStations(url("a/b/database.json"), {stream}), std::nullopt);
     EXPECT_EQ(read("a/b/database.json"), R"([
     {
         "id": "6F1D5C3E-8B1A-4B7E-9A51-0F0E3C2D1B4A",
@@ -81,7 +81,7 @@ TEST_F(StationLibraryTest, SavedFileIsPrettyWithEscapedSolidusAndReadsBackExactl
 )");
     // Missing folders are made; no temporary file is left behind.
     EXPECT_EQ(QDir(path("a/b")).entryList(QDir::Files | QDir::Hidden), QStringList({"database.json"}));
-    const auto loaded = StationLibrary::loadStreams(url("a/b/database.json")).streams;
+    const auto loaded = StationLibrary::loadStations(url("a/b/database.json")).stations;
     ASSERT_EQ(loaded.size(), 1);
     EXPECT_EQ(loaded[0].name, stream.name);
     EXPECT_EQ(loaded[0].urlText(), "http://example.com:8000/live.mp3?a=1&b=%20x&c=%C3%A4");
@@ -90,7 +90,7 @@ TEST_F(StationLibraryTest, SavedFileIsPrettyWithEscapedSolidusAndReadsBackExactl
 TEST(StationLibraryDecode, IsLenientWhereTheFormatAllowsAndRejectsAnythingElse)
 {
     StdoutCapture out;
-    const auto streams = StationLibrary::decodeStreams(R"([
+    const auto streams = StationLibrary::decodeStations(R"([
         {"url": "https:\/\/a.example\/one", "extra": [1, 2], "name": "One", "id": "6f1d5c3e-8b1a-4b7e-9a51-0f0e3c2d1b4a"},
         {"name": "Two", "url": "https://b.example/two"},
         {"id": null, "name": "Three", "url": "https://c.example/three"},
@@ -102,7 +102,7 @@ TEST(StationLibraryDecode, IsLenientWhereTheFormatAllowsAndRejectsAnythingElse)
     EXPECT_EQ((*streams)[3].id, (*streams)[0].id); // shared ids load as they are
     // Missing or null: a new id each.
     EXPECT_EQ(QSet<QUuid>({QUuid(), (*streams)[0].id, (*streams)[1].id, (*streams)[2].id}).size(), 4);
-    EXPECT_TRUE(StationLibrary::decodeStreams("[]").value_or(QList<AudioStream>(1)).isEmpty());
+    EXPECT_TRUE(StationLibrary::decodeStations("[]").value_or(QList<Station>(1)).isEmpty());
 
     const char* const rejected[] = {
         "[{\"name\": \"cut",
@@ -114,7 +114,7 @@ TEST(StationLibraryDecode, IsLenientWhereTheFormatAllowsAndRejectsAnythingElse)
         R"([{"name": "good", "url": "https://a.example/"}, 42])",
     };
     for (const char* bytes : rejected)
-        EXPECT_FALSE(StationLibrary::decodeStreams(bytes)) << bytes;
+        EXPECT_FALSE(StationLibrary::decodeStations(bytes)) << bytes;
     EXPECT_EQ(heads(out.lines()), QStringList(7, "Failed to decode streams")); // and none before
 }
 
@@ -142,9 +142,9 @@ TEST_F(StationLibraryTest, AnUnusableLibraryIsMovedAsideOrKeptButNeverLost)
         {.directory = "database.corrupt.json", .keptAt = "database.corrupt-2.json"},
         {.link = "database.corrupt.json", .keptAt = "database.corrupt-2.json"},
         {.directory = "database.corrupt.json", .link = "database.corrupt-2.json", .keptAt = "database.corrupt-3.json"},
-        {.bytes = mine, .readable = false, .lines = {"Failed to read streams"}},
+        {.bytes = mine, .readable = false, .lines = {"Failed to read stations"}},
         {.bytes = mine, .readable = false, .folderWritable = false,
-         .lines = QStringList{"Failed to read streams"} + cannotMove, .keptAt = "database.json"},
+         .lines = QStringList{"Failed to read stations"} + cannotMove, .keptAt = "database.json"},
         {.bytes = "[{\"name\": \"Mine\", \"url\": ", .folderWritable = false,
          .lines = QStringList{"Failed to decode streams"} + cannotMove, .keptAt = "database.json"},
     };
@@ -174,9 +174,9 @@ TEST_F(StationLibraryTest, AnUnusableLibraryIsMovedAsideOrKeptButNeverLost)
             UnprivilegedFileAccess asUser;
             store = std::make_unique<Store>(player, url(folder + "database.json"), std::nullopt, platform.clock);
         }
-        EXPECT_EQ(names(store->streams()), defaultNames) << i;
+        EXPECT_EQ(names(store->stations()), defaultNames) << i;
         UnprivilegedFileAccess::openUp(path(folder));
-        ASSERT_TRUE(store->addStream("Four", "https://four.example/stream"));
+        ASSERT_TRUE(store->addStation("Four", "https://four.example/stream"));
         EXPECT_EQ(heads(out.lines()), c.lines) << i;
         EXPECT_EQ(store->saveError().isEmpty(), QString(c.keptAt) != "database.json") << i;
         QFile::setPermissions(path(folder + c.keptAt), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
@@ -194,10 +194,10 @@ TEST_F(StationLibraryTest, SaveFailuresAreReportedAndDestroyNothing)
     write("blocker", "a file where a folder is needed");
     StdoutCapture out;
     // A folder where the library belongs is neither read nor replaced.
-    EXPECT_EQ(names(StationLibrary::loadStreams(url("database.json")).streams), defaultNames);
-    EXPECT_TRUE(StationLibrary::saveStreams(url("database.json"), StationLibrary::defaultStreams()));
-    EXPECT_TRUE(StationLibrary::saveStreams(url("blocker/tunara/database.json"), StationLibrary::defaultStreams()));
-    EXPECT_EQ(StationLibrary::saveStreams(std::nullopt, {}), "Could not determine database file path");
+    EXPECT_EQ(names(StationLibrary::loadStations(url("database.json")).stations), defaultNames);
+    EXPECT_TRUE(StationLibrary::saveStations(url("database.json"), StationLibrary::defaultStations()));
+    EXPECT_TRUE(StationLibrary::saveStations(url("blocker/tunara/database.json"), StationLibrary::defaultStations()));
+    EXPECT_EQ(StationLibrary::saveStations(std::nullopt, {}), "Could not determine database file path");
     EXPECT_EQ(heads(out.lines()), QStringList({"Failed to save streams", "Failed to save streams", "Failed to save"}));
     EXPECT_TRUE(QFileInfo(path("database.json/inner")).isDir());
     EXPECT_EQ(read("blocker"), "a file where a folder is needed");

@@ -93,11 +93,11 @@ TEST_F(StationListFileTest, RealWorldFilesGiveTheirHttpStationsOrSayWhyNot)
 
 TEST_F(StationListFileTest, AListIsExportedAsExtendedM3uOneStationToTwoLines)
 {
-    const QList<AudioStream> streams = {
-        AudioStream::make("Radio Über, \"Eins\"", QUrl("https://a.example/live?x=1&y=%C3%BC")),
+    const QList<Station> streams = {
+        Station::make("Radio Über, \"Eins\"", QUrl("https://a.example/live?x=1&y=%C3%BC")),
         // A name with a line break, as another program may have written it.
-        AudioStream::make("Two\nLines", QUrl("http://b.example:8000/")),
-        AudioStream::make("ラジオ", QUrl("http://c.example/stream.m3u8")),
+        Station::make("Two\nLines", QUrl("http://b.example:8000/")),
+        Station::make("ラジオ", QUrl("http://c.example/stream.m3u8")),
     };
     const QString path = dir.filePath("Tunara Stations.m3u8");
     ASSERT_EQ(writeStationFile(path, streams), std::nullopt);

@@ -24,25 +24,25 @@ class StoreTest : public ::testing::Test {
 protected:
     StoreTest()
     {
-        StationLibrary::saveStreams(libraryURL(), {AudioStream::make("One", QUrl("https://one.example/stream")),
-                                                   AudioStream::make("Two", QUrl("https://two.example/stream")),
-                                                   AudioStream::make("Three", QUrl("https://three.example/stream"))});
+        StationLibrary::saveStations(libraryURL(), {Station::make("One", QUrl("https://one.example/stream")),
+                                                   Station::make("Two", QUrl("https://two.example/stream")),
+                                                   Station::make("Three", QUrl("https://three.example/stream"))});
         store = std::make_unique<Store>(player, libraryURL(), std::nullopt, platform.clock);
-        QObject::connect(store.get(), &Store::streamsChanged, [this] { ++streamsNotifications; });
-        QObject::connect(store.get(), &Store::selectedStreamChanged, [this] { ++selectionNotifications; });
+        QObject::connect(store.get(), &Store::stationsChanged, [this] { ++streamsNotifications; });
+        QObject::connect(store.get(), &Store::selectedStationChanged, [this] { ++selectionNotifications; });
         QObject::connect(&player, &PlaybackController::nowPlayingChanged, [this] { clears += !player.nowPlaying(); });
     }
 
     QUrl libraryURL() const { return QUrl::fromLocalFile(dir.filePath("database.json")); }
-    QUuid id(int index) const { return store->streams().at(index).id; }
-    QStringList namesOnDisk() const { return names(StationLibrary::loadStreams(libraryURL()).streams); }
+    QUuid id(int index) const { return store->stations().at(index).id; }
+    QStringList namesOnDisk() const { return names(StationLibrary::loadStations(libraryURL()).stations); }
     PlayingStatus status() const { return store->playingStatus(); }
     std::size_t players() const { return platform.backend.sessions.size(); }
     void report(const SessionEvent& event) { platform.backend.session().report(event); }
     // Plays the station and makes its session report that audio flows.
     void playAndReach(int index)
     {
-        store->playStream(id(index));
+        store->playStation(id(index));
         report(SessionState::buffering);
         report(SessionState::playing);
     }
@@ -58,19 +58,19 @@ protected:
 
 TEST_F(StoreTest, AddingTrimsAppendsAndSavesButNeverSelects)
 {
-    const auto added = store->addStream("  Four \n", "\t https://four.example/stream  ");
+    const auto added = store->addStation("  Four \n", "\t https://four.example/stream  ");
     ASSERT_TRUE(added);
-    EXPECT_EQ(store->streams().back().id, *added);
-    EXPECT_EQ(store->streams().back().urlText(), "https://four.example/stream");
+    EXPECT_EQ(store->stations().back().id, *added);
+    EXPECT_EQ(store->stations().back().urlText(), "https://four.example/stream");
     EXPECT_EQ(namesOnDisk(), QStringList({"One", "Two", "Three", "Four"}));
-    EXPECT_FALSE(store->selectedStream());
+    EXPECT_FALSE(store->selectedStation());
     // The same stream may be added twice by hand.
-    EXPECT_TRUE(store->addStream("Four", "https://four.example/stream"));
+    EXPECT_TRUE(store->addStation("Four", "https://four.example/stream"));
 
-    EXPECT_FALSE(store->addStream("   ", "https://x.example/"));
-    EXPECT_FALSE(store->addStream("Name", "  "));
-    EXPECT_FALSE(store->addStream("Name", "radio"));
-    EXPECT_EQ(store->streams().size(), 5);
+    EXPECT_FALSE(store->addStation("   ", "https://x.example/"));
+    EXPECT_FALSE(store->addStation("Name", "  "));
+    EXPECT_FALSE(store->addStation("Name", "radio"));
+    EXPECT_EQ(store->stations().size(), 5);
     EXPECT_EQ(streamsNotifications, 2);
 
     // Many at once: the URLs not in the list yet, nor earlier in the batch.
@@ -78,9 +78,9 @@ TEST_F(StoreTest, AddingTrimsAppendsAndSavesButNeverSelects)
         {"Two again", "https://two.example/stream"}, {" Six ", "http://six.example/"},
         {"No scheme", "seven.example/stream"},       {"Six again", " http://six.example/"},
         {"Eight", "https://eight.example/"}};
-    EXPECT_EQ(store->addStreams(batch).size(), 2);
+    EXPECT_EQ(store->addStations(batch).size(), 2);
     EXPECT_EQ(namesOnDisk(), QStringList({"One", "Two", "Three", "Four", "Four", "Six", "Eight"}));
-    EXPECT_TRUE(store->addStreams(batch).isEmpty());
+    EXPECT_TRUE(store->addStations(batch).isEmpty());
     EXPECT_EQ(streamsNotifications, 3);
 }
 
@@ -98,19 +98,19 @@ TEST_F(StoreTest, EachChangeSavesOnceAndAFailedSaveIsShownUntilOneSucceeds)
     StdoutCapture out;
     {
         UnprivilegedFileAccess asUser;
-        EXPECT_EQ(store->addStreams({{"A", "https://a.example/"}, {"B", "https://b.example/"}}).size(), 2);
+        EXPECT_EQ(store->addStations({{"A", "https://a.example/"}, {"B", "https://b.example/"}}).size(), 2);
         EXPECT_EQ(out.lines().filter("Failed to save streams: ").size(), 1);
         // Deleting the playing station among others stops it once.
-        store->deleteStreams({id(0), id(2), QUuid::createUuid()});
+        store->deleteStations({id(0), id(2), QUuid::createUuid()});
     }
     EXPECT_EQ(out.lines().filter("Failed to save streams: ").size(), 2);
     EXPECT_EQ(clears, 1);
-    EXPECT_FALSE(store->selectedStream());
+    EXPECT_FALSE(store->selectedStation());
     EXPECT_EQ(status(), PlayingStatus::paused);
     EXPECT_FALSE(store->saveError().isEmpty());
     EXPECT_EQ(namesOnDisk(), QStringList({"One", "Two", "Three"}));
 
-    store->moveStreams({0}, 3);
+    store->moveStations({0}, 3);
     EXPECT_TRUE(store->saveError().isEmpty());
     EXPECT_EQ(errorNotifications, 2);
     EXPECT_EQ(namesOnDisk(), QStringList({"A", "B", "Two"}));
@@ -120,36 +120,36 @@ TEST_F(StoreTest, EditingOrDeletingStopsTheSelectedStationOnlyWhenItsURLChangesO
 {
     playAndReach(0);
     // Another station, a missing one, bad input: playback goes on.
-    EXPECT_TRUE(store->updateStream(id(2), "Three", "https://three.example/new"));
-    EXPECT_FALSE(store->updateStream(QUuid::createUuid(), "Ghost", "https://ghost.example/"));
-    EXPECT_FALSE(store->updateStream(id(0), "One", "not a url"));
-    store->deleteStreams({id(1)});
+    EXPECT_TRUE(store->updateStation(id(2), "Three", "https://three.example/new"));
+    EXPECT_FALSE(store->updateStation(QUuid::createUuid(), "Ghost", "https://ghost.example/"));
+    EXPECT_FALSE(store->updateStation(id(0), "One", "not a url"));
+    store->deleteStations({id(1)});
     // A new name for the playing station: it plays on.
-    ASSERT_TRUE(store->updateStream(id(0), " Renamed ", "https://one.example/stream "));
+    ASSERT_TRUE(store->updateStation(id(0), " Renamed ", "https://one.example/stream "));
     EXPECT_EQ(status(), PlayingStatus::playing);
-    EXPECT_EQ(store->selectedStream()->name, "Renamed");
+    EXPECT_EQ(store->selectedStation()->name, "Renamed");
     EXPECT_EQ(player.currentStationName(), "One"); // told at the next start
     EXPECT_EQ(namesOnDisk(), QStringList({"Renamed", "Three"}));
 
     // A new URL stops it and clears the selection, also when paused.
     store->togglePlayPause();
-    ASSERT_TRUE(store->updateStream(id(0), "Renamed", "https://one.example/other"));
-    EXPECT_FALSE(store->selectedStream());
+    ASSERT_TRUE(store->updateStation(id(0), "Renamed", "https://one.example/other"));
+    EXPECT_FALSE(store->selectedStation());
     EXPECT_FALSE(player.hasSession());
     EXPECT_EQ(clears, 1);
-    EXPECT_EQ(store->streams()[0].urlText(), "https://one.example/other");
+    EXPECT_EQ(store->stations()[0].urlText(), "https://one.example/other");
 }
 
 TEST_F(StoreTest, StationsSharingAnIdAreFoundAsTheFirstAndDeletedTogether)
 {
-    const AudioStream a = AudioStream::make("A", QUrl("https://a.example/"));
-    StationLibrary::saveStreams(libraryURL(), {a, AudioStream::make("B", QUrl("https://b.example/")),
+    const Station a = Station::make("A", QUrl("https://a.example/"));
+    StationLibrary::saveStations(libraryURL(), {a, Station::make("B", QUrl("https://b.example/")),
                                                {a.id, "A2", QUrl("https://a2.example/")}});
     store = std::make_unique<Store>(player, libraryURL(), std::nullopt, platform.clock);
-    store->playStream(id(2));
-    EXPECT_EQ(store->selectedStream()->name, "A");
-    store->deleteStreams({id(0)});
-    EXPECT_EQ(names(store->streams()), QStringList({"B"}));
+    store->playStation(id(2));
+    EXPECT_EQ(store->selectedStation()->name, "A");
+    store->deleteStations({id(0)});
+    EXPECT_EQ(names(store->stations()), QStringList({"B"}));
 }
 
 TEST_F(StoreTest, MovedStationsStandBeforeTheDestinationInTheirOrder)
@@ -163,8 +163,8 @@ TEST_F(StoreTest, MovedStationsStandBeforeTheDestinationInTheirOrder)
         {{1, 2}, 0, {"One", "Three", "Two"}},
     };
     for (const auto& [sources, destination, expected] : moves) {
-        store->moveStreams(sources, destination);
-        EXPECT_EQ(names(store->streams()), expected) << destination;
+        store->moveStations(sources, destination);
+        EXPECT_EQ(names(store->stations()), expected) << destination;
     }
     EXPECT_EQ(namesOnDisk(), QStringList({"One", "Three", "Two"}));
     EXPECT_EQ(streamsNotifications, 6);
@@ -173,39 +173,39 @@ TEST_F(StoreTest, MovedStationsStandBeforeTheDestinationInTheirOrder)
 TEST_F(StoreTest, PlayingConnectsOnlyWhenTheStationIsNeitherUnderWayNorPaused)
 {
     store->togglePlayPause(); // nothing selected: nothing to play
-    store->playStream();
-    store->playStream(QUuid::createUuid());
+    store->playStation();
+    store->playStation(QUuid::createUuid());
     EXPECT_EQ(players(), 0u);
     EXPECT_EQ(selectionNotifications, 0);
 
     // Connecting, playing, or paused while connecting or rebuffering: the
     // same connection.
-    store->playStream(id(0));
-    store->playStream(id(0));
+    store->playStation(id(0));
+    store->playStation(id(0));
     store->togglePlayPause();
     EXPECT_EQ(status(), PlayingStatus::paused);
     playAndReach(0);
-    store->playStream();
+    store->playStation();
     report(SessionState::buffering);
     ASSERT_EQ(status(), PlayingStatus::buffering);
     store->togglePlayPause();
     EXPECT_EQ(status(), PlayingStatus::paused);
-    store->playStream(id(0));
+    store->playStation(id(0));
     EXPECT_EQ(status(), PlayingStatus::playing);
     EXPECT_EQ(players(), 1u);
 
     // Paused until the player was released, or failed: a new connection.
     store->togglePlayPause();
     platform.clock.advance(300);
-    store->playStream(id(0));
+    store->playStation(id(0));
     EXPECT_EQ(players(), 2u);
     report(PlaybackFailure::because(FailureReason::hostNotFound));
     ASSERT_EQ(status(), PlayingStatus::error);
     store->togglePlayPause();
     EXPECT_EQ(players(), 3u);
 
-    store->playStream(id(2));
-    EXPECT_EQ(store->selectedStream()->id, id(2));
+    store->playStation(id(2));
+    EXPECT_EQ(store->selectedStation()->id, id(2));
     EXPECT_EQ(platform.backend.session().url, QUrl("https://three.example/stream"));
 }
 
@@ -215,15 +215,15 @@ TEST_F(StoreTest, StatusAndTrackNotifyOnlyRealChangesTheSelectionEveryAssignment
     int trackNotifications = 0;
     QObject::connect(store.get(), &Store::playingStatusChanged, [&] { ++statusNotifications; });
     QObject::connect(store.get(), &Store::trackChanged, [&] { ++trackNotifications; });
-    store->playStream(id(0));
-    player.play(store->streams().at(0).url, "One", true); // loading again
+    store->playStation(id(0));
+    player.play(store->stations().at(0).url, "One", true); // loading again
     report(StreamTitle{QString::fromUtf8("Cafe\u0301")});
     report(StreamTitle{QString::fromUtf8("Caf\u00e9")}); // canonically equal
     EXPECT_EQ(statusNotifications, 1);
     EXPECT_EQ(trackNotifications, 1);
     EXPECT_EQ(store->track()->title, QString::fromUtf8("Cafe\u0301"));
-    store->setSelectedStream(std::nullopt);
-    store->setSelectedStream(std::nullopt);
+    store->setSelectedStation(std::nullopt);
+    store->setSelectedStation(std::nullopt);
     EXPECT_EQ(selectionNotifications, 3);
 }
 
@@ -235,7 +235,7 @@ TEST(DefaultLibrary, IsInTheDataFolderAndNotWrittenUntilTheListChanges)
     PlaybackController player(platform.environment());
     ASSERT_EQ(StationLibrary::defaultFileURL(), QUrl::fromLocalFile(dataHome.filePath("tunara/database.json")));
     Store store(player, StationLibrary::defaultFileURL(), std::nullopt, platform.clock);
-    EXPECT_EQ(names(store.streams()), QStringList({"Worldwide FM", "NTS 1", "NTS 2", "KCRW Eclectic24"}));
+    EXPECT_EQ(names(store.stations()), QStringList({"Worldwide FM", "NTS 1", "NTS 2", "KCRW Eclectic24"}));
     EXPECT_FALSE(QFile::exists(dataHome.filePath("tunara/database.json")));
 }
 

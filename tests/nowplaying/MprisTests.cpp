@@ -61,7 +61,7 @@ protected:
 
     void SetUp() override
     {
-        ASSERT_EQ(store.streams().size(), stationCount);
+        ASSERT_EQ(store.stations().size(), stationCount);
         ASSERT_TRUE(service && service->isRegistered());
         // The list is published once when the service starts, and nothing else.
         EXPECT_EQ(recorder.next(playlists).changed, (QVariantMap{{"PlaylistCount", uint(stationCount)}}));
@@ -92,9 +92,9 @@ protected:
     void deliverTitle(const QString& title) { report(StreamTitle{title}); }
     std::size_t playerCount() const { return platform.backend.sessions.size(); }
     QUrl loadedUrl() const { return platform.backend.session().url; }
-    void startPlaying(const AudioStream& station)
+    void startPlaying(const Station& station)
     {
-        store.playStream(station.id);
+        store.playStation(station.id);
         becomeReady();
         reportPlaying();
     }
@@ -142,7 +142,7 @@ TEST_F(Mpris, AppearsWithItsPropertiesAndLeavesEarlierArtworkAlone)
 
 TEST_F(Mpris, StatusAndMetadataFollowWhatPlays)
 {
-    store.playStream(store.streams().at(3).id);
+    store.playStation(store.stations().at(3).id);
     settle();
     EXPECT_EQ(playerctl({"status"}), "Stopped"); // loading: nothing to show yet
 
@@ -193,7 +193,7 @@ TEST_F(Mpris, ClientCommandsReachTheStore)
     runPosted();
     EXPECT_EQ(playerCount(), 0u) << "nothing selected, nothing to play";
 
-    const AudioStream station = store.streams().at(4);
+    const Station station = store.stations().at(4);
     startPlaying(station);
     const struct { const char* method; const char* shown; PlayingStatus status; } steps[] = {
         {"Play", "Playing", PlayingStatus::playing}, // already playing: nothing happens
@@ -225,7 +225,7 @@ TEST_F(Mpris, ClientCommandsReachTheStore)
 // anything else does.
 TEST_F(Mpris, VolumeIsTheStoresBothWays)
 {
-    startPlaying(store.streams().at(4));
+    startPlaying(store.stations().at(4));
     for (const auto& [sent, kept] : {std::pair{"0.5", 0.5}, {"1.7", 1.0}, {"-0.2", 0.0}, {"0.25", 0.25}}) {
         const ClientResult set =
             call(properties + ".Set", {"string:" + player, "string:Volume", QStringLiteral("variant:double:") + sent});
@@ -261,7 +261,7 @@ TEST_F(Mpris, RefusedAndMalformedCallsChangeNothing)
     runPosted();
     EXPECT_EQ(playerctl({"status"}), "Stopped");
     EXPECT_EQ(store.volume(), 1.0);
-    EXPECT_FALSE(store.selectedStream());
+    EXPECT_FALSE(store.selectedStation());
 }
 
 TEST_F(Mpris, QuitAndRaiseReachTheirHandlers)
@@ -281,8 +281,8 @@ TEST_F(Mpris, AnyTextTravelsSafely)
 {
     // What the stream sends is cleaned of controls; what remains arrives as
     // it is, a lone surrogate replaced by U+FFFD.
-    ASSERT_TRUE(store.updateStream(id(4), QStringLiteral("St\nation \"\u2603\""), url(4)));
-    startPlaying(store.streams().at(4));
+    ASSERT_TRUE(store.updateStation(id(4), QStringLiteral("St\nation \"\u2603\""), url(4)));
+    startPlaying(store.stations().at(4));
     deliverTitle(QStringLiteral("\u00c4rtist \U0001F3B5 - Quote \" ' \\ \n<b>") + QChar(u'\0') + QChar(0xD800) + "!");
     QVariantMap metadata;
     while (!metadata.value("xesam:title").toString().startsWith("Quote") && !recorder.quiet())
@@ -298,7 +298,7 @@ TEST_F(Mpris, AnyTextTravelsSafely)
 
 TEST_F(Mpris, WithoutABusOneLineAndCommandsArePosted)
 {
-    startPlaying(store.streams().at(4));
+    startPlaying(store.stations().at(4));
     {
         StdoutCapture capture;
         EXPECT_FALSE(MprisService::publish(store, mainLoop,
@@ -318,8 +318,8 @@ TEST_F(Mpris, ActivatingAPlaylistPlaysItsStation)
 {
     ASSERT_EQ(call(playlists + ".ActivatePlaylist", {"objpath:" + path(2)}).exitCode, 0);
     runPosted();
-    ASSERT_TRUE(store.selectedStream());
-    EXPECT_EQ(store.selectedStream()->id, id(2));
+    ASSERT_TRUE(store.selectedStation());
+    EXPECT_EQ(store.selectedStation()->id, id(2));
     EXPECT_EQ(loadedUrl(), QUrl(url(2)));
     EXPECT_EQ(store.playingStatus(), PlayingStatus::loading);
 
@@ -380,14 +380,14 @@ TEST_F(Mpris, ListChangesArePublishedOnceAndTakeTheirFilesAlong)
     ASSERT_EQ(filesIn(artworkFolder()).size(), 5);
 
     // Four stations deleted at once: one change, and their files go.
-    store.deleteStreams({id(0), id(1), id(2), id(500)});
+    store.deleteStations({id(0), id(1), id(2), id(500)});
     EXPECT_EQ(recorder.next(playlists).changed, (QVariantMap{{"PlaylistCount", uint(stationCount - 4)}}));
     EXPECT_TRUE(recorder.quiet());
     EXPECT_EQ(filesIn(artworkFolder()), (QSet<QString>{"notes.txt", ArtworkFiles::fileName("Station 3 FM")}));
 
     // A station renamed in place: that station alone. Its icon was shown, so
     // the new one is drawn and announced, and the old file goes.
-    ASSERT_TRUE(store.updateStream(id(3), "Renamed FM", url(3)));
+    ASSERT_TRUE(store.updateStation(id(3), "Renamed FM", url(3)));
     const QVariantMap renamed{{"id", path(3)}, {"name", "Renamed FM"}, {"icon", ""}};
     EXPECT_EQ(recorder.next(playlistChanged).changed, renamed);
     const QVariantMap redrawn = recorder.next(playlistChanged).changed;
@@ -397,7 +397,7 @@ TEST_F(Mpris, ListChangesArePublishedOnceAndTakeTheirFilesAlong)
     EXPECT_EQ(filesIn(artworkFolder()), (QSet<QString>{"notes.txt", ArtworkFiles::fileName("Renamed FM")}));
 
     // A move keeps the count but changes the list: clients are told to read it again.
-    store.moveStreams({0}, 5);
+    store.moveStations({0}, 5);
     EXPECT_EQ(recorder.next(playlists).changed, (QVariantMap{{"PlaylistCount", uint(stationCount - 4)}}));
     EXPECT_TRUE(recorder.quiet());
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/AudioStream.h"
+#include "model/Station.h"
 
 #include <QList>
 #include <QStringList>
@@ -8,10 +8,10 @@
 namespace tunara::testing {
 
 // The names of stations, in order: what most list assertions compare.
-inline QStringList names(const QList<AudioStream>& stations)
+inline QStringList names(const QList<Station>& stations)
 {
     QStringList result;
-    for (const AudioStream& station : stations)
+    for (const Station& station : stations)
         result.append(station.name);
     return result;
 }

@@ -32,7 +32,7 @@ QString accessibleName(QObject* object)
 
 QStringList namesOnDisk(const QString& library)
 {
-    return names(StationLibrary::loadStreams(QUrl::fromLocalFile(library)).streams);
+    return names(StationLibrary::loadStations(QUrl::fromLocalFile(library)).stations);
 }
 
 // Points the directory's client at a server for as long as it lives.
@@ -92,8 +92,8 @@ TEST_F(UiTest, FindStationsSearchesAsTheUserTypesAndAddsFromTheKeyboard)
     settings.press(Qt::Key_Down);
     settings.press(Qt::Key_Down);
     settings.press(Qt::Key_Return);
-    ASSERT_EQ(ui.store->streams().size(), 2);
-    const AudioStream cafe = ui.store->streams().back();
+    ASSERT_EQ(ui.store->stations().size(), 2);
+    const Station cafe = ui.store->stations().back();
     EXPECT_EQ(cafe.name, "Jazz Radio Café ☕ — Zürich");
     EXPECT_EQ(cafe.urlText(), "https://cafe.example/stream.aac");
     EXPECT_EQ(namesOnDisk(ui.libraryPath()), QStringList({"One", "Jazz Radio Café ☕ — Zürich"}));
@@ -103,7 +103,7 @@ TEST_F(UiTest, FindStationsSearchesAsTheUserTypesAndAddsFromTheKeyboard)
     EXPECT_EQ(server.requests()[1].path, "/json/url/960a5c8f-0601-11e8-ae97-52543be04c81");
     // Not twice.
     settings.press(Qt::Key_Return);
-    EXPECT_EQ(ui.store->streams().size(), 2);
+    EXPECT_EQ(ui.store->stations().size(), 2);
 
     // A double-click adds the first row, the Add button the third.
     QTest::mouseDClick(&settings.view, Qt::LeftButton, {}, UiHarness::centreOf(settings.rows()[0]));
@@ -120,7 +120,7 @@ TEST_F(UiTest, FindStationsSearchesAsTheUserTypesAndAddsFromTheKeyboard)
     EXPECT_EQ(settings.rows().size(), 4);
 
     // A station removed from the list can be added again.
-    ui.store->deleteStreams({cafe.id});
+    ui.store->deleteStations({cafe.id});
     EXPECT_FALSE(settings.rows()[1]->property("inList").toBool());
 
     // By tag; an empty result says so.

@@ -35,7 +35,7 @@ protected:
     QString playing()
     {
         ui.platform.clock.runPending();
-        return ui.store->selectedStream() ? ui.store->selectedStream()->name : QString();
+        return ui.store->selectedStation() ? ui.store->selectedStation()->name : QString();
     }
 };
 
@@ -52,10 +52,10 @@ TEST_F(PanelTest, HeaderFollowsTheStatusTable)
 {
     ui.setStations({"Radio One"});
     ui.present(0, PlayingStatus::error);
-    ui.store->setSelectedStream(std::nullopt);
+    ui.store->setSelectedStation(std::nullopt);
     Window panel(ui.showPanel());
     // Without a selection the header only asks for one, whatever the status.
-    EXPECT_TRUE(panel.shown("selectStreamText"));
+    EXPECT_TRUE(panel.shown("selectStationText"));
     EXPECT_FALSE(panel.shown("playButton"));
 
     const HeaderCase cases[] = {
@@ -68,7 +68,7 @@ TEST_F(PanelTest, HeaderFollowsTheStatusTable)
     for (const HeaderCase& expected : cases) {
         SCOPED_TRACE(expected.label);
         ui.present(0, expected.status, metadata("Song", "Band"));
-        EXPECT_FALSE(panel.shown("selectStreamText"));
+        EXPECT_FALSE(panel.shown("selectStationText"));
         EXPECT_EQ(panel.text("playButton", "accessibilityLabel"), expected.label);
         EXPECT_EQ(panel.shown("spinner"), *expected.symbol == '\0');
         EXPECT_EQ(panel.text("playButton", "symbolName"), expected.symbol);
@@ -80,7 +80,7 @@ TEST_F(PanelTest, HeaderFollowsTheStatusTable)
 
     // The detail line: artist, a middle dot, the station; no dot without an
     // artist. The station name is shown cleaned.
-    ui.store->updateStream(ui.station(0).id, "Radio\nOne", ui.station(0).urlText());
+    ui.store->updateStation(ui.station(0).id, "Radio\nOne", ui.station(0).urlText());
     ui.present(0, PlayingStatus::paused, metadata("Song", "Band"));
     EXPECT_EQ(panel.text("artistText"), "Band");
     EXPECT_TRUE(panel.shown("artistSeparator"));
@@ -198,7 +198,7 @@ TEST_F(PanelTest, RowsKeysAndButtonsRunTheirCommands)
     EXPECT_EQ(ui.store->playingStatus(), PlayingStatus::loading);
     EXPECT_TRUE(panel.view.isVisible());
     // Ctrl+digit plays the station now at that position; none at 9: nothing changes.
-    ui.store->moveStreams({0}, 3);
+    ui.store->moveStations({0}, 3);
     for (const Qt::Key key : {Qt::Key_1, Qt::Key_9}) {
         panel.press(Qt::ControlModifier | key);
         EXPECT_EQ(playing(), "B");
@@ -234,8 +234,8 @@ TEST_F(PanelTest, ALongListStops256HighAndMakesOnlyTheRowsInView)
     EXPECT_LT(UiHarness::madeRows(list()), 40);
     // A change far away leaves the scroll position alone.
     const qreal contentY = list()->property("contentY").toReal();
-    ui.store->deleteStreams({ui.station(0).id});
-    ui.store->addStream("Station 1001", "http://127.0.0.1/1001");
+    ui.store->deleteStations({ui.station(0).id});
+    ui.store->addStation("Station 1001", "http://127.0.0.1/1001");
     ui.present(2, PlayingStatus::playing);
     EXPECT_EQ(list()->property("contentY").toReal(), contentY);
 }

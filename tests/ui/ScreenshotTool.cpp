@@ -91,7 +91,7 @@ void renderSettings()
     UiHarness ui;
     ui.setStations({QStringLiteral("Worldwide FM"), QStringLiteral("NTS 1"), QStringLiteral("KCRW Eclectic24"),
                     QStringLiteral("A station with a rather long name that wraps")});
-    ui.store->updateStream(ui.station(2).id, QStringLiteral("KCRW Eclectic24"),
+    ui.store->updateStation(ui.station(2).id, QStringLiteral("KCRW Eclectic24"),
                            QStringLiteral("https://kcrw.streamguys1.com/kcrw_192k_mp3_e24_internet_radio?listening-from-radio-garden=1"));
     QQuickView& settings = ui.showSettings();
     QQuickItem* root = settings.rootObject();
@@ -106,7 +106,7 @@ void renderSettings()
     QMetaObject::invokeMethod(root, "addStation");
     QTest::qWait(50);
     save(settings, QStringLiteral("editor-add"));
-    auto* editor = UiHarness::find(settings, QStringLiteral("editStreamView"))->property("editor").value<QObject*>();
+    auto* editor = UiHarness::find(settings, QStringLiteral("stationEditor"))->property("editor").value<QObject*>();
     editor->setProperty("name", QStringLiteral("Jazz24"));
     editor->setProperty("url", QStringLiteral("ftp://jazz24.example/live"));
     QMetaObject::invokeMethod(editor, "save");

@@ -21,7 +21,7 @@ protected:
     int selectedIndex()
     {
         const QString selection = Window(ui.app->settings()).selection();
-        for (int i = 0; i < ui.store->streams().size(); ++i) {
+        for (int i = 0; i < ui.store->stations().size(); ++i) {
             if (ui.id(i) == selection)
                 return i;
         }
@@ -32,7 +32,7 @@ protected:
 TEST_F(SettingsTest, ButtonsAndMenuItemsActOnTheRowAndDeletionAsksFirst)
 {
     ui.setStations({"One", "Two \"2\"", "Three"});
-    ui.store->playStream(ui.station(1).id);
+    ui.store->playStation(ui.station(1).id);
     ui.platform.clock.runPending();
     Window settings(ui.showSettings());
     const auto buttons = [&] {
@@ -65,7 +65,7 @@ TEST_F(SettingsTest, ButtonsAndMenuItemsActOnTheRowAndDeletionAsksFirst)
     EXPECT_EQ(settings.text("deleteMessage"), "Are you sure you want to delete \"Two \"2\"\"?");
     settings.click("deleteCancelButton");
     ASSERT_TRUE(settings.waitShown("deleteDialog", false));
-    EXPECT_EQ(ui.store->streams().size(), 3);
+    EXPECT_EQ(ui.store->stations().size(), 3);
     EXPECT_EQ(settings.selection(), ui.id(1));
 
     // The menu on a row acts on that row.
@@ -78,7 +78,7 @@ TEST_F(SettingsTest, ButtonsAndMenuItemsActOnTheRowAndDeletionAsksFirst)
     choose("contextDelete", "deleteDialog");
     EXPECT_EQ(settings.text("deleteMessage"), "Are you sure you want to delete \"One\"?");
     ASSERT_TRUE(settings.escape("deleteDialog"));
-    EXPECT_EQ(ui.store->streams().size(), 3);
+    EXPECT_EQ(ui.store->stations().size(), 3);
 
     // Deleting the station that plays stops it.
     menuAt(UiHarness::centreOf(settings.row(1)));
@@ -87,7 +87,7 @@ TEST_F(SettingsTest, ButtonsAndMenuItemsActOnTheRowAndDeletionAsksFirst)
     EXPECT_EQ(ui.names(), (QStringList{"One", "Three"}));
     EXPECT_EQ(settings.selection(), "");
     EXPECT_EQ(buttons(), (QList<bool>{false, false}));
-    EXPECT_FALSE(ui.store->selectedStream());
+    EXPECT_FALSE(ui.store->selectedStation());
     EXPECT_FALSE(ui.player.hasSession());
 
     // A double-click edits the row under it, also with another selected.
@@ -202,7 +202,7 @@ TEST_F(SettingsTest, TheKeyboardSelectsAndReordersTheWholeList)
         ASSERT_TRUE(settings.escape(popup));
         EXPECT_TRUE(settings.focused("stationList"));
     }
-    EXPECT_EQ(ui.store->streams().size(), 60);
+    EXPECT_EQ(ui.store->stations().size(), 60);
 }
 
 TEST_F(SettingsTest, TheListKeepsItsPlaceAndSelectionThroughChanges)
@@ -219,14 +219,14 @@ TEST_F(SettingsTest, TheListKeepsItsPlaceAndSelectionThroughChanges)
     // A station elsewhere edited, added, deleted, moved; the status of the
     // station that plays: none of it scrolls the list or takes the focus.
     QSignalSpy frames(&settings.view, &QQuickWindow::frameSwapped);
-    ui.store->updateStream(ui.station(2).id, "Renamed", ui.station(2).urlText());
-    ui.store->addStream("New", "http://127.0.0.1/new");
-    ui.store->deleteStreams({ui.station(59).id});
-    ui.store->moveStreams({1}, 3);
-    ui.store->playStream(ui.station(34).id);
+    ui.store->updateStation(ui.station(2).id, "Renamed", ui.station(2).urlText());
+    ui.store->addStation("New", "http://127.0.0.1/new");
+    ui.store->deleteStations({ui.station(59).id});
+    ui.store->moveStations({1}, 3);
+    ui.store->playStation(ui.station(34).id);
     ui.platform.clock.runPending();
     ui.platform.backend.session().report(SessionState::playing);
-    ui.store->updateStream(ui.station(34).id, "Station 34 renamed", ui.station(34).urlText());
+    ui.store->updateStation(ui.station(34).id, "Station 34 renamed", ui.station(34).urlText());
     ASSERT_TRUE(frames.wait(5000)); // laid out and drawn again
     EXPECT_EQ(contentY(), scrolled);
     EXPECT_EQ(selectedIndex(), 34);
@@ -254,13 +254,13 @@ TEST_F(SettingsTest, AFailedSaveStaysShownUntilASaveSucceeds)
                                                    | QFileDevice::ReadOther | QFileDevice::ExeOther);
     {
         UnprivilegedFileAccess asUser;
-        ui.store->addStream("Two", "http://127.0.0.1:8000/two");
+        ui.store->addStation("Two", "http://127.0.0.1:8000/two");
     }
     EXPECT_TRUE(settings.shown("saveFailureLine"));
     EXPECT_TRUE(settings.text("saveFailureLine").startsWith("Could not save the station list: "));
 
     UnprivilegedFileAccess::openUp(ui.directory.path());
-    ui.store->addStream("Three", "http://127.0.0.1:8000/three");
+    ui.store->addStation("Three", "http://127.0.0.1:8000/three");
     EXPECT_FALSE(settings.shown("saveFailureLine"));
 }
 

@@ -136,7 +136,7 @@ TEST_F(UiTest, TerminationStopsPlaybackClearsSelectionAndLeavesTheLibrary)
 
     EXPECT_FALSE(ui.player.hasSession());
     EXPECT_EQ(ui.store->playingStatus(), PlayingStatus::paused);
-    EXPECT_FALSE(ui.store->selectedStream());
+    EXPECT_FALSE(ui.store->selectedStation());
     EXPECT_FALSE(ui.player.nowPlaying());
     EXPECT_EQ(libraryBytes(), before);
 }

@@ -25,7 +25,7 @@ protected:
     {
         std::optional<QUuid> id;
         if (edited >= 0)
-            id = edited < ui.store->streams().size() ? ui.station(edited).id : QUuid::createUuid();
+            id = edited < ui.store->stations().size() ? ui.station(edited).id : QUuid::createUuid();
         return std::make_unique<StationEditorViewModel>(*ui.store, id, presetURL);
     }
 };
@@ -76,7 +76,7 @@ TEST_F(StationEditorTest, SavingTrimsValidatesAndAsksForTheFieldToFix)
         EXPECT_EQ(focus.isEmpty() ? QString() : focus[0][0].toString(), c.field);
         EXPECT_EQ(ui.names(), c.names);
         QString savedURL;
-        for (const AudioStream& station : ui.store->streams()) {
+        for (const Station& station : ui.store->stations()) {
             if (!saved.isEmpty() && station.id.toString(QUuid::WithoutBraces) == saved[0][0].toString())
                 savedURL = station.urlText();
         }
@@ -166,7 +166,7 @@ TEST_F(StationEditorTest, TheAddSheetTakesTheKeyboardAndClosesOnReturnOrEscape)
     EXPECT_EQ(settings.texts({"sheetTitle", "nameField", "urlField", "confirmButton"}),
               (QStringList{"Add a stream", "", "", "Add"}));
     EXPECT_EQ(settings.text("urlField", "placeholderText"), "https://");
-    EXPECT_EQ(settings.item("editStreamView")->width(), 360);
+    EXPECT_EQ(settings.item("stationEditor")->width(), 360);
     EXPECT_TRUE(settings.focused("nameField"));
     // Blank texts: "Add" disabled and Return does nothing.
     settings.type("   ");
@@ -189,13 +189,13 @@ TEST_F(StationEditorTest, TheAddSheetTakesTheKeyboardAndClosesOnReturnOrEscape)
     EXPECT_TRUE(settings.focused("urlField"));
     // Escape closes without a trace, the message shown or not.
     ASSERT_TRUE(settings.escape("editorSheet"));
-    EXPECT_EQ(ui.store->streams().size(), 61);
+    EXPECT_EQ(ui.store->stations().size(), 61);
 }
 
 TEST_F(StationEditorTest, EditingStartsWithTheNameSelectedAndTabsThroughTheSheet)
 {
     ui.setStations({"One", "Two", "Three"});
-    ui.store->playStream(ui.station(1).id);
+    ui.store->playStation(ui.station(1).id);
     ui.platform.clock.runPending();
     const std::size_t sessions = ui.platform.backend.sessions.size();
     ASSERT_EQ(sessions, 1u);

@@ -52,8 +52,8 @@ QString cell(UiHarness& ui, int row, int role)
 // The model's rows are the Store's stations, in order, with the first nine's key hints.
 void expectSameAsStore(UiHarness& ui)
 {
-    ASSERT_EQ(ui.app->viewModel().stations()->rowCount(), ui.store->streams().size());
-    for (int row = 0; row < ui.store->streams().size(); ++row) {
+    ASSERT_EQ(ui.app->viewModel().stations()->rowCount(), ui.store->stations().size());
+    for (int row = 0; row < ui.store->stations().size(); ++row) {
         EXPECT_EQ(cell(ui, row, StationListModel::StationIdRole), ui.id(row)) << row;
         EXPECT_EQ(cell(ui, row, StationListModel::UrlTextRole), ui.station(row).urlText()) << row;
         EXPECT_EQ(cell(ui, row, StationListModel::KeyHintRole), row < 9 ? QStringLiteral("Ctrl+%1").arg(row + 1) : "");
@@ -88,25 +88,25 @@ struct ChangeCase {
 TEST(StationListModel, EachChangeIsTheSmallestRowChange)
 {
     const ChangeCase cases[] = {
-        {"add at the end", 3, [](UiHarness& ui) { ui.store->addStream("D", "http://127.0.0.1/d"); },
+        {"add at the end", 3, [](UiHarness& ui) { ui.store->addStation("D", "http://127.0.0.1/d"); },
          QStringList{"insert 3-3"} + hintsChanged(3, 3), {"A", "B", "C", "D"}},
-        {"add beyond the ninth (no hint)", 10, [](UiHarness& ui) { ui.store->addStream("K", "http://127.0.0.1/k"); },
+        {"add beyond the ninth (no hint)", 10, [](UiHarness& ui) { ui.store->addStation("K", "http://127.0.0.1/k"); },
          {"insert 10-10"}, lettered(11)},
-        {"delete in the middle", 4, [](UiHarness& ui) { ui.store->deleteStreams({ui.station(1).id}); },
+        {"delete in the middle", 4, [](UiHarness& ui) { ui.store->deleteStations({ui.station(1).id}); },
          QStringList{"remove 1-1"} + hintsChanged(1, 2), {"A", "C", "D"}},
-        {"move two apart to the end", 5, [](UiHarness& ui) { ui.store->moveStreams({0, 2}, 5); },
+        {"move two apart to the end", 5, [](UiHarness& ui) { ui.store->moveStations({0, 2}, 5); },
          QStringList{"move 0-0 before 5", "move 1-1 before 5"} + hintsChanged(0, 4), {"B", "D", "E", "A", "C"}},
-        {"move the first to the end", 4, [](UiHarness& ui) { ui.store->moveStreams({0}, 4); },
+        {"move the first to the end", 4, [](UiHarness& ui) { ui.store->moveStations({0}, 4); },
          QStringList{"move 0-0 before 4"} + hintsChanged(0, 3), {"B", "C", "D", "A"}},
-        {"move the last to the front", 12, [](UiHarness& ui) { ui.store->moveStreams({11}, 0); },
+        {"move the last to the front", 12, [](UiHarness& ui) { ui.store->moveStations({11}, 0); },
          QStringList{"move 11-11 before 0"} + hintsChanged(0, 9), QStringList{"L"} + lettered(11)},
-        {"swap two beyond the ninth", 12, [](UiHarness& ui) { ui.store->moveStreams({10}, 12); },
+        {"swap two beyond the ninth", 12, [](UiHarness& ui) { ui.store->moveStations({10}, 12); },
          {"move 10-10 before 12"}, lettered(10) + QStringList{"L", "K"}},
-        {"rename", 3, [](UiHarness& ui) { ui.store->updateStream(ui.station(1).id, "Bee", ui.station(1).urlText()); },
+        {"rename", 3, [](UiHarness& ui) { ui.store->updateStation(ui.station(1).id, "Bee", ui.station(1).urlText()); },
          {"data 1-1 display,name", "data 1-1 accessibleName"}, {"A", "Bee", "C"}},
-        {"new URL", 3, [](UiHarness& ui) { ui.store->updateStream(ui.station(2).id, "C", "http://127.0.0.1/c2"); },
+        {"new URL", 3, [](UiHarness& ui) { ui.store->updateStation(ui.station(2).id, "C", "http://127.0.0.1/c2"); },
          {"data 2-2 urlText"}, {"A", "B", "C"}},
-        {"save unchanged", 3, [](UiHarness& ui) { ui.store->updateStream(ui.station(0).id, "A", ui.station(0).urlText()); },
+        {"save unchanged", 3, [](UiHarness& ui) { ui.store->updateStation(ui.station(0).id, "A", ui.station(0).urlText()); },
          {}, {"A", "B", "C"}},
     };
     for (const ChangeCase& c : cases) {
@@ -135,7 +135,7 @@ TEST_F(UiTest, AnyReorderingOfTheStationListEndsInTheStoreOrderWithoutAReset)
     QRandomGenerator random(13);
     for (int round = 0; round < 100 && !HasFailure(); ++round) {
         SCOPED_TRACE(round);
-        const int count = static_cast<int>(ui.store->streams().size());
+        const int count = static_cast<int>(ui.store->stations().size());
         const int choice = random.bounded(4);
         if (choice == 0) {
             QList<int> sources;
@@ -143,11 +143,11 @@ TEST_F(UiTest, AnyReorderingOfTheStationListEndsInTheStoreOrderWithoutAReset)
                 if (random.bounded(4) == 0)
                     sources << i;
             }
-            ui.store->moveStreams(sources, random.bounded(count + 1));
+            ui.store->moveStations(sources, random.bounded(count + 1));
         } else if (choice == 1 && count > 2) {
-            ui.store->deleteStreams({ui.station(random.bounded(count)).id, ui.station(random.bounded(count)).id});
+            ui.store->deleteStations({ui.station(random.bounded(count)).id, ui.station(random.bounded(count)).id});
         } else if (choice > 1) {
-            ui.store->addStream(QStringLiteral("N%1").arg(round), QStringLiteral("http://127.0.0.1/%1").arg(round));
+            ui.store->addStation(QStringLiteral("N%1").arg(round), QStringLiteral("http://127.0.0.1/%1").arg(round));
         }
         expectSameAsStore(ui);
     }
@@ -161,7 +161,7 @@ TEST_F(UiTest, SelectionAndStatusChangeOnlyTheStationRowsConcerned)
     ChangeLog log(model);
     const auto accessible = [&](int row) { return cell(ui, row, StationListModel::AccessibleNameRole); };
 
-    ui.store->playStream(ui.station(1).id);
+    ui.store->playStation(ui.station(1).id);
     ui.platform.clock.runPending();
     EXPECT_EQ(accessible(0), "NTS 1");
     EXPECT_EQ(accessible(1), "NTS 2, connecting");
@@ -182,7 +182,7 @@ TEST_F(UiTest, SelectionAndStatusChangeOnlyTheStationRowsConcerned)
     EXPECT_EQ(accessible(1), "NTS 2, paused");
     ui.store->player().play(ui.station(1).url, "NTS 2", true);
     EXPECT_EQ(accessible(1), "NTS 2, connecting");
-    ui.store->setSelectedStream(ui.station(2));
+    ui.store->setSelectedStation(ui.station(2));
     EXPECT_EQ(accessible(1), "NTS 2");
     EXPECT_EQ(accessible(2), "KCRW, connecting");
 

@@ -19,16 +19,16 @@ QString UiHarness::libraryPath() const
 void UiHarness::setStations(const QStringList& names)
 {
     QSet<QUuid> ids;
-    for (const AudioStream& stream : store->streams())
+    for (const Station& stream : store->stations())
         ids.insert(stream.id);
-    store->deleteStreams(ids);
+    store->deleteStations(ids);
     for (qsizetype i = 0; i < names.size(); ++i)
-        store->addStream(names.at(i), QStringLiteral("http://127.0.0.1:8000/station%1").arg(i));
+        store->addStation(names.at(i), QStringLiteral("http://127.0.0.1:8000/station%1").arg(i));
 }
 
 void UiHarness::present(int index, PlayingStatus status, const std::optional<Track>& track)
 {
-    store->playStream(station(index).id);
+    store->playStation(station(index).id);
     const FakeSession& session = platform.backend.session();
     if (status != PlayingStatus::loading && status != PlayingStatus::error)
         session.report(SessionState::playing);

@@ -30,10 +30,10 @@ public:
 
     // Replaces the station list by stations with these names and loopback URLs.
     void setStations(const QStringList& names);
-    const AudioStream& station(int index) const { return store->streams().at(index); }
+    const Station& station(int index) const { return store->stations().at(index); }
     // A station's id as the views give it.
     QString id(int index) const { return station(index).id.toString(QUuid::WithoutBraces); }
-    QStringList names() const { return testing::names(store->streams()); }
+    QStringList names() const { return testing::names(store->stations()); }
     // Plays a station and has its session report what leads to a status
     // and a track.
     void present(int index, PlayingStatus status, const std::optional<Track>& track = std::nullopt);

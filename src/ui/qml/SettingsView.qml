@@ -444,8 +444,8 @@ Pane {
             id: editorLoader
             active: root.settings.sheet === SettingsViewModel.Adding || root.settings.sheet === SettingsViewModel.Editing
             focus: true
-            sourceComponent: EditStreamView {
-                objectName: "editStreamView"
+            sourceComponent: StationEditorSheet {
+                objectName: "stationEditor"
                 store: root.store
                 stationId: root.settings.sheetStation
                 presetURL: root.settings.presetURL

@@ -8,16 +8,16 @@ Rectangle {
     required property StoreViewModel store
     required property AppCommands app
     // The id of the station row under the pointer; empty for none.
-    property string hoveredStream: ""
+    property string hoveredStation: ""
 
     readonly property int maximumListHeight: 256
 
     // A leave that arrives after the next row's enter must not erase the
     // next row's highlight.
-    function rowEntered(stationId) { hoveredStream = stationId }
+    function rowEntered(stationId) { hoveredStation = stationId }
     function rowExited(stationId) {
-        if (hoveredStream === stationId)
-            hoveredStream = ""
+        if (hoveredStation === stationId)
+            hoveredStation = ""
     }
 
     width: 260
@@ -41,7 +41,7 @@ Rectangle {
         Item {
             width: parent.width
             implicitHeight: header.implicitHeight + 12 + 8
-            ContentView {
+            NowPlayingHeader {
                 id: header
                 objectName: "header"
                 store: root.store
@@ -93,18 +93,18 @@ Rectangle {
             Keys.onSpacePressed: playCurrent()
             function playCurrent() {
                 if (currentIndex >= 0)
-                    root.store.playStreamAt(currentIndex)
+                    root.store.playStationAt(currentIndex)
             }
 
             Accessible.role: Accessible.List
             Accessible.name: "Stations"
 
-            delegate: StreamRowView {
+            delegate: StationRow {
                 x: 6
                 width: stationList.width - 12
-                highlighted: root.hoveredStream === stationId || (ListView.isCurrentItem && stationList.activeFocus)
+                highlighted: root.hoveredStation === stationId || (ListView.isCurrentItem && stationList.activeFocus)
                 onHoveredChanged: hovered ? root.rowEntered(stationId) : root.rowExited(stationId)
-                onClicked: root.store.playStream(stationId)
+                onClicked: root.store.playStation(stationId)
             }
 
             // The scroll indicator, shown while the list scrolls.

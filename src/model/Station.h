@@ -10,7 +10,7 @@ namespace tunara {
 
 // One station: a name and a stream URL, identified by a random id that
 // never changes. Records are compared by id, never as a whole.
-struct AudioStream {
+struct Station {
     Q_GADGET
     Q_PROPERTY(QUuid id MEMBER id)
     Q_PROPERTY(QString name MEMBER name)
@@ -22,7 +22,7 @@ public:
     QString name;
     QUrl url;
 
-    static AudioStream make(const QString& name, const QUrl& url) { return {QUuid::createUuid(), name, url}; }
+    static Station make(const QString& name, const QUrl& url) { return {QUuid::createUuid(), name, url}; }
 
     // The URL's absolute text, as stored in the library file.
     QString urlText() const { return url.toString(QUrl::FullyEncoded); }
@@ -30,4 +30,4 @@ public:
 
 } // namespace tunara
 
-Q_DECLARE_METATYPE(tunara::AudioStream)
+Q_DECLARE_METATYPE(tunara::Station)

@@ -17,7 +17,7 @@ Item {
     implicitHeight: store.hasSelection ? Math.max(playButton.height, textColumn.implicitHeight) : 32
 
     Text {
-        objectName: "selectStreamText"
+        objectName: "selectStationText"
         visible: !root.store.hasSelection
         Accessible.role: Accessible.StaticText
         Accessible.name: text
