@@ -94,16 +94,16 @@ void renderSettings()
     ui.store->updateStation(ui.station(2).id, QStringLiteral("KCRW Eclectic24"),
                            QStringLiteral("https://kcrw.streamguys1.com/kcrw_192k_mp3_e24_internet_radio?listening-from-radio-garden=1"));
     QQuickView& settings = ui.showSettings();
-    QQuickItem* root = settings.rootObject();
-    ui.app->settingsModel().select(ui.id(1));
+    SettingsViewModel& model = ui.app->settingsModel();
+    model.select(ui.id(1));
     save(settings, QStringLiteral("settings"));
 
-    root->setProperty("showingDeleteConfirmation", true);
+    model.askToDelete(ui.id(1));
     save(settings, QStringLiteral("settings-delete"));
-    root->setProperty("showingDeleteConfirmation", false);
+    model.sheetClosed();
     QTest::qWait(50);
 
-    QMetaObject::invokeMethod(root, "addStation");
+    model.add();
     QTest::qWait(50);
     save(settings, QStringLiteral("editor-add"));
     auto* editor = UiHarness::find(settings, QStringLiteral("stationEditor"))->property("editor").value<QObject*>();
@@ -114,7 +114,7 @@ void renderSettings()
     QTest::keyClick(&settings, Qt::Key_Escape);
     QTest::qWait(50);
 
-    root->setProperty("showingEditSheet", true);
+    model.edit(ui.id(1));
     save(settings, QStringLiteral("editor-edit"));
 }
 
