@@ -47,9 +47,9 @@ private:
 #ifdef TUNARA_HAVE_GSTREAMER
 // Loads the module from beside the program (the build tree), else from the
 // library folder relative to the program's (installed anywhere), and
-// initialises GStreamer. Any thread; null with a diagnostic line when the
-// module is missing or broken.
-MediaBackend* (*loadModule(const QString& programDirectory))(Scheduler*)
+// initialises GStreamer. Any thread; without a way to make the backend when
+// the module is missing or broken, and why.
+MediaBackendModule::Loaded loadModule(const QString& programDirectory)
 {
     const QString fileName = QStringLiteral("libtunara-gstreamer.so");
     QString failure;
@@ -67,12 +67,11 @@ MediaBackend* (*loadModule(const QString& programDirectory))(Scheduler*)
             module.resolve(TUNARA_BACKEND_MODULE_MAKE));
         if (prepare && make) {
             prepare();
-            return make;
+            return {make, {}};
         }
         failure = module.errorString();
     }
-    writeDiagnosticLine(QStringLiteral("Failed to load the media backend: ") + failure);
-    return nullptr;
+    return {nullptr, failure};
 }
 #endif
 
@@ -96,7 +95,8 @@ void MediaBackendModule::prepare()
 #ifdef TUNARA_HAVE_GSTREAMER
     loaded_ = std::async(std::launch::async, loadModule, QCoreApplication::applicationDirPath());
 #else
-    loaded_ = std::async(std::launch::deferred, [] { return Make(nullptr); });
+    loaded_ = std::async(std::launch::deferred,
+                         [] { return Loaded{nullptr, QStringLiteral("this build has no media backend")}; });
 #endif
 }
 
@@ -104,10 +104,13 @@ MediaBackend& MediaBackendModule::backend()
 {
     if (!backend_) {
         prepare();
-        const Make make = loaded_.get(); // waits for a preparation still running
-        backend_.reset(make ? make(&scheduler_) : nullptr);
-        if (!backend_)
+        const Loaded loaded = loaded_.get(); // waits for a preparation still running
+        if (loaded.make) {
+            backend_.reset(loaded.make(&scheduler_));
+        } else {
+            writeDiagnosticLine(QStringLiteral("Failed to load the media backend: ") + loaded.failure);
             backend_ = unavailable(scheduler_);
+        }
     }
     return *backend_;
 }

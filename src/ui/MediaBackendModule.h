@@ -3,6 +3,8 @@
 #include "playback/PlaybackSession.h"
 #include "playback/Scheduler.h"
 
+#include <QString>
+
 #include <future>
 #include <memory>
 
@@ -28,12 +30,17 @@ public:
     // A backend whose sessions all fail because nothing can play.
     static std::unique_ptr<MediaBackend> unavailable(Scheduler& scheduler);
 
+    // What loading the module gave: the way to make the backend, or why not.
+    struct Loaded {
+        MediaBackend* (*make)(Scheduler*) = nullptr;
+        QString failure;
+    };
+
 private:
     MediaBackend& backend();
 
     Scheduler& scheduler_;
-    using Make = MediaBackend* (*)(Scheduler*);
-    std::future<Make> loaded_;
+    std::future<Loaded> loaded_;
     std::unique_ptr<MediaBackend> backend_;
 };
 

@@ -178,9 +178,12 @@ void PlaybinSession::stop()
 
 void PlaybinSession::report(const SessionEvent& event)
 {
-    // The handler may stop this session: it is called last, or checked for.
-    if (!stopped_ && handler_)
-        handler_(event);
+    // The handler may stop this session, which lets go of the handler: it
+    // runs from a copy, and nothing of the session is used after it.
+    if (stopped_ || !handler_)
+        return;
+    const PlaybackSession::EventHandler handler = handler_;
+    handler(event);
 }
 
 void PlaybinSession::failSoon(FailureReason reason)
