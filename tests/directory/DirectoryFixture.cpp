@@ -1,26 +1,17 @@
 #include "DirectoryFixture.h"
 
-#include <QFile>
+#include "support/Files.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTcpServer>
 
 namespace tunara::testing {
 
-namespace {
-
-QStringList serverArguments(const QString& log, const QUrl& streamBase, double slowSeconds)
-{
-    QStringList arguments = {"--log", log, "--slow", QString::number(slowSeconds)};
-    if (!streamBase.isEmpty())
-        arguments << "--stream-base" << streamBase.toString();
-    return arguments;
-}
-
-} // namespace
-
 DirectoryFixture::DirectoryFixture(const QUrl& streamBase, double slowSeconds)
-    : process_("directory_server.py", serverArguments(directory_.filePath("requests.jsonl"), streamBase, slowSeconds))
+    : process_("directory_server.py",
+               QStringList{"--log", directory_.filePath("requests.jsonl"), "--slow", QString::number(slowSeconds)}
+                   + (streamBase.isEmpty() ? QStringList() : QStringList{"--stream-base", streamBase.toString()}))
     , port_(process_.announcement().value("port").toInt())
 {
 }
@@ -40,15 +31,12 @@ QUrl DirectoryFixture::refused()
 QList<DirectoryFixture::Request> DirectoryFixture::requests() const
 {
     QList<Request> result;
-    QFile log(directory_.filePath("requests.jsonl"));
-    if (!log.open(QIODevice::ReadOnly))
-        return result;
-    for (const QByteArray& line : log.readAll().split('\n')) {
+    for (const QByteArray& line : readFile(directory_.filePath("requests.jsonl")).split('\n')) {
         const QJsonObject object = QJsonDocument::fromJson(line).object();
         if (object.isEmpty())
             continue;
         Request request{object["server"].toString(), object["path"].toString(), {}, object["user_agent"].toString()};
-        const QJsonObject query = object["query"].toObject();
+        const QVariantMap query = object["query"].toObject().toVariantMap();
         for (auto it = query.begin(); it != query.end(); ++it)
             request.query.insert(it.key(), it.value().toString());
         result.append(request);

@@ -8,6 +8,7 @@
 #include "model/directory/StationDirectory.h"
 #include "support/EventLoop.h"
 #include "support/QtPrinters.h"
+#include "support/StationNames.h"
 
 #include <QSignalSpy>
 #include <QTimer>
@@ -62,13 +63,6 @@ QStringList describe(const QList<DirectoryStation>& stations)
 struct Outcome {
     QList<DirectoryStation> stations;
     std::optional<DirectoryFailure> failure;
-    QStringList names() const
-    {
-        QStringList names;
-        for (const DirectoryStation& station : stations)
-            names << station.name;
-        return names;
-    }
 };
 
 struct Client {
@@ -127,7 +121,7 @@ TEST(StationDirectoryTest, SearchAsksAsTheDirectoryDocumentsAndKeepsPlayableStat
               QList<QUrl>({QUrl("http://127.0.0.1:8123/icy/mp3"), QUrl("http://jazz.example/listen.pls")}));
     EXPECT_EQ(fixtureJazz.uuid, QUuid("96062a7b-0601-11e8-ae97-52543be04c81"));
 
-    EXPECT_EQ(client.search(Field::tag, QStringLiteral("classic rock")).names(), QStringList({"Радио Рок"}));
+    EXPECT_EQ(names(client.search(Field::tag, QStringLiteral("classic rock")).stations), QStringList({"Радио Рок"}));
     // "+" and "&" reach the server as typed; nothing matches: no stations, no failure.
     const Outcome none = client.search(Field::name, QStringLiteral("rock+roll & blues"));
     EXPECT_EQ(none.failure, std::nullopt);
@@ -144,33 +138,49 @@ TEST(StationDirectoryTest, SearchAsksAsTheDirectoryDocumentsAndKeepsPlayableStat
                                                "/json/url/96062a7b-0601-11e8-ae97-52543be04c81?" + agent}));
 }
 
-TEST(StationDirectoryTest, EveryBadAnswerIsAFailureOfItsKindAndASlowOneCanBeCancelled)
+// Failing servers give way to the next, which is kept; every bad answer
+// is a failure of its kind; a slow search can be cancelled.
+TEST(StationDirectoryTest, FailingServersGiveWayAndEachFailureIsOfItsKind)
 {
     DirectoryFixture server({}, 2);
     ASSERT_TRUE(server.isRunning());
-    const std::pair<QUrl, DirectoryFailure> cases[] = {
-        {DirectoryFixture::refused(), DirectoryFailure::unreachable},
-        {server.url(QStringLiteral("down")), DirectoryFailure::httpError},
-        {server.url(QStringLiteral("slow")), DirectoryFailure::timedOut},
-        {server.url(QStringLiteral("broken")), DirectoryFailure::unreadable},
-        {server.url(QStringLiteral("huge")), DirectoryFailure::unreadable},
+    Client client({DirectoryFixture::refused(), server.url("down"), server.url("slow"), server.url()}, 1s);
+    const QString rock = "/json/stations/search?hidebroken=true&limit=50&order=clickcount&reverse=true&tag=rock "
+                         "Tunara/" TUNARA_VERSION;
+    EXPECT_EQ(names(client.search(Field::tag, QStringLiteral("rock")).stations), QStringList({"Радио Рок"}));
+    EXPECT_EQ(requestsTo(server), QStringList({"down" + rock, "slow" + rock, rock}));
+    // The next search goes straight to the server that answered.
+    EXPECT_EQ(names(client.search(Field::tag, QStringLiteral("rock")).stations), QStringList({"Радио Рок"}));
+    EXPECT_EQ(requestsTo(server), QStringList({"down" + rock, "slow" + rock, rock, rock}));
+    EXPECT_EQ(client.finds, 1);
+
+    // When every server fails, the search fails with the last one's failure,
+    // and the servers are looked for afresh next time.
+    Client failing({server.url("down"), DirectoryFixture::refused()}, 1s);
+    EXPECT_EQ(failing.search(Field::name, QStringLiteral("jazz")).failure, DirectoryFailure::unreachable);
+    EXPECT_EQ(failing.search(Field::name, QStringLiteral("jazz")).failure, DirectoryFailure::unreachable);
+    EXPECT_EQ(failing.finds, 2);
+
+    const std::tuple<QUrl, DirectoryFailure, QString> cases[] = {
+        {DirectoryFixture::refused(), DirectoryFailure::unreachable, "Can't reach the station directory"},
+        {server.url("down"), DirectoryFailure::httpError, "The station directory answered with an error"},
+        {server.url("slow"), DirectoryFailure::timedOut, "The station directory took too long to answer"},
+        {server.url("broken"), DirectoryFailure::unreadable, "The station directory's answer could not be read"},
+        {server.url("huge"), DirectoryFailure::unreadable, "The station directory's answer could not be read"},
     };
-    for (const auto& [url, failure] : cases)
+    for (const auto& [url, failure, message] : cases) {
         EXPECT_EQ(Client({url}, 1s).search(Field::name, QStringLiteral("jazz")).failure, failure)
             << qPrintable(url.path());
+        EXPECT_EQ(failureMessage(failure), message);
+    }
     // A new search cancels the one running: the first answer, due first, is never heard.
-    Client client({server.url(QStringLiteral("slow"))}, 5s);
-    QSignalSpy finished(&client.directory, &StationDirectory::searchFinished);
+    Client slow({server.url("slow")}, 5s);
+    QSignalSpy finished(&slow.directory, &StationDirectory::searchFinished);
     const auto asked = server.requests().size();
-    client.directory.search(Field::name, QStringLiteral("jazz"));
+    slow.directory.search(Field::name, QStringLiteral("jazz"));
     ASSERT_TRUE(waitUntil([&] { return server.requests().size() > asked; }));
-    EXPECT_EQ(client.search(Field::tag, QStringLiteral("rock")).names(), QStringList({"Радио Рок"}));
+    EXPECT_EQ(names(slow.search(Field::tag, QStringLiteral("rock")).stations), QStringList({"Радио Рок"}));
     EXPECT_EQ(finished.size(), 1);
-
-    EXPECT_EQ(failureMessage(DirectoryFailure::unreachable), "Can't reach the station directory");
-    EXPECT_EQ(failureMessage(DirectoryFailure::httpError), "The station directory answered with an error");
-    EXPECT_EQ(failureMessage(DirectoryFailure::timedOut), "The station directory took too long to answer");
-    EXPECT_EQ(failureMessage(DirectoryFailure::unreadable), "The station directory's answer could not be read");
 }
 
 TEST(StationDirectoryTest, HostileStationsAreCleanedOrLeftOut)
@@ -208,30 +218,8 @@ TEST(StationDirectoryTest, HostileStationsAreCleanedOrLeftOut)
     EXPECT_EQ(found(R"([{"stationuuid": "96062a7b-0601-11e8-ae97-52543be04c81", "url": "ftp://a/"}])"), 0);
 }
 
-TEST(StationDirectoryTest, FailingServersGiveWayToTheNextWhichIsKept)
-{
-    DirectoryFixture server({}, 2);
-    ASSERT_TRUE(server.isRunning());
-    Client client({DirectoryFixture::refused(), server.url(QStringLiteral("down")), server.url(QStringLiteral("slow")),
-                   server.url()},
-                  1s);
-    const QString rock = "/json/stations/search?hidebroken=true&limit=50&order=clickcount&reverse=true&tag=rock "
-                         "Tunara/" TUNARA_VERSION;
-    EXPECT_EQ(client.search(Field::tag, QStringLiteral("rock")).names(), QStringList({"Радио Рок"}));
-    EXPECT_EQ(requestsTo(server), QStringList({"down" + rock, "slow" + rock, rock}));
-    // The next search goes straight to the server that answered.
-    EXPECT_EQ(client.search(Field::tag, QStringLiteral("rock")).names(), QStringList({"Радио Рок"}));
-    EXPECT_EQ(requestsTo(server), QStringList({"down" + rock, "slow" + rock, rock, rock}));
-    EXPECT_EQ(client.finds, 1);
-
-    // When every server fails, the search fails with the last one's failure,
-    // and the servers are looked for afresh next time.
-    Client failing({server.url(QStringLiteral("down")), DirectoryFixture::refused()}, 1s);
-    EXPECT_EQ(failing.search(Field::name, QStringLiteral("jazz")).failure, DirectoryFailure::unreachable);
-    EXPECT_EQ(failing.search(Field::name, QStringLiteral("jazz")).failure, DirectoryFailure::unreachable);
-    EXPECT_EQ(failing.finds, 2);
-}
-
+// Every server found once, in shuffled order, over HTTPS; none found
+// means the directory cannot be reached.
 TEST(ServerDiscoveryTest, EveryNamedServerOnceInShuffledOrderOverHttps)
 {
     auto resolver = std::make_unique<TableResolver>();
@@ -261,6 +249,20 @@ TEST(ServerDiscoveryTest, EveryNamedServerOnceInShuffledOrderOverHttps)
         firsts.insert(names.first());
     }
     EXPECT_GT(firsts.size(), 1);
+
+    // The directory's name does not resolve (no network): the search fails.
+    StationDirectory directory(std::make_unique<DiscoveredDirectoryServers>(std::make_unique<TableResolver>()));
+    QSignalSpy failed(&directory, &StationDirectory::searchFailed);
+    directory.search(Field::name, QStringLiteral("jazz"));
+    ASSERT_TRUE(failed.wait());
+    EXPECT_EQ(failed[0][0].value<DirectoryFailure>(), DirectoryFailure::unreachable);
+
+    // A named server that is no http or https URL is used for nothing.
+    for (const char* text : {"", "ftp://127.0.0.1/", "127.0.0.1:8080", "http://"}) {
+        std::optional<QList<QUrl>> named;
+        NamedDirectoryServer(QString::fromUtf8(text)).find([&](const QList<QUrl>& urls) { named = urls; });
+        EXPECT_EQ(named, QList<QUrl>()) << text;
+    }
 }
 
 TEST(ServerDiscoveryTest, TheSystemResolverLooksUpBothWays)
@@ -275,23 +277,6 @@ TEST(ServerDiscoveryTest, TheSystemResolverLooksUpBothWays)
     EXPECT_TRUE(addresses.contains(QHostAddress(QHostAddress::LocalHost)));
     names.sort(); // an address without a name gives none, not the address itself
     EXPECT_EQ(names, QStringList({"", "localhost"}));
-}
-
-TEST(ServerDiscoveryTest, NoServerFoundMeansTheDirectoryCannotBeReached)
-{
-    // The directory's name does not resolve (no network): the search fails.
-    StationDirectory directory(std::make_unique<DiscoveredDirectoryServers>(std::make_unique<TableResolver>()));
-    QSignalSpy failed(&directory, &StationDirectory::searchFailed);
-    directory.search(Field::name, QStringLiteral("jazz"));
-    ASSERT_TRUE(failed.wait());
-    EXPECT_EQ(failed[0][0].value<DirectoryFailure>(), DirectoryFailure::unreachable);
-
-    // A named server that is no http or https URL is used for nothing.
-    for (const char* text : {"", "ftp://127.0.0.1/", "127.0.0.1:8080", "http://"}) {
-        std::optional<QList<QUrl>> found;
-        NamedDirectoryServer(QString::fromUtf8(text)).find([&](const QList<QUrl>& urls) { found = urls; });
-        EXPECT_EQ(found, QList<QUrl>()) << text;
-    }
 }
 
 } // namespace

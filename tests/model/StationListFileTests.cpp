@@ -2,27 +2,24 @@
 // list exported.
 
 #include "model/StationListFile.h"
+#include "support/Files.h"
 #include "support/QtPrinters.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 using namespace tunara;
+using namespace tunara::testing;
 
 namespace {
 
 class StationListFileTest : public ::testing::Test {
 protected:
-    QString write(const QString& name, const QByteArray& bytes)
+    QString write(const QString& name, const QByteArray& bytes) const
     {
-        const QString path = dir.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return path;
+        writeFile(dir.filePath(name), bytes);
+        return dir.filePath(name);
     }
     static QStringList describe(const QList<ListedStation>& stations)
     {
@@ -37,12 +34,7 @@ protected:
 
 TEST_F(StationListFileTest, RealWorldFilesGiveTheirHttpStationsOrSayWhyNot)
 {
-    struct Case {
-        const char* fileName;
-        QByteArray bytes;
-        QStringList stations;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, QByteArray, QStringList> cases[] = {
         // A player's export on Windows: BOM, CRLF, comments, attributes,
         // an FTP entry, a local file and a line without #EXTINF.
         {"favourites.m3u8",
@@ -63,10 +55,10 @@ TEST_F(StationListFileTest, RealWorldFilesGiveTheirHttpStationsOrSayWhyNot)
         {"urls.txt", "http://a.example/one\nhttp://a.example/two\n",
          {"a.example = http://a.example/one", "a.example = http://a.example/two"}},
     };
-    for (const Case& c : cases) {
-        const StationFileContents contents = readStationFile(write(QString::fromLatin1(c.fileName), c.bytes));
-        EXPECT_EQ(contents.problem, std::nullopt) << c.fileName;
-        EXPECT_EQ(describe(contents.stations), c.stations) << c.fileName;
+    for (const auto& [fileName, bytes, stations] : cases) {
+        const StationFileContents contents = readStationFile(write(QString::fromLatin1(fileName), bytes));
+        EXPECT_EQ(contents.problem, std::nullopt) << fileName;
+        EXPECT_EQ(describe(contents.stations), stations) << fileName;
     }
 
     // Files without stations are problems of their kind.
@@ -101,9 +93,7 @@ TEST_F(StationListFileTest, AListIsExportedAsExtendedM3uOneStationToTwoLines)
     };
     const QString path = dir.filePath("Tunara Stations.m3u8");
     ASSERT_EQ(writeStationFile(path, streams), std::nullopt);
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(file.readAll()),
+    EXPECT_EQ(QString::fromUtf8(readFile(path)),
               "#EXTM3U\n#EXTINF:-1,Radio Über, \"Eins\"\nhttps://a.example/live?x=1&y=%C3%BC\n"
               "#EXTINF:-1,Two Lines\nhttp://b.example:8000/\n#EXTINF:-1,ラジオ\nhttp://c.example/stream.m3u8\n");
 

@@ -1,16 +1,17 @@
-// The Store: the station list and its file, the selection, and playing
-// through it on the scripted backend.
+// The Store: the station list and its file, the URLs it accepts, the
+// selection, and playing through it on the scripted backend.
 
 #include "model/StationLibrary.h"
 #include "model/Store.h"
+#include "model/URLValidation.h"
 #include "playback/PlaybackController.h"
 #include "support/FakePlatform.h"
+#include "support/Files.h"
 #include "support/QtPrinters.h"
 #include "support/StationNames.h"
 #include "support/StdoutCapture.h"
 #include "support/UnprivilegedFileAccess.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -91,9 +92,7 @@ TEST_F(StoreTest, EachChangeSavesOnceAndAFailedSaveIsShownUntilOneSucceeds)
 {
     int errorNotifications = 0;
     QObject::connect(store.get(), &Store::saveErrorChanged, [&] { ++errorNotifications; });
-    UnprivilegedFileAccess::openUp(dir.path());
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
-                                          | QFileDevice::ExeOther);
+    setMode(dir.path(), 0555);
     playAndReach(0);
     StdoutCapture out;
     {
@@ -227,16 +226,34 @@ TEST_F(StoreTest, StatusAndTrackNotifyOnlyRealChangesTheSelectionEveryAssignment
     EXPECT_EQ(selectionNotifications, 3);
 }
 
-TEST(DefaultLibrary, IsInTheDataFolderAndNotWrittenUntilTheListChanges)
+TEST(URLValidation, NamesTheOneThingWrongInTheUsersWords)
 {
-    QTemporaryDir dataHome;
-    qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
-    FakePlatform platform;
-    PlaybackController player(platform.environment());
-    ASSERT_EQ(StationLibrary::defaultFileURL(), QUrl::fromLocalFile(dataHome.filePath("tunara/database.json")));
-    Store store(player, StationLibrary::defaultFileURL(), std::nullopt, platform.clock);
-    EXPECT_EQ(names(store.stations()), QStringList({"Worldwide FM", "NTS 1", "NTS 2", "KCRW Eclectic24"}));
-    EXPECT_FALSE(QFile::exists(dataHome.filePath("tunara/database.json")));
+    const char* const format = "Please enter a valid URL";
+    const char* const scheme = "URL must start with http:// or https://";
+    const char* const host = "URL must contain a valid host";
+    const std::pair<const char*, const char*> cases[] = {
+        {"", nullptr},
+        {"radio", scheme},
+        {"ftp://example.com/stream", scheme},
+        {"file:///home/user/music.mp3", scheme},
+        {"example.com/stream", scheme},
+        {"hTtPs://example.com/stream", nullptr},
+        {"http://", host},
+        {"https:///stream.mp3", host},
+        {"http://example.com:8000/live.mp3?token=a%20b&x=1", nullptr},
+        {"http://[::1]:8080/stream", nullptr},
+        {"http://exa mple.com/", format},
+        {"http://[::1/stream", format},
+        // Callers trim first: untrimmed, a valid URL is not accepted.
+        {"  https://example.com/stream", format},
+    };
+    for (const auto& [text, message] : cases) {
+        const std::optional<URLValidationError> error = validateStreamURL(QString::fromUtf8(text));
+        EXPECT_EQ(error ? rawValue(*error) : QString(), QString(message)) << text;
+        // The error is known again by its message alone.
+        EXPECT_EQ(urlValidationErrorFromRawValue(message), error) << text;
+    }
+    EXPECT_EQ(urlValidationErrorFromRawValue("please enter a valid url"), std::nullopt);
 }
 
 } // namespace

@@ -6,8 +6,6 @@
 #include "nowplaying/MprisService.h"
 #include "support/EventLoop.h"
 
-#include <QCoreApplication>
-
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
 #include <QDBusPendingCall>
@@ -15,7 +13,6 @@
 
 #include <memory>
 #include <utility>
-#include <vector>
 
 namespace tunara::testing {
 
@@ -50,17 +47,15 @@ inline ClientResult runClient(const QString& program, const QStringList& argumen
 
 inline QString playerctl(const QStringList& arguments)
 {
-    return runClient(QStringLiteral("playerctl"), QStringList{"-p", "tunara"} + arguments).out;
+    return runClient("playerctl", QStringList{"-p", "tunara"} + arguments).out;
 }
 
 // A method of the MPRIS object by dbus-send, which sends whatever it is
 // given; arguments as type:value.
 inline ClientResult call(const QString& method, const QStringList& arguments = {})
 {
-    return runClient(QStringLiteral("dbus-send"), QStringList{"--session", "--print-reply",
-                                                              "--dest=" + MprisService::serviceName,
-                                                              MprisService::objectPath, method}
-                                                      + arguments);
+    return runClient("dbus-send", QStringList{"--session", "--print-reply", "--dest=" + MprisService::serviceName,
+                                              MprisService::objectPath, method} + arguments);
 }
 
 inline QVariantMap toMap(const QVariant& dbusValue)
@@ -102,15 +97,11 @@ public:
             return change.interface == interface && (property.isEmpty() || change.changed.contains(property));
         };
         const bool arrived = waitUntil([&] {
-            while (!changes.empty() && !wanted(changes.front()))
-                changes.erase(changes.begin());
-            return !changes.empty();
+            while (!changes.isEmpty() && !wanted(changes.front()))
+                changes.removeFirst();
+            return !changes.isEmpty();
         }, 5);
-        if (!arrived)
-            return {};
-        const Change change = changes.front();
-        changes.erase(changes.begin());
-        return change;
+        return arrived ? changes.takeFirst() : Change{};
     }
 
     // Waits for every signal sent before this call, and tells whether there
@@ -121,10 +112,10 @@ public:
             MprisService::serviceName, MprisService::objectPath, "org.freedesktop.DBus.Peer", "Ping"));
         waitUntil([&] { return ping.isFinished(); });
         drainMainLoop();
-        return changes.empty();
+        return changes.isEmpty();
     }
 
-    std::vector<Change> changes;
+    QList<Change> changes;
 
 public slots:
     void record(const QDBusMessage& message)

@@ -2,13 +2,13 @@
 // the fake playback, checked with real D-Bus clients. The library holds
 // 1,000 stations; the artwork folder was left by an earlier run.
 
-#include "Files.h"
 #include "MprisClients.h"
 
 #include "model/Store.h"
 #include "playback/PlaybackController.h"
 #include "playback/QtScheduler.h"
 #include "support/FakePlatform.h"
+#include "support/Files.h"
 #include "support/QtPrinters.h"
 #include "support/StdoutCapture.h"
 
@@ -84,23 +84,21 @@ protected:
         return true;
     }
 
-    // Everything the tests do to the fake playback under the Store.
-    void settle() { platform.clock.runPending(); }
+    // What the fake playback under the Store is made to do.
     void report(const SessionEvent& event) { platform.backend.session().report(event); }
-    void becomeReady() { report(SessionState::buffering); }
-    void reportPlaying() { report(SessionState::playing); }
-    void deliverTitle(const QString& title) { report(StreamTitle{title}); }
-    std::size_t playerCount() const { return platform.backend.sessions.size(); }
-    QUrl loadedUrl() const { return platform.backend.session().url; }
     void startPlaying(const Station& station)
     {
         store.playStation(station.id);
-        becomeReady();
-        reportPlaying();
+        report(SessionState::buffering);
+        report(SessionState::playing);
     }
 
     // Posted actions, then what they started on the fake playback.
-    void runPosted() { drainMainLoop(); settle(); }
+    void runPosted()
+    {
+        drainMainLoop();
+        platform.clock.runPending();
+    }
 
     SignalRecorder recorder; // listening before the service starts
     const bool prepared = writeLibraryAndArtwork(); // before the Store and the service read them
@@ -138,16 +136,24 @@ TEST_F(Mpris, AppearsWithItsPropertiesAndLeavesEarlierArtworkAlone)
     }
     // Nothing drawn; the file of the station gone is removed, the others stay.
     EXPECT_EQ(filesIn(artworkFolder()), (QSet<QString>{ArtworkFiles::fileName("Station 1 FM"), "notes.txt"}));
+
+    // Without a bus: no service, and one line.
+    StdoutCapture capture;
+    EXPECT_FALSE(MprisService::publish(store, mainLoop,
+                                       QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
+                                                                     QStringLiteral("nowhere"))));
+    EXPECT_EQ(capture.lines().size(), 1);
+    EXPECT_TRUE(capture.lines().value(0).startsWith(QStringLiteral("No session bus")));
 }
 
 TEST_F(Mpris, StatusAndMetadataFollowWhatPlays)
 {
     store.playStation(store.stations().at(3).id);
-    settle();
+    runPosted();
     EXPECT_EQ(playerctl({"status"}), "Stopped"); // loading: nothing to show yet
 
     // Ready: paused, the station's name as title and album, no artist, no length.
-    becomeReady();
+    report(SessionState::buffering);
     SignalRecorder::Change change = recorder.next(player);
     EXPECT_EQ(change.changed.value("PlaybackStatus").toString(), "Paused");
     QVariantMap metadata = toMap(change.changed.value("Metadata"));
@@ -163,11 +169,11 @@ TEST_F(Mpris, StatusAndMetadataFollowWhatPlays)
     EXPECT_EQ(QImage(QUrl(artUrl).toLocalFile(), "PNG").size(), QSize(300, 300)) << artUrl.toStdString();
     EXPECT_EQ(metadataLine(), "Station 3 FM||Station 3 FM|/tunara/track/1");
 
-    reportPlaying();
+    report(SessionState::playing);
     EXPECT_EQ(recorder.next(player).changed, (QVariantMap{{"PlaybackStatus", QStringLiteral("Playing")}}));
 
     // A new title: a new track with its artist, the same station and artwork.
-    deliverTitle("Nils Frahm - Says");
+    report(StreamTitle{"Nils Frahm - Says"});
     change = recorder.next(player);
     EXPECT_EQ(change.changed.keys(), QStringList{"Metadata"});
     EXPECT_EQ(toMap(change.changed.value("Metadata")).value("mpris:artUrl").toString(), artUrl);
@@ -187,11 +193,19 @@ TEST_F(Mpris, StatusAndMetadataFollowWhatPlays)
     EXPECT_TRUE(toMap(change.changed.value("Metadata")).isEmpty());
 }
 
-TEST_F(Mpris, ClientCommandsReachTheStore)
+TEST_F(Mpris, ClientCommandsReachTheStoreAndTheApplication)
 {
+    int quits = 0;
+    int raises = 0;
+    service->setQuitHandler([&] { ++quits; });
+    service->setRaiseHandler([&] { ++raises; });
+    EXPECT_EQ(call("org.mpris.MediaPlayer2.Raise").exitCode, 0);
+    EXPECT_EQ(call("org.mpris.MediaPlayer2.Quit").exitCode, 0);
     call(player + ".Play");
     runPosted();
-    EXPECT_EQ(playerCount(), 0u) << "nothing selected, nothing to play";
+    EXPECT_EQ(raises, 1);
+    EXPECT_EQ(quits, 1);
+    EXPECT_EQ(platform.backend.sessions.size(), 0u) << "nothing selected, nothing to play";
 
     const Station station = store.stations().at(4);
     startPlaying(station);
@@ -217,15 +231,16 @@ TEST_F(Mpris, ClientCommandsReachTheStore)
         EXPECT_EQ(store.playingStatus(), step.status) << step.method;
         EXPECT_EQ(playerctl({"status"}), step.shown) << step.method;
         EXPECT_EQ(playerctl({"metadata", "xesam:album"}), station.name) << step.method;
-        EXPECT_EQ(playerCount(), 1u) << step.method;
+        EXPECT_EQ(platform.backend.sessions.size(), 1u) << step.method;
     }
-}
+    // Commands are posted, not run at once.
+    service->play();
+    EXPECT_EQ(store.playingStatus(), PlayingStatus::paused);
+    drainMainLoop();
+    EXPECT_EQ(store.playingStatus(), PlayingStatus::playing);
 
-// The desktop's media widget moves the volume, and follows it when
-// anything else does.
-TEST_F(Mpris, VolumeIsTheStoresBothWays)
-{
-    startPlaying(store.stations().at(4));
+    // The desktop's media widget moves the volume, and follows it when
+    // anything else does.
     for (const auto& [sent, kept] : {std::pair{"0.5", 0.5}, {"1.7", 1.0}, {"-0.2", 0.0}, {"0.25", 0.25}}) {
         const ClientResult set =
             call(properties + ".Set", {"string:" + player, "string:Volume", QStringLiteral("variant:double:") + sent});
@@ -264,26 +279,13 @@ TEST_F(Mpris, RefusedAndMalformedCallsChangeNothing)
     EXPECT_FALSE(store.selectedStation());
 }
 
-TEST_F(Mpris, QuitAndRaiseReachTheirHandlers)
-{
-    int quits = 0;
-    int raises = 0;
-    service->setQuitHandler([&] { ++quits; });
-    service->setRaiseHandler([&] { ++raises; });
-    EXPECT_EQ(call("org.mpris.MediaPlayer2.Raise").exitCode, 0);
-    EXPECT_EQ(call("org.mpris.MediaPlayer2.Quit").exitCode, 0);
-    drainMainLoop();
-    EXPECT_EQ(raises, 1);
-    EXPECT_EQ(quits, 1);
-}
-
 TEST_F(Mpris, AnyTextTravelsSafely)
 {
     // What the stream sends is cleaned of controls; what remains arrives as
     // it is, a lone surrogate replaced by U+FFFD.
     ASSERT_TRUE(store.updateStation(id(4), QStringLiteral("St\nation \"\u2603\""), url(4)));
     startPlaying(store.stations().at(4));
-    deliverTitle(QStringLiteral("\u00c4rtist \U0001F3B5 - Quote \" ' \\ \n<b>") + QChar(u'\0') + QChar(0xD800) + "!");
+    report(StreamTitle{QStringLiteral("\u00c4rtist \U0001F3B5 - Quote \" ' \\ \n<b>") + QChar(u'\0') + QChar(0xD800) + "!"});
     QVariantMap metadata;
     while (!metadata.value("xesam:title").toString().startsWith("Quote") && !recorder.quiet())
         metadata = toMap(recorder.next(player, "Metadata").changed.value("Metadata"));
@@ -292,52 +294,11 @@ TEST_F(Mpris, AnyTextTravelsSafely)
     EXPECT_EQ(playerctl({"metadata", "xesam:artist"}), QStringLiteral("\u00c4rtist \U0001F3B5"));
 
     // Every update replaces the whole: no artist is kept from before.
-    deliverTitle("Radio One");
+    report(StreamTitle{"Radio One"});
     EXPECT_EQ(metadataLine(), "Radio One||St ation \"\u2603\"|/tunara/track/3");
 }
 
-TEST_F(Mpris, WithoutABusOneLineAndCommandsArePosted)
-{
-    startPlaying(store.stations().at(4));
-    {
-        StdoutCapture capture;
-        EXPECT_FALSE(MprisService::publish(store, mainLoop,
-                                           QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
-                                                                         QStringLiteral("nowhere"))));
-        const QStringList lines = capture.lines();
-        ASSERT_EQ(lines.size(), 1);
-        EXPECT_TRUE(lines[0].startsWith(QStringLiteral("No session bus")));
-    }
-    service->pause();
-    EXPECT_EQ(store.playingStatus(), PlayingStatus::playing) << "commands are posted, not run at once";
-    drainMainLoop();
-    EXPECT_EQ(store.playingStatus(), PlayingStatus::paused);
-}
-
-TEST_F(Mpris, ActivatingAPlaylistPlaysItsStation)
-{
-    ASSERT_EQ(call(playlists + ".ActivatePlaylist", {"objpath:" + path(2)}).exitCode, 0);
-    runPosted();
-    ASSERT_TRUE(store.selectedStation());
-    EXPECT_EQ(store.selectedStation()->id, id(2));
-    EXPECT_EQ(loadedUrl(), QUrl(url(2)));
-    EXPECT_EQ(store.playingStatus(), PlayingStatus::loading);
-
-    // It is the active playlist; its icon is drawn if it was not yet, and announced.
-    const auto nextActive = [&] {
-        const QVariant active = recorder.next(playlists, "ActivePlaylist").changed.value("ActivePlaylist");
-        return qdbus_cast<mpris::MaybePlaylist>(active);
-    };
-    mpris::MaybePlaylist active = nextActive();
-    EXPECT_TRUE(active.valid);
-    EXPECT_EQ(active.playlist.id.path(), path(2));
-    EXPECT_EQ(active.playlist.name, "Station 2 FM");
-    if (active.playlist.icon.isEmpty())
-        active = nextActive();
-    EXPECT_EQ(QImage(QUrl(active.playlist.icon).toLocalFile(), "PNG").size(), QSize(300, 300));
-}
-
-TEST_F(Mpris, ClientsGetTheIconsOfWhatTheyList)
+TEST_F(Mpris, ClientsGetTheIconsOfWhatTheyListAndPlayWhatTheyActivate)
 {
     // Names as shown; an icon only where its file is on disk.
     const QString kept = QUrl::fromLocalFile(artworkFile("Station 1 FM")).toString();
@@ -355,9 +316,7 @@ TEST_F(Mpris, ClientsGetTheIconsOfWhatTheyList)
     }
     EXPECT_TRUE(recorder.quiet());
     EXPECT_EQ(filesIn(artworkFolder()).size(), 4);
-    QFile keptFile(artworkFile("Station 1 FM"));
-    ASSERT_TRUE(keptFile.open(QIODevice::ReadOnly));
-    EXPECT_EQ(keptFile.readAll(), "drawn before");
+    EXPECT_EQ(readFile(artworkFile("Station 1 FM")), "drawn before");
 
     // Pages from either end.
     const struct { uint index, count; bool reverse; QStringList paths; } pages[] = {
@@ -368,6 +327,27 @@ TEST_F(Mpris, ClientsGetTheIconsOfWhatTheyList)
         const QStringList paths = listed(page.index, page.count, page.reverse).replaceInStrings(afterPath, {});
         EXPECT_EQ(paths, page.paths) << page.index << " " << page.count;
     }
+
+    // Activating a playlist plays its station.
+    ASSERT_EQ(call(playlists + ".ActivatePlaylist", {"objpath:" + path(3)}).exitCode, 0);
+    runPosted();
+    ASSERT_TRUE(store.selectedStation());
+    EXPECT_EQ(store.selectedStation()->id, id(3));
+    EXPECT_EQ(platform.backend.session().url, QUrl(url(3)));
+    EXPECT_EQ(store.playingStatus(), PlayingStatus::loading);
+
+    // It is the active playlist; its icon is drawn if it was not yet, and announced.
+    const auto nextActive = [&] {
+        const QVariant active = recorder.next(playlists, "ActivePlaylist").changed.value("ActivePlaylist");
+        return qdbus_cast<mpris::MaybePlaylist>(active);
+    };
+    mpris::MaybePlaylist active = nextActive();
+    EXPECT_TRUE(active.valid);
+    EXPECT_EQ(active.playlist.id.path(), path(3));
+    EXPECT_EQ(active.playlist.name, "Station 3 FM");
+    if (active.playlist.icon.isEmpty())
+        active = nextActive();
+    EXPECT_EQ(QImage(QUrl(active.playlist.icon).toLocalFile(), "PNG").size(), QSize(300, 300));
 }
 
 TEST_F(Mpris, ListChangesArePublishedOnceAndTakeTheirFilesAlong)

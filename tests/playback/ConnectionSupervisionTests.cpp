@@ -9,9 +9,6 @@ namespace {
 using S = PlayingStatus;
 
 class SupervisionTest : public ControllerTest {
-public:
-    using ControllerTest::report;
-
 protected:
     // The new session of each attempt connects and waits for audio.
     void attemptWaits() { report(SessionState::buffering); }
@@ -23,6 +20,8 @@ protected:
         platform.clock.advance(0.001);
         EXPECT_TRUE(fired()) << "did not fire at " << seconds << " s";
     }
+    // A stall is known by the retry it schedules.
+    void expectStallAfter(double seconds) { expectFiresAfter(seconds, [&] { return controller.hasRetryTimer(); }); }
     std::size_t attempts() const { return platform.backend.sessions.size(); }
 };
 
@@ -31,71 +30,59 @@ TEST_F(SupervisionTest, StationThatNeverStartsRetriesOnScheduleThenGivesUp)
     StdoutCapture out;
     start();
     attemptWaits();
-    const std::vector<double> delays = {15, 30, 60, 60, 60};
-    for (std::size_t retry = 0; retry < delays.size(); ++retry) {
+    for (const double delay : {15, 30, 60, 60, 60}) {
         // Each attempt gets the start-up allowance before the stall fires...
-        expectFiresAfter(PlaybackController::initialBufferTimeout, [&] { return controller.hasRetryTimer(); });
-        EXPECT_EQ(controller.retryCount(), static_cast<std::int64_t>(retry + 1));
+        expectStallAfter(25);
         EXPECT_EQ(controller.status(), S::loading);
         // ...and the retry follows after the back-off delay.
         const std::size_t before = attempts();
-        expectFiresAfter(delays[retry], [&] { return attempts() == before + 1; });
+        expectFiresAfter(delay, [&] { return attempts() == before + 1; });
         EXPECT_EQ(controller.status(), S::loading);
         attemptWaits();
     }
-    platform.clock.advance(PlaybackController::initialBufferTimeout);
+    EXPECT_EQ(controller.retryCount(), 5);
+    platform.clock.advance(25);
     EXPECT_EQ(controller.status(), S::error);
     EXPECT_FALSE(controller.hasSession());
-    EXPECT_EQ(controller.retryCount(), 5);
     EXPECT_EQ(platform.clock.armedTimerCount(), 0u);
-
-    const QStringList retryLines = out.lines().filter("Stream stalled");
-    EXPECT_EQ(retryLines, (QStringList{"Stream stalled, retry 1/5 in 15.0s...", "Stream stalled, retry 2/5 in 30.0s...",
-                                       "Stream stalled, retry 3/5 in 60.0s...", "Stream stalled, retry 4/5 in 60.0s...",
-                                       "Stream stalled, retry 5/5 in 60.0s..."}));
+    EXPECT_EQ(out.lines().filter("Stream stalled"),
+              (QStringList{"Stream stalled, retry 1/5 in 15.0s...", "Stream stalled, retry 2/5 in 30.0s...",
+                           "Stream stalled, retry 3/5 in 60.0s...", "Stream stalled, retry 4/5 in 60.0s...",
+                           "Stream stalled, retry 5/5 in 60.0s..."}));
     EXPECT_EQ(out.lines().last(), "Max retries (5) reached, giving up");
 }
 
-TEST_F(SupervisionTest, StationThatPlayedGetsTheShortStallTimeAndKeepsBuffering)
+// Once a station has played, every way it can stall gives it 15 s, and so
+// does each retried session; a retry that plays starts the count anew.
+class StallAfterPlaying : public SupervisionTest, public ::testing::WithParamInterface<SessionEvent> {};
+
+TEST_P(StallAfterPlaying, GetsFifteenSecondsThenARetryThatGetsFifteenAgain)
 {
     startPlaying();
-    report(SessionState::buffering);
+    report(GetParam());
     EXPECT_EQ(controller.status(), S::buffering);
-    expectFiresAfter(PlaybackController::stallTimeout, [&] { return controller.hasRetryTimer(); });
+    expectStallAfter(15);
+    controller.handleStall(); // while a retry is pending: does not count
+    EXPECT_EQ(controller.retryCount(), 1);
     platform.clock.advance(15);
     EXPECT_EQ(attempts(), 2u);
     EXPECT_EQ(controller.status(), S::buffering);
-    EXPECT_TRUE(controller.hasEverPlayed());
-    EXPECT_EQ(controller.retryCount(), 1);
-    // The retried player waits: 15 s again, not 25 s.
     attemptWaits();
-    expectFiresAfter(PlaybackController::stallTimeout, [&] { return controller.hasRetryTimer(); });
+    expectStallAfter(15);
     EXPECT_EQ(controller.retryCount(), 2);
+
+    platform.clock.advance(30);
+    report(SessionState::playing);
+    EXPECT_EQ(controller.retryCount(), 0);
+    StdoutCapture out;
+    report(GetParam());
+    platform.clock.advance(15);
+    EXPECT_EQ(out.lines().filter("retry"), QStringList{"Stream stalled, retry 1/5 in 15.0s..."});
 }
 
-// Once a station has played, every way it can stall gives it 15 s.
-struct Stall {
-    const char* name;
-    SessionEvent report;
-};
-
-class StallAfterPlaying : public SupervisionTest, public ::testing::WithParamInterface<Stall> {};
-
-TEST_P(StallAfterPlaying, GetsFifteenSecondsThenARetry)
-{
-    startPlaying();
-    report(GetParam().report);
-    EXPECT_EQ(controller.status(), S::buffering);
-    expectFiresAfter(PlaybackController::stallTimeout, [&] { return controller.hasRetryTimer(); });
-    EXPECT_EQ(controller.retryCount(), 1);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Reports, StallAfterPlaying,
-    ::testing::Values(Stall{"BufferRunsDry", SessionState::buffering},
-                      Stall{"SessionPausesItself", SessionState::paused},
-                      Stall{"RecoverableFailure", PlaybackFailure::because(FailureReason::connectionLost)}),
-    [](const ::testing::TestParamInfo<Stall>& param) { return param.param.name; });
+INSTANTIATE_TEST_SUITE_P(BufferRunsDrySessionPausesItselfOrRecoverableFailure, StallAfterPlaying,
+                         ::testing::Values(SessionState::buffering, SessionState::paused,
+                                           PlaybackFailure::because(FailureReason::connectionLost)));
 
 // A stall timer that fired while a report of playing was already waiting to
 // be handled: the stream plays, so its stall counts for nothing.
@@ -104,9 +91,9 @@ TEST_F(SupervisionTest, AFiredStallIsVoidOncePlayingWasHandledFirst)
     start();
     attemptWaits();
     ASSERT_TRUE(controller.hasStallTimer());
-    session().post(SessionState::playing);                               // queued first...
-    platform.clock.fireTimers(PlaybackController::initialBufferTimeout); // ...then the stall fires
-    settle();
+    session().post(SessionState::playing); // queued first...
+    platform.clock.fireTimers(25);         // ...then the stall fires
+    platform.clock.runPending();
     EXPECT_EQ(controller.status(), S::playing);
     EXPECT_FALSE(controller.hasRetryTimer());
     EXPECT_EQ(controller.retryCount(), 0);
@@ -114,66 +101,15 @@ TEST_F(SupervisionTest, AFiredStallIsVoidOncePlayingWasHandledFirst)
     EXPECT_EQ(attempts(), 1u);
 }
 
-TEST_F(SupervisionTest, APlayingReportResetsTheCount)
-{
-    startPlaying();
-    report(SessionState::buffering);
-    platform.clock.advance(15 + 15); // stall, then retry
-    attemptWaits();
-    platform.clock.advance(15 + 30);
-    ASSERT_EQ(controller.retryCount(), 2);
-    report(SessionState::playing);
-    EXPECT_EQ(controller.retryCount(), 0);
-    EXPECT_EQ(controller.status(), S::playing);
-
-    StdoutCapture out;
-    report(SessionState::buffering);
-    platform.clock.advance(15);
-    EXPECT_EQ(out.lines().last(), "Stream stalled, retry 1/5 in 15.0s...");
-}
-
-TEST_F(SupervisionTest, StallWhileARetryIsPendingOrWhilePausedDoesNotCount)
-{
-    startPlaying();
-    report(SessionState::buffering);
-    platform.clock.advance(15);
-    ASSERT_EQ(controller.retryCount(), 1);
-    controller.handleStall();
-    EXPECT_EQ(controller.retryCount(), 1);
-
-    controller.pause();
-    controller.handleStall();
-    EXPECT_EQ(controller.retryCount(), 1);
-    EXPECT_FALSE(controller.hasRetryTimer());
-}
-
-TEST_F(SupervisionTest, StallBeforeAnyStationDoesNothing)
-{
-    StdoutCapture out;
-    controller.handleStall();
-    EXPECT_TRUE(out.lines().isEmpty());
-    EXPECT_EQ(controller.retryCount(), 0);
-}
-
-TEST_F(SupervisionTest, StationThatNeverReportsStaysLoadingWithNoTimer)
+// Never retried directly: a recoverable failure waits like a stall, a
+// final one ends in error at once.
+TEST_F(SupervisionTest, FailuresWaitForTheStallOrEndInErrorAtOnce)
 {
     start();
-    settle();
-    platform.clock.advance(3600);
+    report(PlaybackFailure::because(FailureReason::timedOut));
     EXPECT_EQ(controller.status(), S::loading);
-    EXPECT_EQ(attempts(), 1u);
-}
+    expectStallAfter(25);
 
-TEST_F(SupervisionTest, RecoverableFailureArmsTheStallTimer)
-{
-    start();
-    report(PlaybackFailure::because(FailureReason::timedOut)); // worth retrying
-    EXPECT_EQ(controller.status(), S::loading);
-    expectFiresAfter(25, [&] { return controller.hasRetryTimer(); });
-}
-
-TEST_F(SupervisionTest, FinalFailureEndsInErrorAtOnce)
-{
     StdoutCapture out;
     startPlaying();
     report(SessionState::buffering);
@@ -184,20 +120,23 @@ TEST_F(SupervisionTest, FinalFailureEndsInErrorAtOnce)
     EXPECT_TRUE(controller.hasSession()); // kept until the next play or stop
     EXPECT_EQ(out.lines().last(), "Unrecoverable stream error: The server's certificate is not trusted.");
     platform.clock.advance(600);
-    EXPECT_EQ(attempts(), 1u);
+    EXPECT_EQ(attempts(), 2u);
 }
 
-TEST_F(SupervisionTest, PauseReleasesTheStreamAfterExactlyFiveMinutes)
+TEST_F(SupervisionTest, PauseReleasesTheStreamAfterFiveMinutesEachPauseStartingThemAnew)
 {
     startPlaying();
     controller.pause();
     platform.clock.advance(299);
     controller.resume();
     EXPECT_EQ(controller.status(), S::playing);
-    EXPECT_EQ(attempts(), 1u);
     EXPECT_TRUE(controller.hasSession());
 
     report(StreamTitle{QStringLiteral("A - B")});
+    controller.pause();
+    controller.handleStall(); // while paused: does not count
+    EXPECT_FALSE(controller.hasRetryTimer());
+    platform.clock.advance(200);
     controller.pause();
     platform.clock.advance(299.999);
     EXPECT_TRUE(controller.hasSession());
@@ -207,18 +146,7 @@ TEST_F(SupervisionTest, PauseReleasesTheStreamAfterExactlyFiveMinutes)
     EXPECT_FALSE(controller.track());
     EXPECT_FALSE(published.back());
     EXPECT_TRUE(controller.isUserPaused());
-}
-
-TEST_F(SupervisionTest, RepeatedPauseRestartsTheFiveMinutes)
-{
-    startPlaying();
-    controller.pause();
-    platform.clock.advance(200);
-    controller.pause();
-    platform.clock.advance(200);
-    EXPECT_TRUE(controller.hasSession());
-    platform.clock.advance(100);
-    EXPECT_FALSE(controller.hasSession());
+    EXPECT_EQ(attempts(), 1u);
 }
 
 TEST_F(SupervisionTest, NetworkReturnRestartsOnlyAWaitingOrFailedStation)
@@ -268,12 +196,12 @@ TEST_F(SupervisionTest, WakeRestartsEverythingButAPausedStation)
     platform.wake();
     EXPECT_EQ(attempts(), 3u);
 
+    controller.stop(); // stopped without a pause, as when its station is deleted
+    platform.wake();
+    startPlaying();
     controller.pause();
     platform.wake();
-    EXPECT_EQ(attempts(), 3u);
-    controller.stop();
-    platform.wake();
-    EXPECT_EQ(attempts(), 3u);
+    EXPECT_EQ(attempts(), 4u);
 }
 
 } // namespace

@@ -28,7 +28,6 @@ protected:
     void start(bool resetRetryState = true) { controller.play(url, name, resetRetryState); }
     FakeSession& session() { return platform.backend.session(); }
     void report(const SessionEvent& event) { session().report(event); }
-    void settle() { platform.clock.runPending(); }
 
     // A fresh start that reaches playing through the usual reports.
     void startPlaying()

@@ -2,16 +2,17 @@
 
 #include "model/Station.h"
 
-#include <QList>
 #include <QStringList>
 
 namespace tunara::testing {
 
-// The names of stations, in order: what most list assertions compare.
-inline QStringList names(const QList<Station>& stations)
+// The names of stations (or of anything named), in order: what most list
+// assertions compare.
+template <typename List>
+QStringList names(const List& stations)
 {
     QStringList result;
-    for (const Station& station : stations)
+    for (const auto& station : stations)
         result.append(station.name);
     return result;
 }

@@ -2,10 +2,11 @@
 
 #include "playback/Scheduler.h"
 
+#include <cmath>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
-#include <deque>
 
 namespace tunara::testing {
 
@@ -14,35 +15,74 @@ namespace tunara::testing {
 // order on the calling thread, so tests of 300-second rules take no time.
 class VirtualClock final : public Scheduler {
 public:
-    VirtualClock();
-    ~VirtualClock() override;
+    void post(Task task) override { posted_.push_back(std::move(task)); }
+    std::unique_ptr<OneShotTimer> startTimer(double seconds, Task task) override
+    {
+        const TimerQueue::key_type key{nowMs_ + std::llround(seconds * 1000.0), nextSequence_++};
+        timers_->emplace(key, std::move(task));
+        return std::make_unique<Timer>(timers_, key);
+    }
 
-    void post(Task task) override;
-    std::unique_ptr<OneShotTimer> startTimer(double seconds, Task task) override;
-
-    double now() const { return nowMs_ / 1000.0; }
     // Runs posted tasks (and the tasks they post) until none is left.
-    void runPending();
+    void runPending()
+    {
+        while (!posted_.empty()) {
+            Task task = std::move(posted_.front());
+            posted_.pop_front();
+            task();
+        }
+    }
     // Moves time forward, firing each due timer at its own time and running
     // the posted tasks after each.
-    void advance(double seconds);
+    void advance(double seconds)
+    {
+        runPending();
+        fireDueTimers(seconds, true);
+    }
     // Moves time forward and fires the due timers, but runs no posted task:
     // what a timer posts waits behind whatever was posted before it.
-    void fireTimers(double seconds);
+    void fireTimers(double seconds) { fireDueTimers(seconds, false); }
     std::size_t armedTimerCount() const { return timers_->size(); }
 
 private:
-    struct Armed {
-        Task task;
+    // By due time, then in order of arming; shared with the timers, which
+    // may outlive the clock.
+    using TimerQueue = std::map<std::pair<std::int64_t, std::uint64_t>, Task>;
+
+    class Timer final : public OneShotTimer {
+    public:
+        Timer(std::weak_ptr<TimerQueue> queue, TimerQueue::key_type key) : queue_(std::move(queue)), key_(key) {}
+        ~Timer() override { invalidate(); }
+        void invalidate() override
+        {
+            if (auto queue = queue_.lock())
+                queue->erase(key_);
+        }
+
+    private:
+        std::weak_ptr<TimerQueue> queue_;
+        TimerQueue::key_type key_;
     };
-    using TimerQueue = std::multimap<std::pair<std::int64_t, std::uint64_t>, Armed>;
-    class Timer;
-    void fireDueTimers(double seconds, bool runningPosted);
+
+    void fireDueTimers(double seconds, bool runningPosted)
+    {
+        const std::int64_t endMs = nowMs_ + std::llround(seconds * 1000.0);
+        while (!timers_->empty() && timers_->begin()->first.first <= endMs) {
+            auto due = timers_->begin();
+            nowMs_ = due->first.first;
+            Task task = std::move(due->second);
+            timers_->erase(due);
+            task();
+            if (runningPosted)
+                runPending();
+        }
+        nowMs_ = endMs;
+    }
 
     std::int64_t nowMs_ = 0;
     std::uint64_t nextSequence_ = 0;
     std::deque<Task> posted_;
-    std::shared_ptr<TimerQueue> timers_;
+    std::shared_ptr<TimerQueue> timers_ = std::make_shared<TimerQueue>();
 };
 
 } // namespace tunara::testing

@@ -1,18 +1,21 @@
-// The library file: what is read and written, and that a file which may
-// hold the user's list is never lost.
+// The files of the user's data: the library, what is read and written, and
+// that a file which may hold the user's list is never lost; the settings
+// file and the volume the Store keeps in it.
 
+#include "model/AppSettings.h"
 #include "model/StationLibrary.h"
 #include "model/Store.h"
 #include "playback/PlaybackController.h"
 #include "support/FakePlatform.h"
+#include "support/Files.h"
 #include "support/QtPrinters.h"
 #include "support/StationNames.h"
 #include "support/StdoutCapture.h"
 #include "support/UnprivilegedFileAccess.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -23,50 +26,42 @@ using namespace tunara::testing;
 namespace {
 
 const QStringList defaultNames = {"Worldwide FM", "NTS 1", "NTS 2", "KCRW Eclectic24"};
-constexpr auto readOnlyFolder = QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
-                                | QFileDevice::ExeOther;
 
 // What each printed line is about: the text before its first colon.
-QStringList heads(const QStringList& lines)
+QStringList heads(QStringList lines)
 {
-    QStringList result;
-    for (const QString& line : lines)
-        result << line.section(':', 0, 0);
-    return result;
+    return lines.replaceInStrings(QRegularExpression(":.*"), QString());
 }
 
-class StationLibraryTest : public ::testing::Test {
+class DataFileTest : public ::testing::Test {
 protected:
     QString path(const QString& name) const { return dir.filePath(name); }
     QUrl url(const QString& name) const { return QUrl::fromLocalFile(path(name)); }
-    void write(const QString& name, const QByteArray& bytes) const
-    {
-        QDir().mkpath(QFileInfo(path(name)).absolutePath());
-        QFile file(path(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-    QByteArray read(const QString& name) const
-    {
-        QFile file(path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    void write(const QString& name, const QByteArray& bytes) const { writeFile(path(name), bytes); }
+    QByteArray read(const QString& name) const { return readFile(path(name)); }
+    double storedVolume() const { return AppSettings::loadVolume(url("tunara/settings.json")); }
 
     QTemporaryDir dir;
 };
 
-TEST_F(StationLibraryTest, MissingFileSeedsTheDefaultsAndWritesNothing)
+// The library's place in the data folder, seeded with the defaults and
+// not written until the list changes.
+TEST_F(DataFileTest, AMissingLibraryGivesTheDefaultsAndWritesNothing)
 {
+    qputenv("XDG_DATA_HOME", dir.path().toUtf8());
+    ASSERT_EQ(StationLibrary::defaultFileURL(), url("tunara/database.json"));
     StdoutCapture out;
-    const auto streams = StationLibrary::loadStations(url("database.json")).stations;
-    EXPECT_EQ(names(streams), defaultNames);
+    FakePlatform platform;
+    PlaybackController player(platform.environment());
+    Store store(player, StationLibrary::defaultFileURL(), std::nullopt, platform.clock);
+    EXPECT_EQ(names(store.stations()), defaultNames);
     // The same ids for the whole run.
-    EXPECT_EQ(StationLibrary::loadStations(std::nullopt).stations[0].id, streams[0].id);
-    EXPECT_FALSE(QFile::exists(path("database.json")));
+    EXPECT_EQ(StationLibrary::loadStations(std::nullopt).stations[0].id, store.stations()[0].id);
+    EXPECT_FALSE(QFile::exists(path("tunara/database.json")));
     EXPECT_TRUE(out.lines().isEmpty());
 }
 
-TEST_F(StationLibraryTest, SavedFileIsPrettyWithEscapedSolidusAndReadsBackExactly)
+TEST_F(DataFileTest, SavedFileIsPrettyWithEscapedSolidusAndReadsBackExactly)
 {
     const Station stream{QUuid("6f1d5c3e-8b1a-4b7e-9a51-0f0e3c2d1b4a"), "Café “Jazz” \\ \"A/B\"\n🎷",
                              QUrl("http://example.com:8000/live.mp3?a=1&b=%20x&c=%C3%A4")};
@@ -80,7 +75,7 @@ TEST_F(StationLibraryTest, SavedFileIsPrettyWithEscapedSolidusAndReadsBackExactl
 ]
 )");
     // Missing folders are made; no temporary file is left behind.
-    EXPECT_EQ(QDir(path("a/b")).entryList(QDir::Files | QDir::Hidden), QStringList({"database.json"}));
+    EXPECT_EQ(filesIn(path("a/b")), QSet<QString>({"database.json"}));
     const auto loaded = StationLibrary::loadStations(url("a/b/database.json")).stations;
     ASSERT_EQ(loaded.size(), 1);
     EXPECT_EQ(loaded[0].name, stream.name);
@@ -122,7 +117,7 @@ TEST(StationLibraryDecode, IsLenientWhereTheFormatAllowsAndRejectsAnythingElse)
 // it is moved aside whole, deleting and following nothing that stands
 // there, or, when it cannot be moved, kept where it is and never written
 // over. Loaded as an ordinary user, saved with every permission.
-TEST_F(StationLibraryTest, AnUnusableLibraryIsMovedAsideOrKeptButNeverLost)
+TEST_F(DataFileTest, AnUnusableLibraryIsMovedAsideOrKeptButNeverLost)
 {
     struct Case {
         QByteArray bytes = "not json";
@@ -160,13 +155,13 @@ TEST_F(StationLibraryTest, AnUnusableLibraryIsMovedAsideOrKeptButNeverLost)
         ASSERT_TRUE(!c.link || QFile::link(path("precious"), path(folder + c.link)));
         if (c.earlierBackup) {
             write(folder + "database.corrupt.json", "earlier");
-            QFile::setPermissions(path(folder + "database.corrupt.json"), QFileDevice::ReadOwner);
+            setMode(path(folder + "database.corrupt.json"), 0400);
         }
         if (!c.readable)
-            QFile::setPermissions(path(folder + "database.json"), QFileDevice::WriteOwner);
+            setMode(path(folder + "database.json"), 0200);
         UnprivilegedFileAccess::openUp(path(folder));
         if (!c.folderWritable)
-            QFile::setPermissions(path(folder), readOnlyFolder);
+            setMode(path(folder), 0555);
 
         StdoutCapture out;
         std::unique_ptr<Store> store;
@@ -179,7 +174,7 @@ TEST_F(StationLibraryTest, AnUnusableLibraryIsMovedAsideOrKeptButNeverLost)
         ASSERT_TRUE(store->addStation("Four", "https://four.example/stream"));
         EXPECT_EQ(heads(out.lines()), c.lines) << i;
         EXPECT_EQ(store->saveError().isEmpty(), QString(c.keptAt) != "database.json") << i;
-        QFile::setPermissions(path(folder + c.keptAt), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        setMode(path(folder + c.keptAt), 0600);
         EXPECT_EQ(read(folder + c.keptAt), c.bytes) << i;
         EXPECT_EQ(read("precious"), "kept") << i;
         EXPECT_TRUE(!c.directory || QFileInfo(path(folder + c.directory + "/inner")).isDir()) << i;
@@ -188,7 +183,7 @@ TEST_F(StationLibraryTest, AnUnusableLibraryIsMovedAsideOrKeptButNeverLost)
     EXPECT_EQ(StationLibrary::backupURL(url("library.v2.json")), url("library.v2.corrupt.json"));
 }
 
-TEST_F(StationLibraryTest, SaveFailuresAreReportedAndDestroyNothing)
+TEST_F(DataFileTest, SaveFailuresAreReportedAndDestroyNothing)
 {
     ASSERT_TRUE(QDir(dir.path()).mkpath("database.json/inner"));
     write("blocker", "a file where a folder is needed");
@@ -201,6 +196,80 @@ TEST_F(StationLibraryTest, SaveFailuresAreReportedAndDestroyNothing)
     EXPECT_EQ(heads(out.lines()), QStringList({"Failed to save streams", "Failed to save streams", "Failed to save"}));
     EXPECT_TRUE(QFileInfo(path("database.json/inner")).isDir());
     EXPECT_EQ(read("blocker"), "a file where a folder is needed");
+}
+
+TEST_F(DataFileTest, StoredVolumeIsClampedAndAnUnusableFileMeansFullVolumeSilently)
+{
+    const std::pair<QByteArray, double> cases[] = {
+        {{}, 1.0}, // no file at all
+        {R"({"volume": 0.4})", 0.4},
+        {R"({"volume": 7})", 1.0},
+        {R"({"volume": -1})", 0.0},
+        {R"({"volume": "loud"})", 1.0},
+        {"{\"volume\": 0.", 1.0},
+        {"{\"volume\": 0.4, \"x\": \"" + QByteArray(100 * 1024, 'x') + "\"}", 1.0},
+    };
+    StdoutCapture out;
+    for (const auto& [bytes, volume] : cases) {
+        if (!bytes.isNull())
+            write("tunara/settings.json", bytes);
+        EXPECT_EQ(storedVolume(), volume) << bytes.left(40).constData();
+    }
+    EXPECT_TRUE(out.lines().isEmpty());
+}
+
+TEST_F(DataFileTest, TheStoreVolumeReachesTheBackendAndTheFileOnceSettledKeepingTheRest)
+{
+    write("tunara/settings.json", R"({"future": "kept", "volume": 0.3})");
+    FakePlatform platform;
+    PlaybackController player(platform.environment());
+    Store store(player, url("database.json"), url("tunara/settings.json"), platform.clock);
+    int notifications = 0;
+    QObject::connect(&store, &Store::volumeChanged, [&] { ++notifications; });
+    // From the first sample on.
+    EXPECT_EQ(store.volume(), 0.3);
+    store.playStation(store.stations().at(0).id);
+    EXPECT_EQ(platform.backend.session().volume, 0.3);
+
+    store.setVolume(0.5);
+    store.setVolume(0.5); // no change, no notification
+    store.changeVolume(-0.05);
+    EXPECT_EQ(store.volume(), 0.45);
+    store.setVolume(-3); // clamped, as every volume
+    EXPECT_EQ(store.volume(), 0.0);
+    EXPECT_EQ(platform.backend.session().volume, 0.0);
+    EXPECT_EQ(notifications, 3);
+
+    // Written once the changes have settled for half a second.
+    platform.clock.advance(0.499);
+    EXPECT_EQ(storedVolume(), 0.3);
+    platform.clock.advance(0.001);
+    EXPECT_EQ(storedVolume(), 0.0);
+
+    // The desktop's mixer moves it; a step from there lands on a whole percent.
+    platform.backend.session().report(MixerVolume{0.333});
+    EXPECT_EQ(store.volume(), 0.333);
+    EXPECT_EQ(notifications, 4);
+    store.changeVolume(0.05);
+    EXPECT_EQ(store.volume(), 0.38);
+    // At the end of the program a settling change is written at once,
+    // keeping what the file holds that this player does not know.
+    store.saveSettingsNow();
+    EXPECT_EQ(QJsonDocument::fromJson(read("tunara/settings.json")).object(),
+              QJsonObject({{"future", "kept"}, {"volume", 0.38}}));
+    EXPECT_EQ(filesIn(path("tunara")), QSet<QString>{"settings.json"});
+
+    // A save that fails is printed and leaves the file as it was.
+    UnprivilegedFileAccess::openUp(dir.path());
+    setMode(path("tunara"), 0555);
+    store.setVolume(0.8);
+    StdoutCapture out;
+    {
+        UnprivilegedFileAccess asUser;
+        store.saveSettingsNow();
+    }
+    EXPECT_EQ(out.lines().filter("Failed to save settings: ").size(), 1);
+    EXPECT_EQ(storedVolume(), 0.38);
 }
 
 } // namespace

@@ -1,0 +1,102 @@
+// Text from streams: cleaned, split into artist and title, and published.
+
+#include "ControllerFixture.h"
+#include "common/DisplayText.h"
+
+using namespace tunara;
+using namespace tunara::testing;
+
+namespace {
+
+using Published = std::pair<QString, bool>;
+
+TEST(DisplayText, CleansTextFromOutside)
+{
+    const std::pair<QString, QString> cases[] = {
+        {QString::fromUtf8("Sigur Rós - Hoppípolla ♫"), QString::fromUtf8("Sigur Rós - Hoppípolla ♫")},
+        // Terminal escapes lose their control characters.
+        {QStringLiteral("A\x1b[2JB\x1b]0;title\aC"), QStringLiteral("A[2JB]0;titleC")},
+        {QStringLiteral("a\u0080b\u009bc\u007fd"), QStringLiteral("abcd")},
+        // Breaks and tabs become one space; runs collapse, ends are trimmed.
+        {QStringLiteral("Artist\r\n-\tTitle\u2028end\u0085x"), QStringLiteral("Artist - Title end x")},
+        {QStringLiteral("  \t a \u00a0  b\n "), QStringLiteral("a b")},
+        {QStringLiteral("\x01\x02\r\n\t"), QString()},
+        {QString::fromUtf8("Кино · 東京 · 👩‍👩‍👧"), QString::fromUtf8("Кино · 東京 · 👩‍👩‍👧")},
+    };
+    for (const auto& [input, expected] : cases)
+        EXPECT_EQ(cleanDisplayText(input), expected) << input.toStdString();
+}
+
+TEST(DisplayText, CutsAt1024CharactersNeverInsideOne)
+{
+    EXPECT_EQ(cleanDisplayText(QString(4000, u'x')).size(), 1024);
+    // A letter with a combining accent, and a family emoji of seven code
+    // units, straddle the limit: each stays whole or goes whole.
+    const QString a1023(1023, u'a');
+    EXPECT_TRUE(cleanDisplayText(a1023 + QStringLiteral("e\u0301z")).endsWith(QStringLiteral("e\u0301")));
+    const QString family = QString::fromUtf8("👩‍👩‍👧");
+    EXPECT_TRUE(cleanDisplayText(a1023 + family + QStringLiteral("z")).endsWith(family));
+    EXPECT_EQ(cleanDisplayText(a1023 + u'a' + family).size(), 1024);
+}
+
+TEST(ParseStreamTitle, SplitsAtTheFirstSeparatorOnly)
+{
+    const std::tuple<const char*, const char*, std::optional<QString>> cases[] = {
+        {"Nina Simone - Sinnerman", "Sinnerman", "Nina Simone"},
+        {"Nina Simone   -   Sinnerman", "Sinnerman", "Nina Simone"},
+        {"A - B - C", "B - C", "A"},
+        {"Just a title", "Just a title", std::nullopt},
+        {"Hyphen-without-spaces", "Hyphen-without-spaces", std::nullopt},
+        {"En \u2013 dash", "En \u2013 dash", std::nullopt},
+        {" - Starts with separator", "- Starts with separator", std::nullopt},
+        {"Artist only - ", "Artist only -", std::nullopt}, // trimmed first: no separator left
+        {"\t\u00a0Padded title\u2028\n", "Padded title", std::nullopt},
+    };
+    for (const auto& [raw, title, artist] : cases) {
+        const std::optional<Track> track = parseStreamTitle(QString::fromUtf8(raw));
+        ASSERT_TRUE(track) << raw;
+        EXPECT_EQ(track->title, QString::fromUtf8(title)) << raw;
+        EXPECT_EQ(track->artist, artist) << raw;
+    }
+    EXPECT_FALSE(parseStreamTitle(QStringLiteral("  \t")));
+    EXPECT_FALSE(parseStreamTitle(QString()));
+    // Canonically equivalent texts are the same track.
+    EXPECT_EQ(parseStreamTitle(QStringLiteral("Sigur R\u00f3s")), parseStreamTitle(QStringLiteral("Sigur Ro\u0301s")));
+}
+
+TEST_F(ControllerTest, StreamTitlesAreCleanedSplitStoredAndPublished)
+{
+    start();
+    // Published while still connecting, as not playing.
+    report(StreamTitle{QStringLiteral("Title")});
+    EXPECT_EQ(lastPublished(), Published("Title", false));
+    report(SessionState::playing);
+    tracks.clear();
+    const auto publications = published.size();
+    report(StreamTitle{QStringLiteral("  Massive Attack - Teardrop \n")});
+    ASSERT_EQ(tracks.size(), 1u);
+    EXPECT_EQ(controller.track()->title, "Teardrop");
+    EXPECT_EQ(controller.track()->artist, QString("Massive Attack"));
+    EXPECT_EQ(published.back()->track, controller.track());
+    EXPECT_EQ(published.back()->station, name);
+    EXPECT_TRUE(published.back()->playing);
+
+    // The same title again: no new track, but published again. White space
+    // or controls alone: the track stays, nothing is published.
+    report(StreamTitle{QStringLiteral("Massive Attack - Teardrop")});
+    report(StreamTitle{QStringLiteral(" \t\n ")});
+    report(StreamTitle{QStringLiteral("\x1b\x07")});
+    EXPECT_EQ(tracks.size(), 1u);
+    EXPECT_EQ(published.size(), publications + 2);
+    EXPECT_EQ(controller.track()->title, "Teardrop");
+
+    report(StreamTitle{QStringLiteral("Art\x1b]0;ist - Ti\r\ntle")});
+    EXPECT_EQ(controller.track()->artist, QString("Art]0;ist"));
+    EXPECT_EQ(controller.track()->title, "Ti tle");
+    // The placeholder the views show for no track is a text of theirs, not
+    // a marker: a stream that sends it has a track of that name.
+    report(StreamTitle{QStringLiteral("No track info")});
+    EXPECT_EQ(lastPublished(), Published("No track info", true));
+}
+
+} // namespace
