@@ -82,13 +82,10 @@ TEST_F(PanelTest, HeaderFollowsTheStatusTable)
     // artist. The station name is shown cleaned.
     ui.store->updateStation(ui.station(0).id, "Radio\nOne", ui.station(0).urlText());
     ui.present(0, PlayingStatus::paused, metadata("Song", "Band"));
-    EXPECT_EQ(panel.text("artistText"), "Band");
+    EXPECT_EQ(panel.texts({"artistText", "artistSeparator", "stationNameText"}), (QStringList{"Band", "\u00b7", "Radio One"}));
     EXPECT_TRUE(panel.shown("artistSeparator"));
-    EXPECT_EQ(panel.text("artistSeparator"), "\u00b7");
-    EXPECT_EQ(panel.text("stationNameText"), "Radio One");
     ui.present(0, PlayingStatus::paused, metadata("Song"));
-    EXPECT_FALSE(panel.shown("artistSeparator"));
-    EXPECT_FALSE(panel.shown("artistText"));
+    EXPECT_FALSE(panel.shown("artistSeparator") || panel.shown("artistText"));
     ui.present(0, PlayingStatus::loading);
     EXPECT_EQ(panel.text("stationTitleText"), "Radio One");
 }
@@ -127,15 +124,19 @@ TEST_F(PanelTest, RowsShowKeyHintsTheSpeakerAndWrapLongNames)
     EXPECT_GT(part(rows[0], "speakerMark")->mapToItem(rows[0], QPointF()).x(), part(rows[0], "stationName")->width());
 }
 
-TEST_F(PanelTest, OnlyTheRowUnderThePointerIsHighlighted)
+TEST_F(PanelTest, OnlyTheRowUnderThePointerIsLitAndRowsKeysAndButtonsRunTheirCommands)
 {
     ui.setStations({"A", "B", "C"});
-    QQuickView& view = ui.showPanel();
+    Window panel(ui.showPanel());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&panel.view));
     const QList<QQuickItem*> list = rows(3);
+    QSignalSpy settingsRequests(&ui.app->commands(), &AppCommands::settingsRequested);
+    QSignalSpy dismissRequests(&ui.app->commands(), &AppCommands::panelDismissRequested);
+    QSignalSpy quitRequests(ui.app.get(), &TunaraApp::quitRequested);
 
     // A leave that arrives after the next row's enter keeps the next row lit.
     const auto hover = [&](const char* change, int row) {
-        QMetaObject::invokeMethod(view.rootObject(), change, Q_ARG(QVariant, list[row]->property("stationId")));
+        QMetaObject::invokeMethod(panel.view.rootObject(), change, Q_ARG(QVariant, list[row]->property("stationId")));
     };
     hover("rowEntered", 0);
     hover("rowEntered", 1);
@@ -146,24 +147,12 @@ TEST_F(PanelTest, OnlyTheRowUnderThePointerIsHighlighted)
 
     // With the pointer.
     for (int i = 0; i < 3; ++i) {
-        QTest::mouseMove(&view, UiHarness::centreOf(list[i]));
+        QTest::mouseMove(&panel.view, UiHarness::centreOf(list[i]));
         EXPECT_EQ(highlighted(list), QList<int>{i});
     }
-    QTest::mouseMove(&view, QPoint(130, view.height() - 2));
-    EXPECT_EQ(highlighted(list), QList<int>{});
-}
-
-TEST_F(PanelTest, RowsKeysAndButtonsRunTheirCommands)
-{
-    ui.setStations({"A", "B", "C"});
-    Window panel(ui.showPanel());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&panel.view));
-    const QList<QQuickItem*> list = rows(3);
-    QSignalSpy settingsRequests(&ui.app->commands(), &AppCommands::settingsRequested);
-    QSignalSpy dismissRequests(&ui.app->commands(), &AppCommands::panelDismissRequested);
-    QSignalSpy quitRequests(ui.app.get(), &TunaraApp::quitRequested);
-
-    // No row is lit before a key is pressed; Down, Down, Return plays the second.
+    // The pointer gone: no row is lit before a key is pressed, though the
+    // list has the keyboard. Down, Down, Return plays the second.
+    QTest::mouseMove(&panel.view, QPoint(130, panel.view.height() - 2));
     EXPECT_EQ(highlighted(list), QList<int>{});
     ASSERT_TRUE(panel.focused("stationList"));
     panel.press({Qt::Key_Down, Qt::Key_Down});

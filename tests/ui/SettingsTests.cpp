@@ -1,9 +1,11 @@
-// The Settings window: selection-dependent buttons, the delete
-// confirmation, the context menu and double-click, drag and keyboard
-// reordering over a list longer than the window, a list that keeps its
-// place through changes, and the window's texts and sizes.
+// The Settings window: its rules on the view model (what each key does to
+// the selection and the order, where a dragged row lands), then what only
+// the window does: buttons, menu and dialogs, the focus, the selection
+// scrolled into view, the drop line and edge scrolling, a list that keeps
+// its place through changes, and the window's texts and sizes.
 
 #include "PastedURL.h"
+#include "SettingsViewModel.h"
 #include "UiFixture.h"
 #include "support/UnprivilegedFileAccess.h"
 
@@ -18,18 +20,61 @@ protected:
     QQuickItem* list() { return UiHarness::find(ui.app->settings(), "stationList"); }
     qreal contentY() { return list()->property("contentY").toReal(); }
     bool inView(int index) { return UiHarness::inView(list(), index); }
-    int selectedIndex()
+    int rowOf(const QString& id) { return ui.app->viewModel().stations()->indexOf(id); }
+    int selectedIndex() { return rowOf(ui.app->settingsModel().selection()); }
+    // Stations A to E, the row given selected (-1: none).
+    SettingsViewModel& fiveStations(int selected)
     {
-        const QString selection = Window(ui.app->settings()).selection();
-        for (int i = 0; i < ui.store->stations().size(); ++i) {
-            if (ui.id(i) == selection)
-                return i;
-        }
-        return -1;
+        ui.setStations({"A", "B", "C", "D", "E"});
+        ui.app->settingsModel().selectRow(selected);
+        return ui.app->settingsModel();
     }
+    QString order() { return ui.names().join(""); }
 };
 
-TEST_F(SettingsTest, ButtonsAndMenuItemsActOnTheRowAndDeletionAsksFirst)
+TEST_F(SettingsTest, KeysMoveTheSelectionOrTheSelectedStation)
+{
+    // The row selected before (-1: none), the key, the row selected after
+    // and the order; three rows a page.
+    const std::tuple<int, QKeyCombination, int, const char*> cases[] = {
+        {-1, Qt::Key_Down, 0, "ABCDE"}, {-1, Qt::Key_Up, 4, "ABCDE"}, {1, Qt::Key_Down, 2, "ABCDE"},
+        {4, Qt::Key_Down, 4, "ABCDE"}, {0, Qt::Key_Up, 0, "ABCDE"}, {2, Qt::Key_Home, 0, "ABCDE"},
+        {2, Qt::Key_End, 4, "ABCDE"}, {0, Qt::Key_PageDown, 3, "ABCDE"}, {3, Qt::Key_PageDown, 4, "ABCDE"},
+        {4, Qt::Key_PageUp, 1, "ABCDE"}, {2, Qt::AltModifier | Qt::Key_Up, 1, "ACBDE"},
+        {2, Qt::AltModifier | Qt::Key_Down, 3, "ABDCE"}, {0, Qt::AltModifier | Qt::Key_Up, 0, "ABCDE"},
+        {4, Qt::AltModifier | Qt::Key_Down, 4, "ABCDE"}, {-1, Qt::AltModifier | Qt::Key_Down, -1, "ABCDE"},
+    };
+    for (const auto& [selected, key, selectedAfter, expectedOrder] : cases) {
+        SCOPED_TRACE(QKeySequence(key).toString().toStdString() + " from " + std::to_string(selected));
+        SettingsViewModel& model = fiveStations(selected);
+        EXPECT_TRUE(model.pressKey(key.key(), key.keyboardModifiers().toInt(), 3));
+        EXPECT_EQ(rowOf(model.selection()), selectedAfter);
+        EXPECT_EQ(order(), expectedOrder);
+    }
+}
+
+TEST_F(SettingsTest, ADroppedRowLandsBeforeOrAfterTheRowUnderThePointer)
+{
+    // The row dragged, the row under the pointer (-1: above the first, 5:
+    // below the last), in its lower half or not; the order and the row
+    // selected after the drop.
+    const std::tuple<int, int, bool, const char*, int> cases[] = {
+        {0, 2, true, "BCADE", 2},  {0, 2, false, "BACDE", 1}, {3, 1, false, "ADBCE", 1}, {3, 1, true, "ABDCE", 2},
+        {1, -1, false, "BACDE", 0}, {1, 5, false, "ACDEB", 4}, {2, 2, true, "ABCDE", 2},  {2, 3, false, "ABCDE", 2},
+    };
+    for (const auto& [from, over, lowerHalf, expectedOrder, selected] : cases) {
+        SCOPED_TRACE(std::to_string(from) + " over " + std::to_string(over) + (lowerHalf ? " lower" : ""));
+        SettingsViewModel& model = fiveStations(from);
+        model.startDrag(from);
+        model.dragOver(over, lowerHalf);
+        model.drop();
+        EXPECT_EQ(order(), expectedOrder);
+        EXPECT_EQ(rowOf(model.selection()), selected);
+        EXPECT_EQ(model.dropIndex(), -1);
+    }
+}
+
+TEST_F(SettingsTest, ButtonsMenusAndDoubleClickActOnTheirRowAndDeletionAsksFirst)
 {
     ui.setStations({"One", "Two \"2\"", "Three"});
     ui.store->playStation(ui.station(1).id);
@@ -74,11 +119,6 @@ TEST_F(SettingsTest, ButtonsAndMenuItemsActOnTheRowAndDeletionAsksFirst)
     EXPECT_EQ(settings.selection(), ui.id(2));
     EXPECT_EQ(settings.text("nameField"), "Three");
     ASSERT_TRUE(settings.escape("editorSheet"));
-    menuAt(UiHarness::centreOf(settings.row(0)));
-    choose("contextDelete", "deleteDialog");
-    EXPECT_EQ(settings.text("deleteMessage"), "Are you sure you want to delete \"One\"?");
-    ASSERT_TRUE(settings.escape("deleteDialog"));
-    EXPECT_EQ(ui.store->stations().size(), 3);
 
     // Deleting the station that plays stops it.
     menuAt(UiHarness::centreOf(settings.row(1)));
@@ -92,147 +132,97 @@ TEST_F(SettingsTest, ButtonsAndMenuItemsActOnTheRowAndDeletionAsksFirst)
 
     // A double-click edits the row under it, also with another selected.
     settings.click(settings.row(0));
-    settings.doubleClick(settings.row(1));
+    QTest::mouseDClick(&settings.view, Qt::LeftButton, {}, UiHarness::centreOf(settings.row(1)));
     ASSERT_TRUE(settings.waitShown("editorSheet"));
     EXPECT_EQ(settings.selection(), ui.id(1));
     EXPECT_EQ(settings.text("nameField"), "Three");
 }
 
-TEST_F(SettingsTest, ADraggedRowMovesAndHeldAtAnEdgeScrollsTheList)
+TEST_F(SettingsTest, ADragShowsWhereTheRowLandsScrollsAtAnEdgeAndEscapeCancelsIt)
 {
     ui.setStations(numberedStations(60));
     Window settings(ui.showSettings());
-    QQuickItem* list = this->list();
-    // Onto the lower half of the third row: after it.
-    const QPoint afterThird = UiHarness::centreOf(settings.row(2)) + QPoint(0, int(settings.row(2)->height() / 2) - 1);
-    settings.drag(UiHarness::centreOf(settings.row(0)), afterThird, 6);
-    EXPECT_TRUE(settings.shown("dropIndicator"));
-    QTest::mouseRelease(&settings.view, Qt::LeftButton, {}, afterThird);
-    EXPECT_EQ(ui.names().mid(0, 4), (QStringList{"Station 1", "Station 2", "Station 0", "Station 3"}));
-    EXPECT_FALSE(settings.shown("dropIndicator"));
-    EXPECT_EQ(settings.selection(), ui.id(2));
+    // Escape, or the pointer taken away by another window or a grab.
+    for (const bool escape : {true, false}) {
+        settings.drag(UiHarness::centreOf(settings.row(0)), UiHarness::centreOf(settings.row(4)), 4);
+        ASSERT_TRUE(settings.shown("dropIndicator"));
+        if (escape)
+            settings.press(Qt::Key_Escape);
+        else
+            settings.item("listPointer")->ungrabMouse();
+        EXPECT_FALSE(settings.shown("dropIndicator"));
+        QTest::mouseRelease(&settings.view, Qt::LeftButton, {}, UiHarness::centreOf(settings.row(4)));
+        EXPECT_EQ(ui.names(), numberedStations(60));
+    }
     ASSERT_FALSE(inView(59));
-
     // Held at an edge until the list has scrolled to that end and the drop
     // is past the last row (or before the first).
     const auto dragAndHold = [&](int fromRow, qreal edgeY, const char* end, int dropIndex) {
         const QPoint from = UiHarness::centreOf(settings.row(fromRow));
-        const QPoint edge(from.x(), int(list->mapToScene(QPointF(0, edgeY)).y()));
+        const QPoint edge(from.x(), int(list()->mapToScene(QPointF(0, edgeY)).y()));
         settings.drag(from, edge, 8);
         const bool reached = QTest::qWaitFor(
-            [&] { return list->property(end).toBool() && list->property("dropIndex").toInt() == dropIndex; }, 10000);
+            [&] { return list()->property(end).toBool() && list()->property("dropIndex").toInt() == dropIndex; }, 10000);
         QTest::mouseRelease(&settings.view, Qt::LeftButton, {}, edge);
         return reached;
     };
-    ASSERT_TRUE(dragAndHold(1, list->height() - 4, "atYEnd", 60));
-    EXPECT_EQ(ui.names().last(), "Station 2");
-    EXPECT_EQ(settings.selection(), ui.id(59));
+    ASSERT_TRUE(dragAndHold(1, list()->height() - 4, "atYEnd", 60));
+    EXPECT_FALSE(settings.shown("dropIndicator"));
+    EXPECT_EQ(ui.names().last(), "Station 1");
+    EXPECT_EQ(selectedIndex(), 59);
     EXPECT_TRUE(inView(59));
     ASSERT_TRUE(dragAndHold(58, 3, "atYBeginning", 0));
     EXPECT_EQ(ui.names().first(), "Station 59");
-    EXPECT_EQ(settings.selection(), ui.id(0));
+    EXPECT_EQ(selectedIndex(), 0);
     EXPECT_TRUE(inView(0));
 }
 
-TEST_F(SettingsTest, ADragCancelledByEscapeOrByTheSystemMovesNothing)
-{
-    ui.setStations(numberedStations(60));
-    Window settings(ui.showSettings());
-    const QPoint start = UiHarness::centreOf(settings.row(0));
-    const QPoint end = UiHarness::centreOf(settings.row(4));
-    for (const bool escape : {true, false}) {
-        settings.drag(start, end, 4);
-        ASSERT_TRUE(settings.shown("dropIndicator"));
-        if (escape)
-            settings.press(Qt::Key_Escape);
-        else // the pointer taken away by another window or a grab
-            settings.item("listPointer")->ungrabMouse();
-        EXPECT_FALSE(settings.shown("dropIndicator"));
-        QTest::mouseRelease(&settings.view, Qt::LeftButton, {}, end);
-        EXPECT_EQ(ui.names(), numberedStations(60));
-    }
-}
-
-TEST_F(SettingsTest, TheKeyboardSelectsAndReordersTheWholeList)
+TEST_F(SettingsTest, TheKeyboardWorksTheListWhichKeepsItsPlaceThroughChanges)
 {
     ui.setStations(numberedStations(60));
     Window settings(ui.showSettings());
     ASSERT_TRUE(settings.focused("stationList"));
-    // Each key and the row it selects, in view; Page Down a window's worth.
-    const std::pair<Qt::Key, int> steps[] = {{Qt::Key_Down, 0}, {Qt::Key_Down, 1}, {Qt::Key_Up, 0}, {Qt::Key_Up, 0},
-                                             {Qt::Key_End, 59}, {Qt::Key_Home, 0}, {Qt::Key_PageDown, -1}};
+    // The selection stays in view; Page Down moves a window's worth (-1: more than three rows).
+    const std::pair<Qt::Key, int> steps[] = {{Qt::Key_Home, 0}, {Qt::Key_PageDown, -1}, {Qt::Key_End, 59}};
     for (const auto& [key, selected] : steps) {
         settings.press(key);
-        if (selected >= 0) {
-            EXPECT_EQ(selectedIndex(), selected) << key;
-        }
+        EXPECT_TRUE(selected < 0 ? selectedIndex() > 3 : selectedIndex() == selected) << key;
         EXPECT_TRUE(inView(selectedIndex())) << key;
     }
-    EXPECT_GT(selectedIndex(), 3);
-
-    // Down through the whole list: the selection never stops at the visible edge.
-    settings.press(Qt::Key_Home);
-    for (int i = 1; i < 60; ++i)
-        settings.press(Qt::Key_Down);
-    EXPECT_EQ(selectedIndex(), 59);
-    EXPECT_TRUE(inView(59));
-
-    // Alt+Up carries the selected station up, one place a press, in view.
+    // Alt+Up carries the selected station up, in view.
     for (int i = 0; i < 30; ++i)
         settings.press(Qt::AltModifier | Qt::Key_Up);
     EXPECT_EQ(ui.names().at(29), "Station 59");
     EXPECT_EQ(selectedIndex(), 29);
     EXPECT_TRUE(inView(29));
-    settings.press(Qt::AltModifier | Qt::Key_Down);
-    EXPECT_EQ(ui.names().at(30), "Station 59");
-    EXPECT_TRUE(inView(30));
-    // Not past either end.
-    settings.press({Qt::Key_Home, Qt::AltModifier | Qt::Key_Up});
-    EXPECT_EQ(ui.names().first(), "Station 0");
-    EXPECT_EQ(selectedIndex(), 0);
 
-    // Return edits the selected row; Delete asks to delete it.
-    const std::tuple<Qt::Key, const char*, const char*, const char*> opening[] = {
-        {Qt::Key_Return, "editorSheet", "nameField", "Station 0"},
-        {Qt::Key_Delete, "deleteDialog", "deleteMessage", "Are you sure you want to delete \"Station 0\"?"}};
-    for (const auto& [key, popup, item, text] : opening) {
-        settings.press(key);
-        ASSERT_TRUE(settings.waitShown(popup)) << popup;
-        EXPECT_EQ(settings.text(item), text);
-        ASSERT_TRUE(settings.escape(popup));
-        EXPECT_TRUE(settings.focused("stationList"));
-    }
-    EXPECT_EQ(ui.store->stations().size(), 60);
-}
-
-TEST_F(SettingsTest, TheListKeepsItsPlaceAndSelectionThroughChanges)
-{
-    ui.setStations(numberedStations(60));
-    Window settings(ui.showSettings());
-    settings.press(Qt::Key_End);
-    for (int i = 0; i < 25; ++i)
-        settings.press(Qt::Key_Up);
-    ASSERT_EQ(selectedIndex(), 34);
-    const qreal scrolled = contentY();
-    ASSERT_GT(scrolled, 0);
+    // Delete asks to delete the selected row (Return edits it: the editor's
+    // tests); Escape gives the keyboard back to the list.
+    settings.press(Qt::Key_Delete);
+    ASSERT_TRUE(settings.waitShown("deleteDialog"));
+    EXPECT_EQ(settings.text("deleteMessage"), "Are you sure you want to delete \"Station 59\"?");
+    ASSERT_TRUE(settings.escape("deleteDialog"));
+    EXPECT_TRUE(settings.focused("stationList"));
 
     // A station elsewhere edited, added, deleted, moved; the status of the
     // station that plays: none of it scrolls the list or takes the focus.
+    const qreal scrolled = contentY();
+    ASSERT_GT(scrolled, 0);
     QSignalSpy frames(&settings.view, &QQuickWindow::frameSwapped);
     ui.store->updateStation(ui.station(2).id, "Renamed", ui.station(2).urlText());
     ui.store->addStation("New", "http://127.0.0.1/new");
     ui.store->deleteStations({ui.station(59).id});
     ui.store->moveStations({1}, 3);
-    ui.store->playStation(ui.station(34).id);
+    ui.store->playStation(ui.station(29).id);
     ui.platform.clock.runPending();
     ui.platform.backend.session().report(SessionState::playing);
-    ui.store->updateStation(ui.station(34).id, "Station 34 renamed", ui.station(34).urlText());
+    ui.store->updateStation(ui.station(29).id, "Station 59 renamed", ui.station(29).urlText());
     ASSERT_TRUE(frames.wait(5000)); // laid out and drawn again
     EXPECT_EQ(contentY(), scrolled);
-    EXPECT_EQ(selectedIndex(), 34);
+    EXPECT_EQ(selectedIndex(), 29);
     EXPECT_TRUE(settings.focused("stationList"));
     settings.press(Qt::Key_Down);
-    EXPECT_EQ(selectedIndex(), 35);
+    EXPECT_EQ(selectedIndex(), 30);
 }
 
 TEST(PastedURL, OnlyUtf8TextThatIsAStreamURL)

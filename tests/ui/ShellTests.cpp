@@ -19,15 +19,6 @@
 namespace tunara::testing {
 namespace {
 
-TEST(TrayIconRule, OnlyPlayingShowsThePlayingImage)
-{
-    EXPECT_EQ(StatusWording::trayIconPath(PlayingStatus::playing), ":/tunara/icons/MenuBarIconPlaying.svg");
-    for (PlayingStatus status : {PlayingStatus::loading, PlayingStatus::buffering, PlayingStatus::error, PlayingStatus::paused})
-        EXPECT_EQ(StatusWording::trayIconPath(status), ":/tunara/icons/MenuBarIcon.svg") << int(status);
-    EXPECT_TRUE(QFile::exists(StatusWording::trayIconPath(PlayingStatus::playing)));
-    EXPECT_TRUE(QFile::exists(StatusWording::trayIconPath(PlayingStatus::paused)));
-}
-
 TEST(PanelPlacement, OpensUnderTheIconOrAboveItAtTheBottom)
 {
     const QRect screen(0, 0, 1280, 800);
@@ -42,7 +33,7 @@ TEST(PanelPlacement, OpensUnderTheIconOrAboveItAtTheBottom)
     EXPECT_EQ(panelPosition(QRect(1300, 2, 24, 24), {}, panel, QRect(1280, 0, 1920, 1080)), QPoint(1280, 30));
 }
 
-TEST_F(UiTest, TrayIconFollowsTheStatusAndItsClickTogglesThePanelCreatedOnFirstUse)
+TEST_F(UiTest, TrayIconFollowsTheStatusSetsTheVolumeAndItsClickTogglesThePanelCreatedOnFirstUse)
 {
     ui.app->start(TunaraApp::Presentation::trayIcon);
     QSystemTrayIcon* icon = ui.app->trayIcon();
@@ -50,6 +41,27 @@ TEST_F(UiTest, TrayIconFollowsTheStatusAndItsClickTogglesThePanelCreatedOnFirstU
     EXPECT_FALSE(ui.app->hasPanel());
     EXPECT_FALSE(ui.app->hasSettings());
     EXPECT_EQ(icon->toolTip(), "Tunara");
+
+    // The wheel over the icon, and Ctrl+Up/Down in the panel (at the end),
+    // move the volume a step at a time; the tooltip tells the new level for
+    // a moment.
+    ui.store->setVolume(0.5);
+    const auto turn = [&](int angle) {
+        QWheelEvent wheel({}, {}, {}, QPoint(0, angle), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(icon, &wheel);
+    };
+    turn(2 * 120);
+    EXPECT_DOUBLE_EQ(ui.store->volume(), 0.6);
+    EXPECT_EQ(icon->toolTip(), "Tunara — 60 %");
+    turn(60); // half a notch of a touchpad does nothing yet...
+    EXPECT_DOUBLE_EQ(ui.store->volume(), 0.6);
+    turn(60); // ...the other half makes a step
+    EXPECT_DOUBLE_EQ(ui.store->volume(), 0.65);
+    turn(-120 * 30);
+    EXPECT_DOUBLE_EQ(ui.store->volume(), 0.0);
+    EXPECT_EQ(icon->toolTip(), "Tunara — 0 %");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return icon->toolTip() == "Tunara"; }, 3000));
+
     ui.setStations({"Radio One"});
     ui.present(0, PlayingStatus::playing, metadata("Song", "Band"));
     EXPECT_EQ(icon->toolTip(), "Tunara\nRadio One\nBand · Song");
@@ -57,6 +69,13 @@ TEST_F(UiTest, TrayIconFollowsTheStatusAndItsClickTogglesThePanelCreatedOnFirstU
     ui.platform.backend.session().report(SessionState::buffering);
     EXPECT_NE(icon->icon().cacheKey(), playingKey);
     EXPECT_TRUE(icon->toolTip().endsWith("Buffering…"));
+    // Only playing shows the playing image, of those the program has always shipped.
+    for (PlayingStatus status : {PlayingStatus::loading, PlayingStatus::buffering, PlayingStatus::playing,
+                                 PlayingStatus::error, PlayingStatus::paused}) {
+        const QString path = StatusWording::trayIconPath(status);
+        EXPECT_EQ(path, status == PlayingStatus::playing ? ":/tunara/icons/MenuBarIconPlaying.svg" : ":/tunara/icons/MenuBarIcon.svg");
+        EXPECT_TRUE(QFile::exists(path)) << path.toStdString();
+    }
 
     emit icon->activated(QSystemTrayIcon::Trigger);
     ASSERT_TRUE(ui.app->hasPanel());
@@ -74,31 +93,6 @@ TEST_F(UiTest, TrayIconFollowsTheStatusAndItsClickTogglesThePanelCreatedOnFirstU
     ui.app->openSettings();
     EXPECT_EQ(&ui.app->settings(), &settings);
     EXPECT_TRUE(settings.isVisible());
-}
-
-// The wheel over the tray icon and Ctrl+Up/Down in the panel move the
-// volume a step at a time; the tooltip tells the new level for a moment.
-TEST_F(UiTest, WheelOverTheTrayIconAndKeysInThePanelSetTheVolume)
-{
-    ui.app->start(TunaraApp::Presentation::trayIcon);
-    QSystemTrayIcon* icon = ui.app->trayIcon();
-    ASSERT_NE(icon, nullptr);
-    ui.store->setVolume(0.5);
-    const auto turn = [&](int angle) {
-        QWheelEvent wheel({}, {}, {}, QPoint(0, angle), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-        QCoreApplication::sendEvent(icon, &wheel);
-    };
-    turn(2 * 120);
-    EXPECT_DOUBLE_EQ(ui.store->volume(), 0.6);
-    EXPECT_EQ(icon->toolTip(), "Tunara — 60 %");
-    turn(60); // half a notch of a touchpad does nothing yet...
-    EXPECT_DOUBLE_EQ(ui.store->volume(), 0.6);
-    turn(60); // ...the other half makes a step
-    EXPECT_DOUBLE_EQ(ui.store->volume(), 0.65);
-    turn(-120 * 30);
-    EXPECT_DOUBLE_EQ(ui.store->volume(), 0.0);
-    EXPECT_EQ(icon->toolTip(), "Tunara — 0 %");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return icon->toolTip() == "Tunara"; }, 3000));
 
     Window panel(ui.showPanel());
     for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Down})

@@ -49,8 +49,6 @@ TEST_F(StationEditorTest, SavingTrimsValidatesAndAsksForTheFieldToFix)
         {-1, "   ", "http://127.0.0.1/a", false, "", "name", {"One", "Two"}, ""},
         {-1, "Jazz", " \t", false, "", "url", {"One", "Two"}, ""},
         {-1, "Jazz", "ftp://radio.example/", true, "URL must start with http:// or https://", "url", {"One", "Two"}, ""},
-        {-1, "Jazz", "radio.example/live", true, "URL must start with http:// or https://", "url", {"One", "Two"}, ""},
-        {-1, "Jazz", "http://", true, "URL must contain a valid host", "url", {"One", "Two"}, ""},
         {-1, "Jazz", "http://exa mple.com/", true, "Please enter a valid URL", "url", {"One", "Two"}, ""},
         {-1, "  Jazz24 ", "  https://127.0.0.1:8000/jazz \n", true, "", "", {"One", "Two", "Jazz24"},
          "https://127.0.0.1:8000/jazz"},
@@ -75,12 +73,8 @@ TEST_F(StationEditorTest, SavingTrimsValidatesAndAsksForTheFieldToFix)
         EXPECT_EQ(editing->urlError(), c.message);
         EXPECT_EQ(focus.isEmpty() ? QString() : focus[0][0].toString(), c.field);
         EXPECT_EQ(ui.names(), c.names);
-        QString savedURL;
-        for (const Station& station : ui.store->stations()) {
-            if (!saved.isEmpty() && station.id.toString(QUuid::WithoutBraces) == saved[0][0].toString())
-                savedURL = station.urlText();
-        }
-        EXPECT_EQ(savedURL, c.savedURL);
+        const Station* stored = saved.isEmpty() ? nullptr : ui.store->stationList().find(QUuid(saved[0][0].toString()));
+        EXPECT_EQ(stored ? stored->urlText() : "", c.savedURL);
         // A second "Add" after a success adds nothing.
         EXPECT_FALSE(editing->save());
         EXPECT_EQ(ui.names(), c.names);
@@ -197,16 +191,7 @@ TEST_F(StationEditorTest, EditingStartsWithTheNameSelectedAndTabsThroughTheSheet
     ui.setStations({"One", "Two", "Three"});
     ui.store->playStation(ui.station(1).id);
     ui.platform.clock.runPending();
-    const std::size_t sessions = ui.platform.backend.sessions.size();
-    ASSERT_EQ(sessions, 1u);
     Window settings(ui.showSettings());
-    const auto openAndReturn = [&](const QString& typed) {
-        settings.press(Qt::Key_Return);
-        ASSERT_TRUE(settings.waitShown("editorSheet"));
-        settings.type(typed);
-        settings.press(Qt::Key_Return);
-        ASSERT_TRUE(settings.waitShown("editorSheet", false));
-    };
 
     // Down, Down, Return: the second station's sheet, its name selected.
     settings.press({Qt::Key_Down, Qt::Key_Down, Qt::Key_Return});
@@ -225,13 +210,16 @@ TEST_F(StationEditorTest, EditingStartsWithTheNameSelectedAndTabsThroughTheSheet
     EXPECT_EQ(ui.station(1).name, "Two");
     EXPECT_TRUE(settings.focused("stationList"));
 
-    // Saved unchanged: playback goes on.
-    openAndReturn("");
-    EXPECT_EQ(ui.platform.backend.sessions.size(), sessions);
-    EXPECT_FALSE(ui.platform.backend.session().released);
-    // Typing replaces the selected name; back in the list on that row.
-    openAndReturn("Deux");
+    // Typing replaces the selected name; back in the list on that row. The
+    // URL unchanged, playback goes on.
+    settings.press(Qt::Key_Return);
+    ASSERT_TRUE(settings.waitShown("editorSheet"));
+    settings.type("Deux");
+    settings.press(Qt::Key_Return);
+    ASSERT_TRUE(settings.waitShown("editorSheet", false));
     EXPECT_EQ(ui.names(), (QStringList{"One", "Deux", "Three"}));
+    EXPECT_EQ(ui.platform.backend.sessions.size(), 1u);
+    EXPECT_FALSE(ui.platform.backend.session().released);
     EXPECT_EQ(settings.selection(), ui.id(1));
     EXPECT_TRUE(settings.focused("stationList"));
     settings.press(Qt::Key_Down);

@@ -18,29 +18,24 @@ class StationFilesTest : public UiTest {
 protected:
     QQuickView& window() { return ui.app->settings(); }
     // The report is in the window only while it is shown.
-    QString report() { return Window(window()).text("stationFilesMessage"); }
     ::testing::AssertionResult reportSays(const QString& text)
     {
-        const bool said = QTest::qWaitFor([&] { return report() == text; });
-        return (said ? ::testing::AssertionSuccess() : ::testing::AssertionFailure())
+        const auto report = [&] { return Window(window()).text("stationFilesMessage"); };
+        return (QTest::qWaitFor([&] { return report() == text; }) ? ::testing::AssertionSuccess()
+                                                                  : ::testing::AssertionFailure())
                << "the report says " << report().toStdString();
     }
-
-    QString write(const QString& name, const QByteArray& bytes)
+    QUrl write(const QString& name, const QByteArray& bytes)
     {
-        const QString path = QDir(files.path()).filePath(name);
-        QFile file(path);
+        QFile file(QDir(files.path()).filePath(name));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
-        return path;
+        return QUrl::fromLocalFile(file.fileName());
     }
     // Drags the files over the window and drops them.
-    void drop(const QStringList& paths)
+    void drop(const QList<QUrl>& urls)
     {
         QMimeData data;
-        QList<QUrl> urls;
-        for (const QString& path : paths)
-            urls << QUrl::fromLocalFile(path);
         data.setUrls(urls);
         const QPoint at(window().width() / 2, window().height() / 3);
         QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
@@ -76,11 +71,9 @@ TEST_F(StationFilesTest, DroppedPlaylistFilesAddTheirNewStations)
 {
     ui.setStations({"One"});
     ui.showSettings();
-    const QString m3u = write("list.m3u",
-                              "\xEF\xBB\xBF#EXTM3U\r\n#EXTINF:-1,Jazz\r\nhttp://jazz.example/\r\n# note\r\n"
-                              "http://127.0.0.1:8000/station0\r\n");
-    const QString pls = write("more.pls", "[playlist]\nFile1=https://rock.example/\nTitle1=Rock\n"
-                                                          "File2=http://pop.example/\n");
+    const QUrl m3u = write("list.m3u", "\xEF\xBB\xBF#EXTM3U\r\n#EXTINF:-1,Jazz\r\nhttp://jazz.example/\r\n# note\r\n"
+                                       "http://127.0.0.1:8000/station0\r\n");
+    const QUrl pls = write("more.pls", "[playlist]\nFile1=https://rock.example/\nTitle1=Rock\nFile2=http://pop.example/\n");
     drop({m3u, pls});
     EXPECT_TRUE(reportSays("Added 3 stations"));
     EXPECT_EQ(ui.names(), QStringList({"One", "Jazz", "Rock", "pop.example"}));
@@ -97,8 +90,7 @@ TEST_F(StationFilesTest, AnExportedListImportsIntoAnEmptyListAsTheSameList)
     ui.setStations({"One", "Two, \"2\"", "Drei ä"});
     ui.showSettings();
     choose(Qt::Key_S, "mine");
-    EXPECT_TRUE(QFile::exists(QDir(files.path()).filePath("mine.m3u8")));
-    EXPECT_EQ(report(), "Exported 3 stations to \u201Cmine.m3u8\u201D");
+    EXPECT_TRUE(reportSays("Exported 3 stations to \u201Cmine.m3u8\u201D"));
 
     ui.setStations({});
     choose(Qt::Key_O, "mine.m3u8");

@@ -60,25 +60,23 @@ QQuickView& UiHarness::showSettings()
     return view;
 }
 
-QList<QQuickItem*> UiHarness::descendants(QQuickItem* root)
-{
-    QList<QQuickItem*> result;
-    for (QQuickItem* child : root ? root->childItems() : QList<QQuickItem*>()) {
-        result.append(child);
-        result.append(descendants(child));
-    }
-    return result;
-}
-
 QQuickItem* UiHarness::find(QQuickItem* root, const QString& objectName)
 {
-    if (root && root->objectName() == objectName)
+    if (!root || root->objectName() == objectName)
         return root;
-    for (QQuickItem* item : descendants(root)) {
-        if (item->objectName() == objectName)
-            return item;
+    for (QQuickItem* child : root->childItems()) {
+        if (QQuickItem* found = find(child, objectName))
+            return found;
     }
     return nullptr;
+}
+
+// The delegate of a ListView's row if made, where the list is.
+static QQuickItem* madeRow(QQuickItem* list, int index)
+{
+    QQuickItem* row = nullptr;
+    QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem*, row), Q_ARG(int, index));
+    return row;
 }
 
 QQuickItem* UiHarness::listRow(QQuickItem* list, int index)
@@ -86,13 +84,6 @@ QQuickItem* UiHarness::listRow(QQuickItem* list, int index)
     constexpr int contain = 4; // ListView.Contain
     QMetaObject::invokeMethod(list, "positionViewAtIndex", Q_ARG(int, index), Q_ARG(int, contain));
     return madeRow(list, index);
-}
-
-QQuickItem* UiHarness::madeRow(QQuickItem* list, int index)
-{
-    QQuickItem* row = nullptr;
-    QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem*, row), Q_ARG(int, index));
-    return row;
 }
 
 bool UiHarness::inView(QQuickItem* list, int index)
@@ -131,16 +122,10 @@ QStringList numberedStations(int count, int first)
     return names;
 }
 
-QObject* Window::object(const QString& name) const
-{
-    if (QObject* found = view.rootObject()->findChild<QObject*>(name))
-        return found;
-    return item(name);
-}
-
 QVariant Window::get(const QString& name, const char* property) const
 {
-    QObject* found = object(name);
+    QObject* found = view.rootObject()->findChild<QObject*>(name);
+    found = found ? found : item(name);
     return found ? found->property(property) : QVariant();
 }
 

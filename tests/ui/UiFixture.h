@@ -42,15 +42,13 @@ public:
     QQuickView& showPanel();
     QQuickView& showSettings();
 
-    // Popups and dialogs live in the window's overlay, beside the root.
+    // The first item of that name below root, depth first. Popups and
+    // dialogs live in the window's overlay, beside the root.
     static QQuickItem* find(QQuickView& view, const QString& objectName) { return find(view.contentItem(), objectName); }
     static QQuickItem* find(QQuickItem* root, const QString& objectName);
-    // Every item below root in the visual tree, depth first.
-    static QList<QQuickItem*> descendants(QQuickItem* root);
     // The delegate of a ListView's row, scrolled into view first (rows are
-    // made only while in view); the delegate if made, where the list is.
+    // made only while in view).
     static QQuickItem* listRow(QQuickItem* list, int index);
-    static QQuickItem* madeRow(QQuickItem* list, int index);
     // The row is made and wholly inside the list's viewport.
     static bool inView(QQuickItem* list, int index);
     // How many delegates a ListView has made (rows in view and a few more).
@@ -77,7 +75,7 @@ public:
     explicit Window(QQuickView& window) : view(window) {}
 
     QQuickItem* item(const QString& name) const { return UiHarness::find(view, name); }
-    QObject* object(const QString& name) const;
+    // A property of the item or object (a popup, a view model) of that name.
     QVariant get(const QString& name, const char* property) const;
     QString text(const QString& name, const char* property = "text") const { return get(name, property).toString(); }
     // The texts of several items, to compare in one go.
@@ -109,7 +107,6 @@ public:
         QTest::mouseClick(&view, button, {}, UiHarness::centreOf(target));
     }
     void click(const QString& name) const { click(item(name)); }
-    void doubleClick(QQuickItem* target) const { QTest::mouseDClick(&view, Qt::LeftButton, {}, UiHarness::centreOf(target)); }
     // Presses on one point and moves the pointer to another in steps, the
     // button held.
     void drag(QPoint from, QPoint to, int steps) const;
