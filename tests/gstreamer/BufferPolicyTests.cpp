@@ -16,79 +16,61 @@ struct Step {
     double tempo;
 };
 
-void runSteps(const std::vector<Step>& steps)
-{
-    BufferPolicy policy;
-    for (size_t i = 0; i < steps.size(); ++i) {
-        const Step& step = steps[i];
-        const auto decision = policy.update(step.wantsToPlay, step.level, step.inputEnded);
-        EXPECT_EQ(decision.render, step.render) << "step " << i;
-        EXPECT_DOUBLE_EQ(decision.tempo, step.tempo) << "step " << i;
-    }
-}
-
 constexpr double slow = 0.96;
 
-TEST(BufferPolicyTest, StartsOnASmallBufferAndGrowsItPlayingSlower)
+TEST(BufferPolicyTest, RendersAndSetsTheTempoByTheBufferedSeconds)
 {
-    runSteps({
-        {false, 0.0, false, false, slow},  // loading, not asked to play
-        {true, 0.1, false, false, slow},  // asked, too little yet
-        {true, 0.3, false, true, slow},    // start level reached
-        {true, 0.1, false, true, slow},    // low but not dry: keeps playing
-        {true, 2.9, false, true, slow},    // growing
-        {true, 3.0, false, true, 1.0},     // target: normal tempo
-        {true, 2.7, false, true, 1.0},     // within the hysteresis
-        {true, 2.4, false, true, slow},    // fell below it: slower again
-    });
-}
-
-TEST(BufferPolicyTest, RunningDryWaitsUntilTheResumeLevel)
-{
-    runSteps({
-        {true, 0.5, false, true, slow},
-        {true, 0.0, false, false, slow},   // dry: stop rendering
-        {true, 0.5, false, false, slow},  // refilling: more than the start level is needed now
-        {true, 1.0, false, true, slow},    // resume level
-    });
-}
-
-TEST(BufferPolicyTest, TheStreamsEndPlaysOutWhateverIsLeft)
-{
-    runSteps({
-        {true, 0.1, true, true, slow},
-        {true, 0.0, true, true, slow},
-    });
-}
-
-TEST(BufferPolicyTest, PauseStopsRenderingAndResumeNeedsTheResumeLevel)
-{
-    runSteps({
-        {true, 3.5, false, true, 1.0},
-        {false, 4.0, false, false, slow},  // user pause
-        {true, 4.0, false, true, 1.0},     // resumes at once on a full buffer
-        {false, 0.2, false, false, slow},
-        {true, 0.2, false, false, slow},  // resumes only once refilled
-    });
+    const std::vector<Step> scenarios[] = {
+        // It starts on a small buffer and grows it playing slower.
+        {{false, 0.0, false, false, slow}, // loading, not asked to play
+         {true, 0.1, false, false, slow},  // asked, too little yet
+         {true, 0.3, false, true, slow},   // start level reached
+         {true, 0.1, false, true, slow},   // low but not dry: keeps playing
+         {true, 2.9, false, true, slow},   // growing
+         {true, 3.0, false, true, 1.0},    // target: normal tempo
+         {true, 2.7, false, true, 1.0},    // within the hysteresis
+         {true, 2.4, false, true, slow}},  // fell below it: slower again
+        // Running dry, it waits until the resume level.
+        {{true, 0.5, false, true, slow},
+         {true, 0.0, false, false, slow}, // dry: stop rendering
+         {true, 0.5, false, false, slow}, // refilling: more than the start level is needed now
+         {true, 1.0, false, true, slow}}, // resume level
+        // The stream's end plays out whatever is left.
+        {{true, 0.1, true, true, slow}, {true, 0.0, true, true, slow}},
+        // Pause stops rendering; resuming needs the resume level.
+        {{true, 3.5, false, true, 1.0},
+         {false, 4.0, false, false, slow}, // user pause
+         {true, 4.0, false, true, 1.0},    // resumes at once on a full buffer
+         {false, 0.2, false, false, slow},
+         {true, 0.2, false, false, slow}}, // resumes only once refilled
+    };
+    for (size_t scenario = 0; scenario < std::size(scenarios); ++scenario) {
+        BufferPolicy policy;
+        for (size_t i = 0; i < scenarios[scenario].size(); ++i) {
+            const Step& step = scenarios[scenario][i];
+            const auto decision = policy.update(step.wantsToPlay, step.level, step.inputEnded);
+            EXPECT_EQ(decision.render, step.render) << "scenario " << scenario << " step " << i;
+            EXPECT_DOUBLE_EQ(decision.tempo, step.tempo) << "scenario " << scenario << " step " << i;
+        }
+    }
 }
 
 TEST(BufferPolicyTest, LooksOftenOnlyWhileWaitingOrCloseToSlowingDown)
 {
-    const BufferSettings settings;
-    BufferPolicy policy(settings);
+    BufferPolicy policy;
     policy.update(true, 0.1, false);
-    EXPECT_DOUBLE_EQ(policy.nextCheck(0.1), settings.waitingCheckInterval); // waiting for the start level
+    EXPECT_DOUBLE_EQ(policy.nextCheck(0.1), 0.1); // waiting for the start level
 
     policy.update(true, 0.5, false);
-    EXPECT_DOUBLE_EQ(policy.nextCheck(0.5), settings.longestCheckInterval); // slow: only the target matters
+    EXPECT_DOUBLE_EQ(policy.nextCheck(0.5), 1.0); // slow: only the target matters
 
     policy.update(true, 3.0, false);
-    EXPECT_DOUBLE_EQ(policy.nextCheck(5.0), settings.longestCheckInterval);
+    EXPECT_DOUBLE_EQ(policy.nextCheck(5.0), 1.0);
     EXPECT_DOUBLE_EQ(policy.nextCheck(2.8), 0.3); // could fall below the hysteresis in 0.3 s
-    EXPECT_DOUBLE_EQ(policy.nextCheck(2.55), settings.waitingCheckInterval);
+    EXPECT_DOUBLE_EQ(policy.nextCheck(2.55), 0.1);
 
     policy.update(true, 0.0, false); // ran dry
-    EXPECT_DOUBLE_EQ(policy.nextCheck(0.0), settings.waitingCheckInterval);
+    EXPECT_DOUBLE_EQ(policy.nextCheck(0.0), 0.1);
 }
 
 } // namespace

@@ -10,30 +10,27 @@ namespace {
 
 using R = FailureReason;
 
-FailureReport httpFailure(unsigned status, QString location = {})
-{
-    FailureReport report;
-    report.domain = GST_RESOURCE_ERROR;
-    report.code = GST_RESOURCE_ERROR_OPEN_READ;
-    report.fromHttpSource = true;
-    report.httpStatus = status;
-    report.redirectLocation = std::move(location);
-    return report;
-}
-
-FailureReport gstFailure(GQuark domain, int code)
+FailureReport gstFailure(GQuark domain, int code, const char* refusedScheme = "")
 {
     FailureReport report;
     report.domain = domain;
     report.code = code;
+    report.refusedScheme = refusedScheme;
     return report;
 }
 
-FailureReport refused(const char* scheme)
+FailureReport httpFailure(unsigned status, const char* location = "")
 {
-    FailureReport report = gstFailure(GST_STREAM_ERROR, GST_STREAM_ERROR_FAILED);
-    report.refusedScheme = QString::fromUtf8(scheme);
+    FailureReport report = gstFailure(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_OPEN_READ);
+    report.fromHttpSource = true;
+    report.httpStatus = status;
+    report.redirectLocation = location;
     return report;
+}
+
+ProbeOutcome probeError(GQuark domain, int code, int certificateErrors = 0)
+{
+    return {false, domain, code, GTlsCertificateFlags(certificateErrors)};
 }
 
 TEST(FailureTableTest, WhatTheBusSaysNamesTheReason)
@@ -49,15 +46,15 @@ TEST(FailureTableTest, WhatTheBusSaysNamesTheReason)
         {httpFailure(504), R::serverUnavailable},
         {httpFailure(418), R::badServerResponse},
         {httpFailure(500), R::badServerResponse},
-        {httpFailure(302, QStringLiteral("file:///etc/passwd")), R::unsupportedScheme},
-        {httpFailure(302, QStringLiteral("https://example.org/")), R::badServerResponse}, // a redirect loop
+        {httpFailure(302, "file:///etc/passwd"), R::unsupportedScheme},
+        {httpFailure(302, "https://example.org/"), R::badServerResponse}, // a redirect loop
         {gstFailure(GST_STREAM_ERROR, GST_STREAM_ERROR_TYPE_NOT_FOUND), R::unrecognisedFormat},
         {gstFailure(GST_STREAM_ERROR, GST_STREAM_ERROR_CODEC_NOT_FOUND), R::noDecoder},
         {gstFailure(GST_CORE_ERROR, GST_CORE_ERROR_MISSING_PLUGIN), R::noDecoder},
         {gstFailure(GST_STREAM_ERROR, GST_STREAM_ERROR_DEMUX), R::parseFailure},
         {gstFailure(GST_STREAM_ERROR, GST_STREAM_ERROR_FORMAT), R::parseFailure},
         {gstFailure(GST_STREAM_ERROR, GST_STREAM_ERROR_DECODE), R::parseFailure},
-        {refused("file"), R::unsupportedScheme},
+        {gstFailure(GST_STREAM_ERROR, GST_STREAM_ERROR_FAILED, "file"), R::unsupportedScheme},
         {gstFailure(GST_CORE_ERROR, GST_CORE_ERROR_STATE_CHANGE), R::otherFailure},
     };
     for (const auto& [report, reason] : rows) {
@@ -65,15 +62,6 @@ TEST(FailureTableTest, WhatTheBusSaysNamesTheReason)
         EXPECT_EQ(mapFailure(report), reason) << g_quark_to_string(report.domain) << " " << report.code << " "
                                               << report.httpStatus.value_or(0);
     }
-}
-
-ProbeOutcome probeError(GQuark domain, int code, int flags = 0)
-{
-    ProbeOutcome outcome;
-    outcome.domain = domain;
-    outcome.code = code;
-    outcome.certificateErrors = GTlsCertificateFlags(flags);
-    return outcome;
 }
 
 // What the HTTP source reports for all of these: a generic error, no

@@ -1,6 +1,9 @@
 #include "LivePlayback.h"
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tunara::testing {
@@ -49,9 +52,25 @@ GstMediaBackendOptions LivePlayback::defaultOptions()
 }
 
 LivePlayback::LivePlayback(GstMediaBackendOptions options)
-    : backend(scheduler, std::move(options))
+    : fifo(directory.filePath(QStringLiteral("station.aac")))
+    , server(QStringLiteral("stream_server.py"), {QStringLiteral("--workdir"), QStringLiteral(TUNARA_FIXTURE_CACHE)})
+    , backend(scheduler, std::move(options))
     , recordingBackend(std::make_unique<RecordingBackend>(backend, failures))
 {
+    EXPECT_FALSE(server.announcement().isEmpty()) << "the stream server did not start";
+    EXPECT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    // Opening the FIFO for writing returns once anything opens it for
+    // reading. From a thread of its own, so that an open blocking a pipeline
+    // (or the main thread) is let through.
+    fifoWatcher = std::thread([this, path = fifo.toLocal8Bit()] {
+        while (!stopping) {
+            const int fd = ::open(path.constData(), O_WRONLY);
+            if (fd < 0)
+                return;
+            fifoOpened = fifoOpened || !stopping;
+            ::close(fd);
+        }
+    });
     controller = std::make_unique<PlaybackController>(PlaybackEnvironment{
         &scheduler, recordingBackend.get(), [this] { return std::make_unique<FakeNetworkMonitor>(&networkHandler); },
         &wakeNotifier});
@@ -67,6 +86,29 @@ LivePlayback::~LivePlayback()
     controller.reset();
     // Let tasks already posted by the pipeline's threads run out.
     runFor(0.05);
+    stopping = true;
+    const int reader = ::open(fifo.toLocal8Bit().constData(), O_RDONLY | O_NONBLOCK); // lets the watcher go
+    fifoWatcher.join();
+    ::close(reader);
+}
+
+QString LivePlayback::resolve(const QString& where) const
+{
+    const auto origin = [this](const char* scheme, const char* port) {
+        return QStringLiteral("%1://127.0.0.1:%2").arg(scheme).arg(server.announcement().value(port).toInt());
+    };
+    return QString(where.startsWith('/') ? "{http}" + where : where)
+        .replace("{http}", origin("http", "http"))
+        .replace("{https}", origin("https", "https"))
+        .replace("{refused}", origin("http", "refused"))
+        .replace("{fifo}", fifo);
+}
+
+QString LivePlayback::playlist(const QString& type, const QString& body) const
+{
+    return QStringLiteral("/playlist?type=%1&body=%2")
+        .arg(QString::fromLatin1(QUrl::toPercentEncoding(type)),
+             QString::fromLatin1(QUrl::toPercentEncoding(resolve(body))));
 }
 
 bool LivePlayback::waitFor(PlayingStatus wanted, double seconds)
@@ -77,15 +119,6 @@ bool LivePlayback::waitFor(PlayingStatus wanted, double seconds)
 bool LivePlayback::waitForTrack(double seconds)
 {
     return waitUntil([&] { return controller->track().has_value(); }, seconds);
-}
-
-bool fifoHasReader(const QString& fifo)
-{
-    const int fd = ::open(fifo.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    return true;
 }
 
 } // namespace tunara::testing

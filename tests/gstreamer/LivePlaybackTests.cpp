@@ -1,82 +1,103 @@
-// A station played for real: the controller on the GStreamer backend
-// against the local stream server.
+// Stations played for real: the controller on the GStreamer backend against
+// the local stream server.
 
 #include "LivePlayback.h"
 
-#include "common/DisplayText.h"
-#include "support/QtPrinters.h"
-
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <algorithm>
 
 namespace tunara::testing {
 namespace {
 
-struct CharsetCase {
+const auto rowName = [](const auto& info) { return std::string(info.param.name); };
+
+// A stream whose ICY metadata block says text.
+QString metadata(const QString& text)
+{
+    return "/icy/mp3?metadata=" + QString::fromLatin1(QUrl::toPercentEncoding(text));
+}
+
+struct PlayCase {
     const char* name;
-    const char* charset;
-    const char* artist;
-    const char* title;
+    QString where;
+    QString artist; // empty for none
+    QString title;
 };
 
-void PrintTo(const CharsetCase& charset, std::ostream* os)
+void PrintTo(const PlayCase& row, std::ostream* os)
 {
-    *os << charset.name;
+    *os << row.name;
 }
 
-class IcyTitleTest : public ::testing::TestWithParam<CharsetCase> {};
+class StationPlaysTest : public ::testing::TestWithParam<PlayCase> {};
 
-TEST_P(IcyTitleTest, StationPlaysAndItsTitleArrivesAsTheRightText)
+// Titles reach the player and the desktop as text, and cleaned: no control
+// characters, one line, at most 1,024 characters.
+TEST_P(StationPlaysTest, WithoutAFailureAndWithItsTitleAsText)
 {
     LivePlayback live;
-    ASSERT_TRUE(live.server.isRunning());
-    live.play(live.server.http(QStringLiteral("/icy/mp3?charset=%1").arg(GetParam().charset)));
+    live.play(GetParam().where);
     EXPECT_EQ(live.status(), PlayingStatus::loading);
-
-    ASSERT_TRUE(live.waitFor(PlayingStatus::playing));
+    // Well before a stall time-out and a retry could have played it.
+    ASSERT_TRUE(live.waitFor(PlayingStatus::playing, 12));
     EXPECT_EQ(live.controller->retryCount(), 0);
     EXPECT_FALSE(live.controller->hasStallTimer());
+    EXPECT_TRUE(live.failures.empty());
 
     ASSERT_TRUE(live.waitForTrack());
-    EXPECT_EQ(live.controller->track()->artist, QString::fromUtf8(GetParam().artist));
-    EXPECT_EQ(live.controller->track()->title, QString::fromUtf8(GetParam().title));
+    EXPECT_EQ(live.controller->track()->artist.value_or(QString()), GetParam().artist);
+    EXPECT_EQ(live.controller->track()->title, GetParam().title);
+    EXPECT_EQ(live.controller->nowPlaying()->track, live.controller->track());
+    // Also when a playlist file named the stream.
+    EXPECT_EQ(live.controller->nowPlaying()->station, "Fixture Radio");
 }
 
-INSTANTIATE_TEST_SUITE_P(Charsets, IcyTitleTest,
-                         ::testing::Values(CharsetCase{"Utf8", "utf-8", "Sigur Rós", "Hoppípolla ♫"},
-                                           CharsetCase{"Windows1252", "windows-1252", "Sinéad O’Connor",
-                                                       "Nothing Compares 2 U"},
-                                           CharsetCase{"Windows1251", "windows-1251", "Кино", "Группа крови"}),
-                         [](const ::testing::TestParamInfo<CharsetCase>& param) { return param.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Stations, StationPlaysTest,
+    ::testing::Values(
+        PlayCase{"Utf8", "/icy/mp3?charset=utf-8", "Sigur Rós", "Hoppípolla ♫"},
+        PlayCase{"Windows1252", "/icy/mp3?charset=windows-1252", "Sinéad O’Connor", "Nothing Compares 2 U"},
+        PlayCase{"Windows1251", "/icy/mp3?charset=windows-1251", "Кино", "Группа крови"},
+        PlayCase{"MissingClosingQuote", metadata("StreamTitle='Artist - Title;"), "Artist", "Title"},
+        PlayCase{"ControlCharacters", metadata("StreamTitle='Art\x1b]0;evil\aist - Ti\r\ntle\t\tend\x7f';"),
+                 "Art]0;evilist", "Ti tle end"},
+        PlayCase{"FourThousandCharacters", metadata("StreamTitle='A - " + QString(4000, 'x') + "';"), "A",
+                 QString(1020, 'x')},
+        // Packed audio, whose ID3 title frame wins over the artist frame.
+        PlayCase{"Hls", "/hls/master.m3u8", "", "HLS Song"},
+        PlayCase{"PlsFile", "/playlist?type=audio/x-scpls&body=[playlist]%0AFile1={http}/icy/mp3%0A", "Sigur Rós",
+                 "Hoppípolla ♫"},
+        // Served as plain text: recognised by its first bytes. The dead first
+        // mirror gives way to the next without a retry.
+        PlayCase{"M3uFileWithADeadMirror", "/playlist?body=%23EXTM3U%0A{refused}/icy/mp3%0A{http}/icy/mp3%0A",
+                 "Sigur Rós", "Hoppípolla ♫"}),
+    rowName);
 
-} // namespace
-} // namespace tunara::testing
+TEST(PlaylistStationTest, NestedPlaylistsAreFollowedTwoLevelsDeep)
+{
+    LivePlayback live;
+    const QString xspf = live.playlist("application/xspf+xml",
+                                       "<?xml version=\"1.0\"?><playlist xmlns=\"http://xspf.org/ns/0/\"><trackList>"
+                                       "<track><location>{http}/icy/mp3</location></track></trackList></playlist>");
+    const QString pls = live.playlist("audio/x-scpls", "[playlist]\nFile1={http}" + xspf + "\n");
+    live.play(pls);
+    ASSERT_TRUE(live.waitFor(PlayingStatus::playing));
 
-namespace tunara::testing {
-namespace {
+    // One level more is not followed: the deepest file is not audio.
+    live.play(live.playlist("audio/x-mpegurl", "{http}" + pls + "\n"));
+    ASSERT_TRUE(live.waitFor(PlayingStatus::error));
+}
 
 struct FailureCase {
     const char* name;
-    std::function<QUrl(const StreamFixture&)> url;
+    const char* where;
     FailureReason reason;
 };
 
-void PrintTo(const FailureCase& failure, std::ostream* os)
+void PrintTo(const FailureCase& row, std::ostream* os)
 {
-    *os << failure.name;
-}
-
-std::string caseName(const ::testing::TestParamInfo<FailureCase>& info)
-{
-    return info.param.name;
-}
-
-QUrl path(const StreamFixture& server, const char* pathAndQuery)
-{
-    return server.http(QString::fromUtf8(pathAndQuery));
+    *os << row.name;
 }
 
 class UnrecoverableFailureTest : public ::testing::TestWithParam<FailureCase> {};
@@ -84,8 +105,7 @@ class UnrecoverableFailureTest : public ::testing::TestWithParam<FailureCase> {}
 TEST_P(UnrecoverableFailureTest, EndsInErrorAtOnceWithoutRetry)
 {
     LivePlayback live;
-    ASSERT_TRUE(live.server.isRunning());
-    live.play(GetParam().url(live.server));
+    live.play(GetParam().where);
 
     ASSERT_TRUE(live.waitFor(PlayingStatus::error, 30));
     EXPECT_FALSE(live.controller->hasStallTimer());
@@ -98,40 +118,68 @@ TEST_P(UnrecoverableFailureTest, EndsInErrorAtOnceWithoutRetry)
 INSTANTIATE_TEST_SUITE_P(
     Rows, UnrecoverableFailureTest,
     ::testing::Values(
-        FailureCase{"NotFound", [](auto& s) { return path(s, "/status/404"); }, FailureReason::notFound},
-        FailureCase{"Gone", [](auto& s) { return path(s, "/status/410"); }, FailureReason::notFound},
-        FailureCase{"Unauthorized", [](auto& s) { return path(s, "/status/401"); },
-                    FailureReason::authenticationRequired},
-        FailureCase{"Forbidden", [](auto& s) { return path(s, "/status/403"); }, FailureReason::forbidden},
-        FailureCase{"ServerError", [](auto& s) { return path(s, "/status/500"); }, FailureReason::badServerResponse},
-        FailureCase{"UnknownHost", [](auto&) { return QUrl(QStringLiteral("http://no-such-station.invalid/live")); },
-                    FailureReason::hostNotFound},
-        FailureCase{"NoHost", [](auto&) { return QUrl(QStringLiteral("http:///live")); }, FailureReason::badURL},
-        FailureCase{"SelfSignedCertificate", [](auto& s) { return s.https(QStringLiteral("/icy/mp3")); },
-                    FailureReason::certificateUnknownIssuer},
-        FailureCase{"GarbageBody", [](auto& s) { return path(s, "/garbage"); }, FailureReason::unrecognisedFormat},
-        FailureCase{"PictureBody", [](auto& s) { return path(s, "/video"); }, FailureReason::noDecoder},
-        FailureCase{"RedirectToFile", [](auto& s) { return path(s, "/redirect?to=file:///etc/hostname"); },
-                    FailureReason::unsupportedScheme},
-        FailureCase{"FileStation", [](auto&) { return QUrl(QStringLiteral("file:///etc/hostname")); },
-                    FailureReason::unsupportedScheme},
-        FailureCase{"UnparsablePlaylist", [](auto& s) { return path(s, "/hls/garbage.m3u8"); },
+        FailureCase{"NotFound", "/status/404", FailureReason::notFound},
+        FailureCase{"Gone", "/status/410", FailureReason::notFound},
+        FailureCase{"Unauthorized", "/status/401", FailureReason::authenticationRequired},
+        FailureCase{"Forbidden", "/status/403", FailureReason::forbidden},
+        FailureCase{"ServerError", "/status/500", FailureReason::badServerResponse},
+        FailureCase{"UnknownHost", "http://no-such-station.invalid/live", FailureReason::hostNotFound},
+        FailureCase{"NoHost", "http:///live", FailureReason::badURL},
+        FailureCase{"SelfSignedCertificate", "{https}/icy/mp3", FailureReason::certificateUnknownIssuer},
+        FailureCase{"GarbageBody", "/garbage", FailureReason::unrecognisedFormat},
+        FailureCase{"PictureBody", "/video", FailureReason::noDecoder},
+        FailureCase{"RedirectToFile", "/redirect?to=file:///etc/hostname", FailureReason::unsupportedScheme},
+        FailureCase{"FileStation", "file:///etc/hostname", FailureReason::unsupportedScheme},
+        FailureCase{"UnparsablePlaylist",
+                    "/playlist?type=application/vnd.apple.mpegurl&body=%23EXTM3U%0A%23EXT-X-TARGETDURATION:banana%0A"
+                    "%23EXTINF:x,%0A%00%01%0A",
                     FailureReason::parseFailure},
-        FailureCase{"MetadataIntervalThatDoesNotFitTheBody", [](auto& s) { return path(s, "/icy/mp3?metaint=1"); },
-                    FailureReason::unrecognisedFormat}),
-    caseName);
+        FailureCase{"MetadataIntervalThatDoesNotFitTheBody", "/icy/mp3?metaint=1", FailureReason::unrecognisedFormat}),
+    rowName);
+
+// A local file named anywhere in a stream (a playlist file, an HLS variant or
+// segment, a redirect), or any other URI that is not http or https, is never
+// opened, and the station fails at once: long before any time-out. The local
+// file is the FIFO, which shows whether anything opened it.
+class NonWebURITest : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(NonWebURITest, IsNeverOpenedAndTheStationFailsAtOnce)
+{
+    auto options = LivePlayback::defaultOptions();
+    options.sourceTimeoutSeconds = 60;
+    options.startTimeoutSeconds = 60;
+    LivePlayback live(options);
+    live.play(GetParam().where);
+    const bool failed = live.waitFor(PlayingStatus::error, 10);
+    EXPECT_FALSE(live.fifoOpened) << "a local file was opened";
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(live.failures.back().reason, GetParam().reason);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Places, NonWebURITest,
+    ::testing::Values(
+        FailureCase{"HlsSegment", "/hls/live.m3u8?uri=file://{fifo}", FailureReason::unsupportedScheme},
+        FailureCase{"HlsVariant", "/hls/master.m3u8?uri=file://{fifo}", FailureReason::unsupportedScheme},
+        FailureCase{"Redirect", "/redirect?to=file://{fifo}", FailureReason::unsupportedScheme},
+        FailureCase{"FdSegment", "/hls/live.m3u8?uri=fd://0", FailureReason::unsupportedScheme},
+        FailureCase{"DataSegment", "/hls/live.m3u8?uri=data:audio/aac;base64,AAAA", FailureReason::unsupportedScheme},
+        FailureCase{"PlaylistOfNoWebStreams",
+                    "/playlist?type=audio/x-scpls&body=[playlist]%0AFile1=file://{fifo}%0AFile2=rtsp://x.example/%0A",
+                    FailureReason::parseFailure},
+        FailureCase{"PlaylistTooLarge", "/playlist?type=audio/x-mpegurl&size=70000&body={http}/icy/mp3",
+                    FailureReason::parseFailure}),
+    rowName);
 
 class RecoverableFailureTest : public ::testing::TestWithParam<FailureCase> {};
 
 TEST_P(RecoverableFailureTest, WaitsWithTheStallTimerArmed)
 {
     LivePlayback live;
-    ASSERT_TRUE(live.server.isRunning());
-    live.play(GetParam().url(live.server));
+    live.play(GetParam().where);
 
     ASSERT_TRUE(waitUntil([&] { return !live.failures.empty(); }, 20));
-    const auto waiting = live.controller->hasEverPlayed() ? PlayingStatus::buffering : PlayingStatus::loading;
-    EXPECT_EQ(live.status(), waiting);
+    EXPECT_EQ(live.status(), live.controller->hasEverPlayed() ? PlayingStatus::buffering : PlayingStatus::loading);
     EXPECT_TRUE(live.controller->hasStallTimer());
     EXPECT_FALSE(live.controller->hasRetryTimer());
     EXPECT_EQ(live.failures[0].reason, GetParam().reason) << live.failures[0].message.toStdString();
@@ -139,131 +187,26 @@ TEST_P(RecoverableFailureTest, WaitsWithTheStallTimerArmed)
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, RecoverableFailureTest,
-    ::testing::Values(
-        FailureCase{"ServiceUnavailable", [](auto& s) { return path(s, "/status/503"); },
-                    FailureReason::serverUnavailable},
-        FailureCase{"BadGateway", [](auto& s) { return path(s, "/status/502"); }, FailureReason::serverUnavailable},
-        FailureCase{"ConnectionRefused", [](auto& s) { return s.refused(); }, FailureReason::connectionRefused},
-        FailureCase{"SilentServer", [](auto& s) { return path(s, "/silent"); }, FailureReason::timedOut},
-        FailureCase{"ClosedMidStream", [](auto& s) { return path(s, "/icy/mp3?burst=32000&close_after=1"); },
-                    FailureReason::connectionLost}),
-    caseName);
+    ::testing::Values(FailureCase{"ServiceUnavailable", "/status/503", FailureReason::serverUnavailable},
+                      FailureCase{"BadGateway", "/status/502", FailureReason::serverUnavailable},
+                      FailureCase{"ConnectionRefused", "{refused}/icy/mp3", FailureReason::connectionRefused},
+                      FailureCase{"SilentServer", "/silent", FailureReason::timedOut},
+                      FailureCase{"ClosedMidStream", "/icy/mp3?burst=32000&close_after=1",
+                                  FailureReason::connectionLost}),
+    rowName);
 
-// Titles as hostile servers send them reach the player and the desktop
-// cleaned: no control characters, one line, at most 1,024 characters.
-struct HostileTitle {
-    const char* name;
-    QString metadata;
-    QString artist;
-    QString title;
-};
-
-void PrintTo(const HostileTitle& title, std::ostream* os)
-{
-    *os << title.name;
-}
-
-class HostileTitleTest : public ::testing::TestWithParam<HostileTitle> {};
-
-TEST_P(HostileTitleTest, ArrivesCleaned)
-{
-    LivePlayback live;
-    ASSERT_TRUE(live.server.isRunning());
-    live.play(live.server.http(QStringLiteral("/icy/mp3?metadata=")
-                               + QString::fromLatin1(QUrl::toPercentEncoding(GetParam().metadata))));
-    ASSERT_TRUE(live.waitForTrack());
-    EXPECT_EQ(live.controller->track()->artist.value_or(QString()), GetParam().artist);
-    EXPECT_EQ(live.controller->track()->title, GetParam().title);
-    EXPECT_EQ(live.controller->nowPlaying()->track, live.controller->track());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Servers, HostileTitleTest,
-    ::testing::Values(
-        HostileTitle{"MissingClosingQuote", QStringLiteral("StreamTitle='Artist - Title;"), QStringLiteral("Artist"),
-                     QStringLiteral("Title")},
-        HostileTitle{"ControlCharacters", QStringLiteral("StreamTitle='Art\x1b]0;evil\aist - Ti\r\ntle\t\tend\x7f';"),
-                     QStringLiteral("Art]0;evilist"), QStringLiteral("Ti tle end")},
-        HostileTitle{"FourThousandCharacters", QStringLiteral("StreamTitle='A - %1';").arg(QString(4000, 'x')),
-                     QStringLiteral("A"), QString(1020, 'x')}),
-    [](const ::testing::TestParamInfo<HostileTitle>& param) { return param.param.name; });
-
-} // namespace
-} // namespace tunara::testing
-
-namespace tunara::testing {
-namespace {
-
-TEST(LiveHlsTest, PackedAudioPlaylistPlaysWithItsSegmentTitles)
-{
-    LivePlayback live;
-    ASSERT_TRUE(live.server.isRunning());
-    live.play(live.server.http(QStringLiteral("/hls/master.m3u8")));
-
-    ASSERT_TRUE(live.waitFor(PlayingStatus::playing, 15));
-    ASSERT_TRUE(live.waitForTrack(15));
-    // The ID3 title frame wins over the artist frame.
-    EXPECT_TRUE(live.controller->track()->title.startsWith(QStringLiteral("HLS Song ")));
-    EXPECT_FALSE(live.controller->track()->artist);
-}
-
-// A local file named anywhere in a stream (an HLS variant or segment, a
-// redirect), or any other URI that is not http or https, is never opened,
-// and the station fails at once: long before any time-out. %1 is a FIFO,
-// which shows whether anything opened it.
-class NonWebURITest : public ::testing::TestWithParam<const char*> {};
-
-TEST_P(NonWebURITest, IsNeverOpenedAndFailsAtOnce)
-{
-    auto options = LivePlayback::defaultOptions();
-    options.sourceTimeoutSeconds = 60;
-    options.startTimeoutSeconds = 60;
-    LivePlayback live(options);
-    ASSERT_TRUE(live.server.isRunning());
-    const QString fifo = live.server.workDirectory() + QStringLiteral("/segment.aac");
-    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
-    const QString uri = QString::fromUtf8(GetParam()).arg(fifo);
-    const QString query = QString::fromLatin1(QUrl::toPercentEncoding(uri));
-    live.play(live.server.http(uri.startsWith(QLatin1Char('/')) ? uri : QStringLiteral("/hls/entry.m3u8?uri=") + query));
-
-    bool opened = false;
-    const bool failed = waitUntil(
-        [&] {
-            opened = opened || fifoHasReader(fifo);
-            return live.status() == PlayingStatus::error;
-        },
-        10);
-    EXPECT_FALSE(opened);
-    ASSERT_TRUE(failed);
-    EXPECT_EQ(live.failures.back().reason, FailureReason::unsupportedScheme);
-}
-
-INSTANTIATE_TEST_SUITE_P(Places, NonWebURITest,
-                         ::testing::Values("file://%1", "/hls/variant.m3u8?uri=file://%1", "/redirect?to=file://%1",
-                                           "fd://0", "data:audio/aac;base64,AAAA"));
-
-TEST(LiveSupervisionTest, StallBecomesBufferingWithTheStallTimerArmed)
-{
-    LivePlayback live;
-    ASSERT_TRUE(live.server.isRunning());
-    live.play(live.server.http(QStringLiteral("/icy/mp3?stop_after=2")));
-    ASSERT_TRUE(live.waitFor(PlayingStatus::playing));
-
-    ASSERT_TRUE(live.waitFor(PlayingStatus::buffering));
-    EXPECT_TRUE(live.controller->hasStallTimer());
-    EXPECT_FALSE(live.controller->hasRetryTimer());
-}
-
-TEST(LiveSupervisionTest, StreamBackAfterARetryPlaysWithTheRetryCountReset)
+TEST(LiveSupervisionTest, AStallBuffersThenRetriesAndTheStreamBackPlaysWithTheRetryCountReset)
 {
     // The source waits longer than the stall timer, so the stall ends in a
     // retry (after 15 s and 15 s more) rather than in a source error.
     auto options = LivePlayback::defaultOptions();
     options.sourceTimeoutSeconds = 60;
     LivePlayback live(options);
-    ASSERT_TRUE(live.server.isRunning());
-    live.play(live.server.http(QStringLiteral("/icy/mp3?stop_after=1")));
+    live.play("/icy/mp3?stop_after=1");
     ASSERT_TRUE(live.waitFor(PlayingStatus::playing));
+    ASSERT_TRUE(live.waitFor(PlayingStatus::buffering));
+    EXPECT_TRUE(live.controller->hasStallTimer());
+    EXPECT_FALSE(live.controller->hasRetryTimer());
 
     ASSERT_TRUE(waitUntil([&] { return live.controller->hasRetryTimer(); }, 25));
     EXPECT_EQ(live.controller->retryCount(), 1);

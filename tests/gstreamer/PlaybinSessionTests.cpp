@@ -1,51 +1,40 @@
-// What a pipeline's messages make of the session: its failure and its
-// title. Messages are handed to the session as its bus would, before the
-// pipeline itself has had a chance to say anything.
+// What a pipeline's messages make of the session: its failure. Messages are
+// handed to the session as its bus would, before the pipeline itself has had
+// a chance to say anything.
 
 #include "LivePlayback.h"
 #include "PlaybinSession.h"
-
-#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
 namespace tunara::gst {
 namespace {
 
-using testing::makeRealTimeSink;
-using testing::runFor;
 using testing::waitUntil;
 
-GstElement* owned(GstElement* element)
+GstElement* owned(const char* factory)
 {
-    return GST_ELEMENT(gst_object_ref_sink(element));
+    return GST_ELEMENT(gst_object_ref_sink(gst_element_factory_make(factory, nullptr)));
 }
-
-struct MessageSources {
-    GstElement* http = owned(gst_element_factory_make("souphttpsrc", nullptr));
-    GstElement* typefind = owned(gst_element_factory_make("typefind", nullptr));
-
-    ~MessageSources()
-    {
-        for (GstElement* element : {http, typefind})
-            gst_object_unref(element);
-    }
-};
 
 class SessionTest : public ::testing::Test {
 protected:
     SessionTest()
     {
         SessionSettings settings;
-        settings.makeAudioSink = makeRealTimeSink;
-        // Nothing listens there; the pipeline's own error is only read
-        // once the test spins the event loop, which it does not.
-        session = std::make_shared<PlaybinSession>(scheduler, settings, QUrl(QStringLiteral("http://127.0.0.1:9/")),
-                                                   QStringLiteral("Station"), 1.0,
+        settings.makeAudioSink = testing::makeRealTimeSink;
+        // Nothing listens there; the pipeline's own error is only read once
+        // the test spins the event loop, which it does not.
+        session = std::make_shared<PlaybinSession>(scheduler, settings, QUrl("http://127.0.0.1:9/"), "Station", 1.0,
                                                    [this](const SessionEvent& event) { events.push_back(event); });
         session->start();
     }
-    ~SessionTest() override { session->stop(); }
+    ~SessionTest() override
+    {
+        session->stop();
+        gst_object_unref(http);
+        gst_object_unref(typefind);
+    }
 
     void post(GstMessage* message)
     {
@@ -61,8 +50,7 @@ protected:
     void postHttpStatus(unsigned status)
     {
         post(gst_message_new_element(
-            GST_OBJECT(sources.http),
-            gst_structure_new("http-headers", "http-status-code", G_TYPE_UINT, status, nullptr)));
+            GST_OBJECT(http), gst_structure_new("http-headers", "http-status-code", G_TYPE_UINT, status, nullptr)));
     }
     std::vector<FailureReason> failures() const
     {
@@ -74,8 +62,9 @@ protected:
         return reasons;
     }
 
+    GstElement* http = owned("souphttpsrc");
+    GstElement* typefind = owned("typefind");
     QtScheduler scheduler;
-    MessageSources sources;
     std::vector<SessionEvent> events;
     std::shared_ptr<PlaybinSession> session;
 };
@@ -83,31 +72,31 @@ protected:
 TEST_F(SessionTest, TheFirstErrorFailsTheSessionOnce)
 {
     postHttpStatus(404);
-    postError(sources.http, GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NOT_FOUND);
-    postError(sources.typefind, GST_STREAM_ERROR, GST_STREAM_ERROR_TYPE_NOT_FOUND); // later errors change nothing
+    postError(http, GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NOT_FOUND);
+    postError(typefind, GST_STREAM_ERROR, GST_STREAM_ERROR_TYPE_NOT_FOUND); // later errors change nothing
     EXPECT_EQ(failures(), std::vector<FailureReason>{FailureReason::notFound});
     EXPECT_TRUE(session->hasFailed());
+}
+
+TEST_F(SessionTest, TheEndOfALiveStreamIsALostConnection)
+{
+    post(gst_message_new_eos(GST_OBJECT(typefind)));
+    EXPECT_EQ(failures(), std::vector<FailureReason>{FailureReason::connectionLost});
 }
 
 TEST_F(SessionTest, ABodyThatIsNotAudioIsReadAgainAsAPlaylistFirst)
 {
     // When it is none (here: nothing answers), the stream error stands.
-    postError(sources.typefind, GST_STREAM_ERROR, GST_STREAM_ERROR_TYPE_NOT_FOUND);
+    postError(typefind, GST_STREAM_ERROR, GST_STREAM_ERROR_TYPE_NOT_FOUND);
     EXPECT_TRUE(failures().empty());
     ASSERT_TRUE(waitUntil([&] { return !failures().empty(); }, 10));
     EXPECT_EQ(failures(), std::vector<FailureReason>{FailureReason::unrecognisedFormat});
 }
 
-TEST_F(SessionTest, TheEndOfALiveStreamIsALostConnection)
-{
-    post(gst_message_new_eos(GST_OBJECT(sources.typefind)));
-    EXPECT_EQ(failures(), std::vector<FailureReason>{FailureReason::connectionLost});
-}
-
 TEST_F(SessionTest, AGenericHttpSourceErrorWaitsForTheProbe)
 {
     postHttpStatus(0);
-    postError(sources.http, GST_STREAM_ERROR, GST_STREAM_ERROR_FAILED);
+    postError(http, GST_STREAM_ERROR, GST_STREAM_ERROR_FAILED);
     EXPECT_TRUE(failures().empty()) << "the cause is not known yet";
     ASSERT_TRUE(waitUntil([&] { return !failures().empty(); }, 10));
     EXPECT_EQ(failures(), std::vector<FailureReason>{FailureReason::connectionRefused});
@@ -118,13 +107,12 @@ TEST_F(SessionTest, AGenericHttpSourceErrorWaitsForTheProbe)
 TEST(SessionLifetimeTest, NothingIsReportedAfterStop)
 {
     testing::LivePlayback live;
-    ASSERT_TRUE(live.server.isRunning());
-    live.play(live.server.http(QStringLiteral("/icy/mp3?charset=utf-8")));
+    live.play("/icy/mp3");
     ASSERT_TRUE(live.waitFor(PlayingStatus::playing));
-    live.controller->play(live.server.http(QStringLiteral("/status/404")), QStringLiteral("Other"), true);
+    live.play("/status/404");
     live.controller->stop(); // both sessions go while their messages may still be on their way
     const auto statuses = live.statuses.size();
-    runFor(1);
+    testing::runFor(1);
     EXPECT_EQ(live.statuses.size(), statuses);
     EXPECT_TRUE(live.failures.empty());
     EXPECT_FALSE(live.controller->track());

@@ -41,13 +41,11 @@ public:
     bool endsWithin(double seconds)
     {
         GstBus* bus = gst_element_get_bus(pipeline);
-        GstMessage* message = gst_bus_timed_pop_filtered(bus, GstClockTime(seconds * GST_SECOND),
-                                                         GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+        GstMessage* eos = gst_bus_timed_pop_filtered(bus, GstClockTime(seconds * GST_SECOND), GST_MESSAGE_EOS);
         gst_object_unref(bus);
-        const bool ended = message && GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
-        if (message)
-            gst_message_unref(message);
-        return ended;
+        if (eos)
+            gst_message_unref(eos);
+        return eos != nullptr;
     }
 
     std::shared_ptr<ReadPacer> pacer;
