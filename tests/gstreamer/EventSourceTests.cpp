@@ -137,20 +137,5 @@ TEST(LogindWakeNotifierTest, WithoutLogindOrSystemBusThereIsOneLineAndNoEvent)
     EXPECT_TRUE(output.lines().front().startsWith(QStringLiteral("Wake events unavailable: no system bus")));
 }
 
-TEST(UriSourceRegistryTest, OnlyHttpAndHttpsHaveARealSource)
-{
-    const std::pair<const char*, const char*> rows[] = {
-        {"http://127.0.0.1/a", "souphttpsrc"},          {"https://127.0.0.1/a", "souphttpsrc"},
-        {"file:///etc/hostname", "tunararefusingsrc"}, {"data:audio/mpeg;base64,AAAA", "tunararefusingsrc"},
-        {"fd://0", "tunararefusingsrc"},               {"appsrc://", "tunararefusingsrc"},
-    };
-    for (const auto& [uri, factory] : rows) {
-        GstElement* source = gst_element_make_from_uri(GST_URI_SRC, uri, nullptr, nullptr);
-        ASSERT_TRUE(source) << uri;
-        EXPECT_STREQ(GST_OBJECT_NAME(gst_element_get_factory(source)), factory) << uri;
-        gst_object_unref(gst_object_ref_sink(source));
-    }
-}
-
 } // namespace
 } // namespace tunara::testing

@@ -10,8 +10,6 @@
 namespace tunara::gst {
 namespace {
 
-using testing::waitUntil;
-
 GstElement* owned(const char* factory)
 {
     return GST_ELEMENT(gst_object_ref_sink(gst_element_factory_make(factory, nullptr)));
@@ -82,24 +80,6 @@ TEST_F(SessionTest, TheEndOfALiveStreamIsALostConnection)
 {
     post(gst_message_new_eos(GST_OBJECT(typefind)));
     EXPECT_EQ(failures(), std::vector<FailureReason>{FailureReason::connectionLost});
-}
-
-TEST_F(SessionTest, ABodyThatIsNotAudioIsReadAgainAsAPlaylistFirst)
-{
-    // When it is none (here: nothing answers), the stream error stands.
-    postError(typefind, GST_STREAM_ERROR, GST_STREAM_ERROR_TYPE_NOT_FOUND);
-    EXPECT_TRUE(failures().empty());
-    ASSERT_TRUE(waitUntil([&] { return !failures().empty(); }, 10));
-    EXPECT_EQ(failures(), std::vector<FailureReason>{FailureReason::unrecognisedFormat});
-}
-
-TEST_F(SessionTest, AGenericHttpSourceErrorWaitsForTheProbe)
-{
-    postHttpStatus(0);
-    postError(http, GST_STREAM_ERROR, GST_STREAM_ERROR_FAILED);
-    EXPECT_TRUE(failures().empty()) << "the cause is not known yet";
-    ASSERT_TRUE(waitUntil([&] { return !failures().empty(); }, 10));
-    EXPECT_EQ(failures(), std::vector<FailureReason>{FailureReason::connectionRefused});
 }
 
 // A stopped session reports nothing more, whatever its pipeline's threads

@@ -6,7 +6,6 @@
 #include "UiFixture.h"
 
 #include <QAbstractItemModelTester>
-#include <QRandomGenerator>
 
 #include <functional>
 
@@ -118,34 +117,6 @@ TEST(StationListModel, EachChangeIsTheSmallestRowChange)
         EXPECT_EQ(ui.names(), c.expectedNames);
         expectSameAsStore(ui);
     }
-}
-
-TEST_F(UiTest, AnyReorderingOfTheStationListEndsInTheStoreOrderWithoutAReset)
-{
-    StationListModel& model = *ui.app->viewModel().stations();
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
-    ui.setStations(lettered(20));
-    ChangeLog log(model);
-    QRandomGenerator random(13);
-    for (int round = 0; round < 100 && !HasFailure(); ++round) {
-        SCOPED_TRACE(round);
-        const int count = static_cast<int>(ui.store->stations().size());
-        const int choice = random.bounded(4);
-        if (choice == 0) {
-            QList<int> sources;
-            for (int i = 0; i < count; ++i) {
-                if (random.bounded(4) == 0)
-                    sources << i;
-            }
-            ui.store->moveStations(sources, random.bounded(count + 1));
-        } else if (choice == 1 && count > 2) {
-            ui.store->deleteStations({ui.station(random.bounded(count)).id, ui.station(random.bounded(count)).id});
-        } else if (choice > 1) {
-            ui.store->addStation(QStringLiteral("N%1").arg(round), QStringLiteral("http://127.0.0.1/%1").arg(round));
-        }
-        expectSameAsStore(ui);
-    }
-    EXPECT_FALSE(log.lines.contains("reset"));
 }
 
 TEST_F(UiTest, SelectionAndStatusChangeOnlyTheStationRowsConcerned)
