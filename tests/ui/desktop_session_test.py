@@ -184,10 +184,16 @@ def tree(node, depth=0):
         return "  " * depth + f"({error})\n"
 
 
+# Qt 6.8 names a push button's role "button".
+def role_of(node):
+    role = node.getRoleName()
+    return "push button" if role == "button" else role
+
+
 def drive(pyatspi, tunara, stream_url, type_text):
     def find(root, role, name=None):
         return next((node for node in descendants(root)
-                     if node.getRoleName() == role and (name is None or node.name == name)), None)
+                     if role_of(node) == role and (name is None or node.name == name)), None)
 
     def shown(root, role, name):
         return wait_for(lambda: find(root, role, name), f"the {role} {name!r}")
