@@ -55,23 +55,5 @@ TEST(BufferPolicyTest, RendersAndSetsTheTempoByTheBufferedSeconds)
     }
 }
 
-TEST(BufferPolicyTest, LooksOftenOnlyWhileWaitingOrCloseToSlowingDown)
-{
-    BufferPolicy policy;
-    policy.update(true, 0.1, false);
-    EXPECT_DOUBLE_EQ(policy.nextCheck(0.1), 0.1); // waiting for the start level
-
-    policy.update(true, 0.5, false);
-    EXPECT_DOUBLE_EQ(policy.nextCheck(0.5), 1.0); // slow: only the target matters
-
-    policy.update(true, 3.0, false);
-    EXPECT_DOUBLE_EQ(policy.nextCheck(5.0), 1.0);
-    EXPECT_DOUBLE_EQ(policy.nextCheck(2.8), 0.3); // could fall below the hysteresis in 0.3 s
-    EXPECT_DOUBLE_EQ(policy.nextCheck(2.55), 0.1);
-
-    policy.update(true, 0.0, false); // ran dry
-    EXPECT_DOUBLE_EQ(policy.nextCheck(0.0), 0.1);
-}
-
 } // namespace
 } // namespace tunara::gst

@@ -1,8 +1,7 @@
 // Station artwork: a name gives the same colour and initials on every
 // machine, so the expected values are written out. Its files on disk, in
-// real temporary folders: drawn off the main thread when asked for, latest
-// request first, removed when their station goes. Reuse of files left on
-// disk is checked through MPRIS.
+// real temporary folders, drawn off the main thread when asked for; their
+// reuse and removal are checked through MPRIS.
 
 #include "nowplaying/ArtworkFiles.h"
 #include "nowplaying/StationArtwork.h"
@@ -11,9 +10,7 @@
 #include "support/QtPrinters.h"
 #include "support/StdoutCapture.h"
 
-#include <QFontInfo>
 #include <QImage>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThreadPool>
@@ -81,20 +78,6 @@ TEST(StationArtwork, InitialsLines)
         EXPECT_EQ(singleLineFontSize(line), size) << line;
 }
 
-// The font fontconfig gives for "sans-serif" at each weight, as fc-match
-// reports it.
-TEST(StationArtwork, InitialsUseTheDesktopsDefaultSansSerif)
-{
-    for (const auto& [weight, name] : {std::pair{QFont::Bold, "bold"}, {QFont::Medium, "medium"}}) {
-        QProcess fcMatch;
-        fcMatch.start("fc-match", {"--format=%{family[0]}", QStringLiteral("sans-serif:weight=") + name});
-        ASSERT_TRUE(fcMatch.waitForFinished(10000));
-        const QString expected = QString::fromUtf8(fcMatch.readAllStandardOutput());
-        ASSERT_FALSE(expected.isEmpty());
-        EXPECT_EQ(QFontInfo(initialsFont(80, weight)).family(), expected) << name;
-    }
-}
-
 // The station names written() reported, in order.
 struct WrittenLog {
     explicit WrittenLog(ArtworkFiles& files)
@@ -154,35 +137,6 @@ TEST(ArtworkFiles, DrawsAnyNameIntoItsFolderAndCleansUpCutWrites)
     // The cut write is gone; the file that is not ours stays.
     EXPECT_EQ(filesIn(folder), expected);
     EXPECT_TRUE(filesIn(home.path()).isEmpty());
-}
-
-TEST(ArtworkFiles, TheLatestRequestIsDrawnFirstAndKeepOnlyDropsTheRest)
-{
-    QTemporaryDir home;
-    const QString folder = home.filePath("artwork");
-    ArtworkFiles files(folder);
-    WrittenLog log(files);
-
-    QStringList list;
-    for (int i = 0; i < 30; ++i)
-        list.append(QStringLiteral("Station %1").arg(i));
-    files.request(list);
-    files.request({"Now Playing FM"});
-    // The first of the list was being drawn already; the rest follows in
-    // the list's order.
-    ASSERT_TRUE(log.waitFor(list[2]));
-    EXPECT_EQ(log.names.mid(0, 4), (QStringList{list[0], "Now Playing FM", list[1], list[2]}));
-
-    // Only the playing station and one from the list stay; what was still
-    // waiting is never drawn.
-    files.keepOnly({list[0], "Now Playing FM"});
-    files.request({"Later FM"});
-    ASSERT_TRUE(log.waitFor("Later FM"));
-    EXPECT_TRUE(waitUntil(drawingsDone));
-    EXPECT_EQ(filesIn(folder), (QSet<QString>{ArtworkFiles::fileName(list[0]), ArtworkFiles::fileName("Now Playing FM"),
-                                              ArtworkFiles::fileName("Later FM")}));
-    EXPECT_TRUE(files.url(list[1]).isEmpty());
-    EXPECT_FALSE(files.url(list[0]).isEmpty());
 }
 
 TEST(ArtworkFiles, AFolderThatCannotBeWrittenGivesNoUrlsAndOneLine)

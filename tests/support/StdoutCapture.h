@@ -4,8 +4,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
@@ -29,11 +27,7 @@ public:
     ~StdoutCapture()
     {
         std::fflush(stdout);
-        const QStringList captured = ::testing::Test::HasFailure() ? lines() : QStringList();
         ::dup2(savedStdout_, STDOUT_FILENO);
-        // A failing test's messages were written into the capture: show them.
-        for (const QString& line : captured)
-            std::printf("%s\n", qPrintable(line));
         ::close(savedStdout_);
         ::close(captureFd_);
     }
