@@ -39,6 +39,7 @@ void PlaybackController::handleStall()
         writeDiagnosticLine(QStringLiteral("Max retries (%1) reached, giving up").arg(maxRetries));
         releaseSession();
         setStatus(PlayingStatus::error);
+        publishNowPlaying();
         return;
     }
     retryCount_ = attempts + 1;
@@ -82,10 +83,12 @@ void PlaybackController::handleNetworkChange(bool available)
 {
     const bool wasAvailable = isNetworkAvailable_;
     isNetworkAvailable_ = available;
-    if (!available || wasAvailable || !currentStationURL_ || isUserPaused_)
-        return;
-    if (status_ == PlayingStatus::loading || status_ == PlayingStatus::buffering || status_ == PlayingStatus::error)
+    networkReported_ = true;
+    const bool waiting =
+        status_ == PlayingStatus::loading || status_ == PlayingStatus::buffering || status_ == PlayingStatus::error;
+    if (available && !wasAvailable && currentStationURL_ && !isUserPaused_ && waiting)
         play(*currentStationURL_, currentStationName_, true);
+    emit networkReported(available);
 }
 
 void PlaybackController::handleWake()

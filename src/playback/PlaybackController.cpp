@@ -120,6 +120,8 @@ void PlaybackController::play(const QUrl& url, const QString& name, bool resetRe
     }
     setTrack(std::nullopt);
     setStatus(waitingStatus());
+    // The desktop is shown the new station at once.
+    publishNowPlaying();
     // The session reports on the main loop, never before start() returns,
     // and nothing once it is released.
     session_ = environment_.mediaBackend->start(url, currentStationName_, volume_,
@@ -134,7 +136,6 @@ void PlaybackController::releaseSession()
         timer->reset();
     }
     session_.reset();
-    sessionReady_ = false;
     sessionFailed_ = false;
 }
 
@@ -155,7 +156,7 @@ void PlaybackController::pause()
     if (session_)
         session_->pause();
     setStatus(PlayingStatus::paused);
-    publishNowPlaying(false);
+    publishNowPlaying();
     pauseTimer_ = armTimer(pauseTimeout, [](PlaybackController& self) { self.stop(); });
 }
 
@@ -168,15 +169,17 @@ void PlaybackController::resume()
     if (session_)
         session_->play();
     setStatus(PlayingStatus::playing);
-    publishNowPlaying(true);
+    publishNowPlaying();
 }
 
-void PlaybackController::publishNowPlaying(bool playing)
+void PlaybackController::publishNowPlaying()
 {
     // Before any station has started there is nothing to show: a media key
     // pressed then must not publish a nameless paused player.
     if (!currentStationURL_)
         return;
+    // Connecting and rebuffering show what the user asked for: playing.
+    const bool playing = status_ != PlayingStatus::paused && status_ != PlayingStatus::error;
     nowPlaying_ = NowPlaying{track_, currentStationName_, playing};
     emit nowPlayingChanged();
 }
@@ -201,10 +204,6 @@ void PlaybackController::handleEvent(const SessionEvent& event)
 
 void PlaybackController::handleState(SessionState state)
 {
-    // The first report after connecting says the stream is ready: the
-    // desktop is shown the station, not yet playing.
-    const bool becameReady = state != SessionState::connecting && !sessionReady_;
-    sessionReady_ = sessionReady_ || state != SessionState::connecting;
     if (isUserPaused_)
         return;
     switch (state) {
@@ -213,8 +212,6 @@ void PlaybackController::handleState(SessionState state)
             setStatus(waitingStatus());
         return;
     case SessionState::buffering:
-        if (becameReady)
-            publishNowPlaying(false);
         writeDiagnosticLine(QStringLiteral("Stream buffering/stalled, waiting..."));
         setStatus(waitingStatus());
         startStallTimer(hasEverPlayed_ ? stallTimeout : initialBufferTimeout);
@@ -224,7 +221,7 @@ void PlaybackController::handleState(SessionState state)
         retryCount_ = 0;
         hasEverPlayed_ = true;
         setStatus(PlayingStatus::playing);
-        publishNowPlaying(true);
+        publishNowPlaying();
         return;
     case SessionState::paused:
         // Paused by itself while it played: it stalls.
@@ -244,7 +241,7 @@ void PlaybackController::handleTitle(const StreamTitle& title)
     if (!track)
         return;
     setTrack(track);
-    publishNowPlaying(status_ == PlayingStatus::playing);
+    publishNowPlaying();
 }
 
 void PlaybackController::handleFailure(const PlaybackFailure& failure)
@@ -256,6 +253,7 @@ void PlaybackController::handleFailure(const PlaybackFailure& failure)
         writeDiagnosticLine(QStringLiteral("Unrecoverable stream error: ") + failure.message);
         cancelStallAndRetryTimers();
         setStatus(PlayingStatus::error);
+        publishNowPlaying();
         return;
     }
     // Never retried directly: the stall timer decides between a retry and

@@ -66,6 +66,8 @@ public:
     bool hasEverPlayed() const { return hasEverPlayed_; }
     bool isUserPaused() const { return isUserPaused_; }
     bool isNetworkAvailable() const { return isNetworkAvailable_; }
+    // The network monitor has reported a network (always, without one).
+    bool hasReportedNetwork() const { return !networkMonitor_ || (networkReported_ && isNetworkAvailable_); }
     bool hasPauseTimer() const { return pauseTimer_ != nullptr; }
     bool hasStallTimer() const { return stallTimer_ != nullptr; }
     bool hasRetryTimer() const { return retryTimer_ != nullptr; }
@@ -85,12 +87,14 @@ signals:
     // Every publication, also of an unchanged value: each confirms the
     // station, the track and the playing state anew.
     void nowPlayingChanged();
+    // Each report of the network monitor.
+    void networkReported(bool available);
 
 private:
     void setStatus(PlayingStatus status);
     void setTrack(const std::optional<Track>& track);
     PlayingStatus waitingStatus() const;
-    void publishNowPlaying(bool playing);
+    void publishNowPlaying();
     void clearNowPlaying();
     void releaseSession();
 
@@ -117,7 +121,6 @@ private:
     std::optional<NowPlaying> nowPlaying_;
     double volume_ = 1.0;
     std::unique_ptr<PlaybackSession> session_;
-    bool sessionReady_ = false; // the session has connected: it buffers or plays
     bool sessionFailed_ = false;
     QString currentStationName_;
     std::optional<QUrl> currentStationURL_;
@@ -129,6 +132,7 @@ private:
     bool hasEverPlayed_ = false;
     std::unique_ptr<NetworkMonitor> networkMonitor_;
     bool isNetworkAvailable_ = true;
+    bool networkReported_ = false;
     std::unique_ptr<WakeNotifier::Registration> wakeObserver_;
 };
 

@@ -43,6 +43,7 @@ TEST_F(SupervisionTest, StationThatNeverStartsRetriesOnScheduleThenGivesUp)
     EXPECT_EQ(controller.retryCount(), 5);
     platform.clock.advance(25);
     EXPECT_EQ(controller.status(), S::error);
+    EXPECT_FALSE(published.back()->playing);
     EXPECT_FALSE(controller.hasSession());
     EXPECT_EQ(platform.clock.armedTimerCount(), 0u);
     EXPECT_EQ(out.lines().filter("Stream stalled"),

@@ -35,6 +35,10 @@ TEST_F(ControllerTest, TypicalStartConnectsBuffersAndPlays)
     StdoutCapture out;
     controller.setVolume(0.4);
     start();
+    // The desktop is shown the station at once, as playing: what the user
+    // asked for.
+    EXPECT_EQ(published.size(), 1u);
+    EXPECT_EQ(lastPublished(), Published(name, true));
     EXPECT_EQ(session().url, url);
     EXPECT_EQ(session().stationName, name);
     EXPECT_EQ(session().volume, 0.4);
@@ -45,11 +49,9 @@ TEST_F(ControllerTest, TypicalStartConnectsBuffersAndPlays)
     EXPECT_FALSE(controller.hasStallTimer());
     EXPECT_EQ(platform.backend.sessions.size(), 1u);
 
-    // Connected: the desktop is shown the station, not yet playing.
     report(SessionState::buffering);
     EXPECT_TRUE(controller.hasStallTimer());
     EXPECT_EQ(published.size(), 1u);
-    EXPECT_EQ(lastPublished(), Published(name, false));
     // A session that pauses itself before it ever played has not stalled.
     report(SessionState::paused);
     EXPECT_EQ(statuses, std::vector<S>{S::loading});
@@ -101,6 +103,21 @@ TEST_F(ControllerTest, EachStartReleasesTheOldSessionAndNotifiesRealChangesOnly)
     EXPECT_EQ(controller.status(), S::buffering);
     start(true);
     EXPECT_EQ(controller.status(), S::loading);
+}
+
+// A new station replaces the old one on the desktop at once, and a final
+// failure shows it as no longer playing.
+TEST_F(ControllerTest, TheDesktopIsShownTheNewStationAtOnceAndItsFailure)
+{
+    startPlaying();
+    report(StreamTitle{QStringLiteral("Artist - Song")});
+    controller.play(QUrl("https://other.example/"), "Other", true);
+    ASSERT_TRUE(published.back());
+    EXPECT_EQ(published.back()->station, "Other");
+    EXPECT_FALSE(published.back()->track);
+    EXPECT_TRUE(published.back()->playing);
+    report(PlaybackFailure::because(FailureReason::notFound));
+    EXPECT_EQ(lastPublished(), Published("Other", false));
 }
 
 TEST_F(ControllerTest, StopReleasesEverythingAndClearsNowPlaying)

@@ -67,9 +67,9 @@ TEST(ParseStreamTitle, SplitsAtTheFirstSeparatorOnly)
 TEST_F(ControllerTest, StreamTitlesAreCleanedSplitStoredAndPublished)
 {
     start();
-    // Published while still connecting, as not playing.
+    // Published while still connecting.
     report(StreamTitle{QStringLiteral("Title")});
-    EXPECT_EQ(lastPublished(), Published("Title", false));
+    EXPECT_EQ(lastPublished(), Published("Title", true));
     report(SessionState::playing);
     tracks.clear();
     const auto publications = published.size();
