@@ -12,6 +12,14 @@ bool isControl(char32_t c)
     return c < 0x20 || (c >= 0x7F && c <= 0x9F);
 }
 
+// Embeddings, overrides and isolates (LRE…RLO, LRI…PDI) make text show in
+// another order than it was sent. The marks (LRM, RLM, ALM) and the joiners
+// only steer their neighbours and stay.
+bool isBidiControl(char32_t c)
+{
+    return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
 bool isBreakOrSpace(char32_t c)
 {
     return c == U'\t' || c == U'\n' || c == U'\r' || c == U'\v' || c == U'\f' || c == 0x85 || c == 0x2028
@@ -44,12 +52,13 @@ QString cleanDisplayText(const QString& text)
             pendingSpace = !cleaned.isEmpty();
             continue;
         }
-        if (isControl(c))
+        if (isControl(c) || isBidiControl(c))
             continue;
         if (pendingSpace)
             cleaned.append(QLatin1Char(' '));
         pendingSpace = false;
-        cleaned.append(QString::fromUcs4(&c, 1));
+        // Not QString::fromUcs4, which drops a U+FEFF as a byte-order mark.
+        cleaned.append(QChar::fromUcs4(c));
     }
     return cutAtGraphemes(cleaned, maxDisplayTextLength).trimmed();
 }

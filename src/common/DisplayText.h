@@ -6,7 +6,8 @@ namespace tunara {
 
 // The one cleaning every text from outside (stream titles, station names
 // from a file or a directory) gets before it is shown or published: control
-// characters (C0, C1, DEL) are removed, line breaks and tabs become spaces,
+// characters (C0, C1, DEL) and the bidirectional embeddings, overrides and
+// isolates that would reorder it are removed, line breaks and tabs become spaces,
 // runs of white space become one space, the ends are trimmed, and the text
 // is cut at maxDisplayTextLength user-perceived characters, never inside one.
 QString cleanDisplayText(const QString& text);

@@ -22,6 +22,12 @@ TEST(DisplayText, CleansTextFromOutside)
         {QStringLiteral("  \t a \u00a0  b\n "), QStringLiteral("a b")},
         {QStringLiteral("\x01\x02\r\n\t"), QString()},
         {QString::fromUtf8("Кино · 東京 · 👩‍👩‍👧"), QString::fromUtf8("Кино · 東京 · 👩‍👩‍👧")},
+        // Trojan Source: embeddings, overrides and isolates, which reorder
+        // what is shown, go; direction marks and joiners stay.
+        {QStringLiteral("Artist - \u202Ekcor\u202C\u2067x\u2069\u202A\u202B\u202D\u2066\u2068"),
+         QStringLiteral("Artist - kcorx")},
+        {QStringLiteral("\u05E9\u05DC\u05D5\u05DD\u200F \u200E1\u061C \u0644\u200D\u200C"),
+         QStringLiteral("\u05E9\u05DC\u05D5\u05DD\u200F \u200E1\u061C \u0644\u200D\u200C")},
     };
     for (const auto& [input, expected] : cases)
         EXPECT_EQ(cleanDisplayText(input), expected) << input.toStdString();
