@@ -18,6 +18,8 @@ namespace tunara::AppSettings {
 namespace {
 
 const QLatin1String volumeKey("volume");
+const QLatin1String resumeKey("playLastStationAtStart");
+const QLatin1String lastStationKey("lastStation");
 // Larger than any settings file this player writes.
 constexpr qint64 largestFile = 64 * 1024;
 
@@ -50,7 +52,27 @@ double loadVolume(const std::optional<QUrl>& fileURL)
     return std::clamp(volume.toDouble(), 0.0, 1.0);
 }
 
+Resume loadResume(const std::optional<QUrl>& fileURL)
+{
+    if (!fileURL || !QFileInfo(fileURL->toLocalFile()).isFile())
+        return {};
+    const QJsonObject settings = readObject(fileURL->toLocalFile());
+    const QUuid lastStation(settings.value(lastStationKey).toString());
+    return {settings.value(resumeKey).toBool(false), lastStation.isNull() ? std::nullopt : std::optional(lastStation)};
+}
+
+QJsonObject resumeMembers(const Resume& resume)
+{
+    return {{resumeKey, resume.enabled},
+            {lastStationKey, resume.lastStation ? resume.lastStation->toString(QUuid::WithoutBraces) : QJsonValue()}};
+}
+
 std::optional<QString> saveVolume(const std::optional<QUrl>& fileURL, double volume)
+{
+    return save(fileURL, {{volumeKey, volume}});
+}
+
+std::optional<QString> save(const std::optional<QUrl>& fileURL, const QJsonObject& members)
 {
     if (!fileURL)
         return QStringLiteral("no configuration directory");
@@ -60,7 +82,8 @@ std::optional<QString> saveVolume(const std::optional<QUrl>& fileURL, double vol
         return std::optional<QString>(reason);
     };
     QJsonObject settings = QFileInfo(path).isFile() ? readObject(path) : QJsonObject();
-    settings.insert(volumeKey, volume);
+    for (auto member = members.begin(); member != members.end(); ++member)
+        settings.insert(member.key(), member.value());
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return fail(QStringLiteral("could not create the directory ") + QFileInfo(path).absolutePath());
     QSaveFile file(path);

@@ -1,12 +1,15 @@
 #pragma once
 
 // The player's settings file, $XDG_CONFIG_HOME/tunara/settings.json: one
-// JSON object. Today it holds the volume. It is written whole and
-// atomically; members it does not know are kept. A missing, unreadable or
+// JSON object: the volume, whether the last station plays at start and
+// which it was. It is written whole and atomically; members it does not
+// know are kept. A missing, unreadable or
 // corrupt file means the defaults, never an error shown to the user.
 
+#include <QJsonObject>
 #include <QString>
 #include <QUrl>
+#include <QUuid>
 
 #include <optional>
 
@@ -21,8 +24,17 @@ std::optional<QUrl> settingsFileURL();
 // The stored volume, 0 to 1; the default when there is none.
 double loadVolume(const std::optional<QUrl>& fileURL);
 
-// Stores the volume; the reason when the file could not be written (also
-// printed).
+// Whether the last station played plays again at start, and which it was.
+struct Resume {
+    bool enabled = false;
+    std::optional<QUuid> lastStation;
+};
+Resume loadResume(const std::optional<QUrl>& fileURL);
+
+// Stores these members, keeping the others; the reason when the file could
+// not be written (also printed).
+std::optional<QString> save(const std::optional<QUrl>& fileURL, const QJsonObject& members);
 std::optional<QString> saveVolume(const std::optional<QUrl>& fileURL, double volume);
+QJsonObject resumeMembers(const Resume& resume);
 
 } // namespace tunara::AppSettings

@@ -19,6 +19,7 @@ Store::Store(PlaybackController& player, std::optional<QUrl> libraryFileURL, std
 {
     // Before any station plays: the first sample already has this volume.
     player_.setVolume(AppSettings::loadVolume(settingsFileURL_));
+    resume_ = AppSettings::loadResume(settingsFileURL_);
     qRegisterMetaType<Station>();
     StationLibrary::LoadedLibrary library = StationLibrary::loadStations(libraryFileURL_);
     stations_.append(library.stations);
@@ -28,7 +29,8 @@ Store::Store(PlaybackController& player, std::optional<QUrl> libraryFileURL, std
     // Every change, one made in the desktop's mixer too, is kept.
     connect(&player_, &PlaybackController::volumeChanged, this, [this] {
         emit volumeChanged();
-        saveVolumeSoon();
+        volumeSavePending_ = true;
+        saveSettingsSoon();
     });
 }
 
@@ -62,25 +64,26 @@ void Store::changeVolume(double step)
 
 void Store::saveSettingsNow()
 {
-    volumeSave_.reset();
-    writePendingVolume();
+    settingsSave_.reset();
+    writePendingSettings();
 }
 
-void Store::saveVolumeSoon()
+void Store::saveSettingsSoon()
 {
     if (!settingsFileURL_)
         return;
     constexpr double settleSeconds = 0.5;
-    volumeSavePending_ = true;
-    volumeSave_ = scheduler_.startTimer(settleSeconds, [this] { writePendingVolume(); });
+    settingsSave_ = scheduler_.startTimer(settleSeconds, [this] { writePendingSettings(); });
 }
 
-void Store::writePendingVolume()
+void Store::writePendingSettings()
 {
-    if (!volumeSavePending_)
-        return;
-    volumeSavePending_ = false;
-    AppSettings::saveVolume(settingsFileURL_, volume());
+    QJsonObject members = resumeSavePending_ ? AppSettings::resumeMembers(resume_) : QJsonObject();
+    if (volumeSavePending_)
+        members.insert(QStringLiteral("volume"), volume());
+    volumeSavePending_ = resumeSavePending_ = false;
+    if (!members.isEmpty() && settingsFileURL_)
+        AppSettings::save(settingsFileURL_, members);
 }
 
 void Store::setSaveError(const QString& error)
@@ -241,8 +244,45 @@ void Store::playStation(std::optional<QUuid> id)
     const Station* station = stations_.find(*target);
     if (!station)
         return;
+    QObject::disconnect(resumeWait_); // the user chose before the network came
     setSelectedStation(*station);
     player_.play(station->url, station->name, true);
+    if (resume_.enabled && resume_.lastStation != station->id) {
+        resume_.lastStation = station->id;
+        resumeSavePending_ = true;
+        saveSettingsSoon();
+    }
+}
+
+void Store::setPlaysLastStationAtStart(bool plays)
+{
+    if (resume_.enabled == plays)
+        return;
+    resume_.enabled = plays;
+    if (plays && selectedId_)
+        resume_.lastStation = selectedId_;
+    resumeSavePending_ = true;
+    saveSettingsNow();
+    emit playsLastStationAtStartChanged();
+}
+
+void Store::resumeAtStart()
+{
+    if (!resume_.enabled || !resume_.lastStation || !stations_.find(*resume_.lastStation))
+        return;
+    // A login before the network is up would end the first try in a final
+    // "host not found": wait for the monitor's first report of a network.
+    const QUuid id = *resume_.lastStation;
+    if (player_.hasReportedNetwork()) {
+        playStation(id);
+        return;
+    }
+    resumeWait_ = connect(&player_, &PlaybackController::networkReported, this, [this, id](bool available) {
+        if (!available)
+            return;
+        QObject::disconnect(resumeWait_);
+        playStation(id);
+    });
 }
 
 void Store::togglePlayPause()

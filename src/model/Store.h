@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AppSettings.h"
 #include "Station.h"
 #include "StationList.h"
 #include "playback/PlaybackController.h"
@@ -73,6 +74,14 @@ public:
     void playStation(std::optional<QUuid> id = std::nullopt);
     void togglePlayPause();
 
+    // Whether the station played last plays again when the program starts;
+    // kept in the settings file.
+    bool playsLastStationAtStart() const { return resume_.enabled; }
+    void setPlaysLastStationAtStart(bool plays);
+    // At start: plays the last station when asked to, once the network is
+    // there.
+    void resumeAtStart();
+
     // The player's volume, 0 to 1 on the cubic scale of the desktop's
     // sliders; kept across runs.
     double volume() const { return player_.volume(); }
@@ -81,7 +90,8 @@ public:
     void changeVolume(double step);
     // One notch of a wheel, one press of a key.
     static constexpr double volumeStep = 0.05;
-    // Writes a volume change that is still settling; at termination.
+    // Writes the settings still settling (the volume, the last station); at
+    // termination.
     void saveSettingsNow();
     // As the program ends: playback stops, the desktop is told, nothing
     // stays selected, and the settings are written.
@@ -97,6 +107,7 @@ signals:
     void trackChanged();
     void saveErrorChanged();
     void volumeChanged();
+    void playsLastStationAtStartChanged();
 
 private:
     QVariant selectedStationVariant() const;
@@ -104,8 +115,8 @@ private:
     void stopAndDeselect();
     void listChanged();
     void setSaveError(const QString& error);
-    void saveVolumeSoon();
-    void writePendingVolume();
+    void saveSettingsSoon();
+    void writePendingSettings();
 
     StationList stations_;
     std::optional<QUuid> selectedId_;
@@ -115,10 +126,13 @@ private:
     QString keepFileReason_;
     QString saveError_;
     std::optional<QUrl> settingsFileURL_;
-    // A volume that moves in many small steps (a slider, a wheel) is
-    // written once it has settled.
-    std::unique_ptr<OneShotTimer> volumeSave_;
+    // A volume that moves in many small steps (a slider, a wheel), and the
+    // station last played, are written once they have settled.
+    std::unique_ptr<OneShotTimer> settingsSave_;
     bool volumeSavePending_ = false;
+    bool resumeSavePending_ = false;
+    AppSettings::Resume resume_;
+    QMetaObject::Connection resumeWait_;
 };
 
 } // namespace tunara

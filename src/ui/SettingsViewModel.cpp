@@ -1,5 +1,7 @@
 #include "SettingsViewModel.h"
 
+#include "Autostart.h"
+#include "common/Diagnostics.h"
 #include "common/DisplayText.h"
 #include "model/Store.h"
 
@@ -33,6 +35,29 @@ SettingsViewModel::SettingsViewModel(Store& store, QObject* parent)
             emit selectionChanged();
         }
     });
+    connect(&store_, &Store::playsLastStationAtStartChanged, this, &SettingsViewModel::playsLastStationAtStartChanged);
+}
+
+bool SettingsViewModel::startsAtLogin() const
+{
+    return Autostart::isEnabled();
+}
+
+void SettingsViewModel::setStartsAtLogin(bool starts)
+{
+    if (const auto failure = Autostart::setEnabled(starts))
+        writeDiagnosticLine(QStringLiteral("Failed to change the start at login: ") + *failure);
+    emit startsAtLoginChanged();
+}
+
+bool SettingsViewModel::playsLastStationAtStart() const
+{
+    return store_.playsLastStationAtStart();
+}
+
+void SettingsViewModel::setPlaysLastStationAtStart(bool plays)
+{
+    store_.setPlaysLastStationAtStart(plays);
 }
 
 QString SettingsViewModel::selection() const

@@ -27,6 +27,9 @@ class SettingsViewModel : public QObject {
     Q_PROPERTY(QString deleteMessage READ deleteMessage NOTIFY sheetChanged)
     Q_PROPERTY(int dragFrom READ dragFrom NOTIFY dragChanged)
     Q_PROPERTY(int dropIndex READ dropIndex NOTIFY dragChanged)
+    Q_PROPERTY(bool startsAtLogin READ startsAtLogin WRITE setStartsAtLogin NOTIFY startsAtLoginChanged)
+    Q_PROPERTY(bool playsLastStationAtStart READ playsLastStationAtStart WRITE setPlaysLastStationAtStart NOTIFY
+                   playsLastStationAtStartChanged)
 
 public:
     // What is open over the list.
@@ -34,6 +37,12 @@ public:
     Q_ENUM(Sheet)
 
     explicit SettingsViewModel(Store& store, QObject* parent = nullptr);
+
+    // "Start Tunara at login" and "Play the last station at start".
+    bool startsAtLogin() const;
+    void setStartsAtLogin(bool starts);
+    bool playsLastStationAtStart() const;
+    void setPlaysLastStationAtStart(bool plays);
 
     // The selected station's id; empty for none.
     QString selection() const;
@@ -74,6 +83,8 @@ public:
     Q_INVOKABLE void cancelDrag();
 
 signals:
+    void startsAtLoginChanged();
+    void playsLastStationAtStartChanged();
     void selectionChanged();
     void sheetChanged();
     void dragChanged();

@@ -76,17 +76,15 @@ QString trayIconPath(PlayingStatus status)
 QString trayToolTip(const std::optional<Station>& selected, PlayingStatus status,
                     const std::optional<Track>& track)
 {
-    const QString appName = QStringLiteral("Tunara");
     if (!selected)
-        return appName;
+        return {};
     const QString progress = progressLine(status);
-    return appName + QLatin1Char('\n') + cleanDisplayText(selected->name) + QLatin1Char('\n')
-           + (progress.isEmpty() ? trackLine(track) : progress);
+    return cleanDisplayText(selected->name) + QLatin1Char('\n') + (progress.isEmpty() ? trackLine(track) : progress);
 }
 
 QString volumeToolTip(double volume)
 {
-    return QStringLiteral("Tunara — %1 %").arg(qRound(volume * 100.0));
+    return QStringLiteral("Volume %1 %").arg(qRound(volume * 100.0));
 }
 
 } // namespace tunara::StatusWording

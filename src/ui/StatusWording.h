@@ -30,8 +30,8 @@ QString playButtonName(PlayingStatus status);
 // The tray icon's image resource: the playing image only while a station
 // actually plays.
 QString trayIconPath(PlayingStatus status);
-// The tray icon's tooltip: the program's name, then the selected station
-// and what it is doing or playing.
+// The tray icon's tooltip under the program's name: the selected station
+// and what it is doing or playing; empty without a selection.
 QString trayToolTip(const std::optional<Station>& selected, PlayingStatus status,
                     const std::optional<Track>& track);
 // The tooltip shown for a moment while the wheel changes the volume.

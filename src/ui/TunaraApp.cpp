@@ -4,18 +4,16 @@
 #include "PanelPlacement.h"
 #include "SymbolImageProvider.h"
 #include "StatusWording.h"
+#include "common/DisplayText.h"
 #include "model/Store.h"
 
-#include <QAction>
 #include <QCursor>
 #include <QGuiApplication>
-#include <QMenu>
 #include <QQmlEngine>
+#include <QQuickItem>
 #include <QQuickView>
 #include <QScreen>
-#include <QSystemTrayIcon>
-#include <QToolTip>
-#include <QWheelEvent>
+#include <QtMath>
 
 namespace tunara {
 
@@ -49,18 +47,29 @@ TunaraApp::~TunaraApp()
     engine_.reset();
 }
 
-TunaraApp::Presentation TunaraApp::presentationForThisDesktop()
+void TunaraApp::start(std::unique_ptr<TrayIcon> trayIcon, bool minimised)
 {
-    return QSystemTrayIcon::isSystemTrayAvailable() ? Presentation::trayIcon : Presentation::window;
-}
-
-void TunaraApp::start(Presentation presentation)
-{
-    presentation_ = presentation;
-    if (presentation_ == Presentation::trayIcon)
-        createTrayIcon();
-    else
+    trayIcon_ = std::move(trayIcon);
+    inTray_ = trayIcon_ != nullptr;
+    if (!inTray_ && minimised) {
+        panel().showMinimized();
+        return;
+    }
+    if (!inTray_) {
         showPanel();
+        return;
+    }
+    constexpr int volumeToolTipMilliseconds = 1500;
+    volumeToolTipShown_.setSingleShot(true);
+    volumeToolTipShown_.setInterval(volumeToolTipMilliseconds);
+    connect(&volumeToolTipShown_, &QTimer::timeout, this, &TunaraApp::updateTrayIcon);
+    connect(trayIcon_.get(), &TrayIcon::activated, this, &TunaraApp::togglePanel);
+    connect(trayIcon_.get(), &TrayIcon::secondaryActivated, &store_, &Store::togglePlayPause);
+    connect(trayIcon_.get(), &TrayIcon::volumeNotches, this, &TunaraApp::turnVolume);
+    for (const auto change : {&Store::playingStatusChanged, &Store::selectedStationChanged, &Store::trackChanged,
+                              &Store::stationsChanged})
+        connect(&store_, change, this, &TunaraApp::updateTrayIcon);
+    updateTrayIcon();
 }
 
 QQmlEngine& TunaraApp::engine()
@@ -93,13 +102,24 @@ QQuickView& TunaraApp::panel()
         panel_ = makeView(QStringLiteral("TrayPanel"));
         panel_->setResizeMode(QQuickView::SizeViewToRootObject);
         panel_->setTitle(QStringLiteral("Tunara"));
-        if (presentation_ == Presentation::trayIcon) {
+        if (inTray_) {
             panel_->setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
             connect(panel_.get(), &QWindow::activeChanged, this, &TunaraApp::followPanelFocus);
-            connect(panel_.get(), &QWindow::heightChanged, this, [this] {
+            // A fixed size: tiling window managers (sway, i3) float such a
+            // window rather than tile it across the workspace.
+            const auto fixSize = [this] {
+                const QSize size(qCeil(panel_->rootObject()->width()), qCeil(panel_->rootObject()->height()));
+                panel_->setMinimumSize(size);
+                panel_->setMaximumSize(size);
+                panel_->resize(size);
                 if (panel_->isVisible())
                     placePanel();
-            });
+            };
+            if (QQuickItem* root = panel_->rootObject()) {
+                connect(root, &QQuickItem::widthChanged, this, fixSize);
+                connect(root, &QQuickItem::heightChanged, this, fixSize);
+                fixSize();
+            }
         } else {
             // The only window of the program: closing it ends the program.
             panel_->installEventFilter(this);
@@ -125,28 +145,14 @@ bool TunaraApp::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == panel_.get() && event->type() == QEvent::Close)
         quit();
-    // The tray host hands wheel events over the icon to the icon.
-    if (watched == trayIcon_.get() && event->type() == QEvent::Wheel) {
-        turnVolumeWheel(static_cast<QWheelEvent*>(event)->angleDelta().y());
-        return true;
-    }
     return QObject::eventFilter(watched, event);
 }
 
-void TunaraApp::turnVolumeWheel(int angleDelta)
+void TunaraApp::turnVolume(int notches)
 {
-    // A notch is 120; touchpads send smaller parts of one.
-    constexpr int notch = 120;
-    wheelRemainder_ += angleDelta;
-    const int notches = wheelRemainder_ / notch;
-    wheelRemainder_ -= notches * notch;
-    if (notches == 0)
-        return;
     store_.changeVolume(notches * Store::volumeStep);
-    const QString text = StatusWording::volumeToolTip(store_.volume());
-    trayIcon_->setToolTip(text);
-    if (trayIcon_->geometry().isValid())
-        QToolTip::showText(QCursor::pos(), text);
+    trayIcon_->setLook({store_.playingStatus() == PlayingStatus::playing,
+                        StatusWording::volumeToolTip(store_.volume())});
     // Then back to what the icon says about the station.
     volumeToolTipShown_.start();
 }
@@ -166,7 +172,7 @@ void TunaraApp::togglePanel()
 void TunaraApp::showPanel()
 {
     QQuickView& view = panel();
-    if (presentation_ == Presentation::trayIcon) {
+    if (inTray_) {
         const QRect iconGeometry = trayIcon_ ? trayIcon_->geometry() : QRect();
         panelAnchor_ = iconGeometry.isEmpty() ? QRect(QCursor::pos(), QSize(1, 1)) : iconGeometry;
         placePanel();
@@ -179,7 +185,7 @@ void TunaraApp::showPanel()
 
 void TunaraApp::hidePanel()
 {
-    if (presentation_ == Presentation::trayIcon && panel_)
+    if (inTray_ && panel_)
         panel_->hide();
 }
 
@@ -214,49 +220,46 @@ void TunaraApp::quit()
     emit quitRequested();
 }
 
-void TunaraApp::createTrayIcon()
-{
-    trayMenu_ = std::make_unique<QMenu>();
-    QAction* settingsAction = trayMenu_->addAction(QStringLiteral("Settings…"), this, &TunaraApp::openSettings);
-    settingsAction->setShortcut(KeyHints::settingsSequence());
-    settingsAction->setShortcutVisibleInContextMenu(true);
-    QAction* quitAction = trayMenu_->addAction(QStringLiteral("Quit Tunara"), this, &TunaraApp::quit);
-    quitAction->setShortcut(KeyHints::quitSequence());
-    quitAction->setShortcutVisibleInContextMenu(true);
-
-    trayIcon_ = std::make_unique<QSystemTrayIcon>();
-    trayIcon_->setContextMenu(trayMenu_.get());
-    trayIcon_->installEventFilter(this);
-    constexpr int volumeToolTipMilliseconds = 1500;
-    volumeToolTipShown_.setSingleShot(true);
-    volumeToolTipShown_.setInterval(volumeToolTipMilliseconds);
-    connect(&volumeToolTipShown_, &QTimer::timeout, this, &TunaraApp::updateTrayIcon);
-    connect(trayIcon_.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
-            togglePanel();
-    });
-    connect(&store_, &Store::playingStatusChanged, this, &TunaraApp::updateTrayIcon);
-    connect(&store_, &Store::selectedStationChanged, this, &TunaraApp::updateTrayIcon);
-    connect(&store_, &Store::trackChanged, this, &TunaraApp::updateTrayIcon);
-    updateTrayIcon();
-    trayIcon_->show();
-}
-
 void TunaraApp::updateTrayIcon()
 {
-    const QString path = StatusWording::trayIconPath(store_.playingStatus());
-    if (path != trayIconPath_) {
-        trayIconPath_ = path;
-        // One icon per image for the whole run: each new icon would draw and
-        // cache its pixmaps anew, and the cache would fill with copies.
-        auto icon = trayIcons_.find(path);
-        if (icon == trayIcons_.end())
-            icon = trayIcons_.insert(path, QIcon(path));
-        trayIcon_->setIcon(*icon);
-    }
     if (!volumeToolTipShown_.isActive())
-        trayIcon_->setToolTip(
-            StatusWording::trayToolTip(store_.selectedStation(), store_.playingStatus(), store_.track()));
+        trayIcon_->setLook({store_.playingStatus() == PlayingStatus::playing,
+                            StatusWording::trayToolTip(store_.selectedStation(), store_.playingStatus(),
+                                                       store_.track())});
+    trayIcon_->setMenu(trayMenu());
+}
+
+TrayMenu TunaraApp::trayMenu()
+{
+    const auto entry = [](const QString& label, std::function<void()> trigger, QKeySequence shortcut = {}) {
+        TrayMenuItem item;
+        item.label = label;
+        item.trigger = std::move(trigger);
+        item.shortcut = std::move(shortcut);
+        return item;
+    };
+    // What a tray that opens the menu on a left click needs: play or
+    // pause, the stations, the panel, Settings and Quit.
+    const PlayingStatus status = store_.playingStatus();
+    const bool wantsToPlay = status != PlayingStatus::paused && status != PlayingStatus::error;
+    const std::optional<Station> selected = store_.selectedStation();
+    TrayMenu menu{entry(wantsToPlay ? QStringLiteral("Pause") : QStringLiteral("Play"),
+                        [this] { store_.togglePlayPause(); }),
+                  TrayMenuItem()};
+    menu.first().enabled = selected.has_value();
+    for (const Station& station : store_.stations()) {
+        TrayMenuItem item = entry(cleanDisplayText(station.name), [this, id = station.id] { store_.playStation(id); });
+        item.radio = true;
+        item.checked = selected && selected->id == station.id;
+        menu.append(item);
+    }
+    if (!store_.stations().isEmpty())
+        menu.append(TrayMenuItem());
+    menu.append(entry(QStringLiteral("Open Tunara"), [this] { showPanel(); }));
+    menu.append(entry(QStringLiteral("Settings…"), [this] { openSettings(); }, KeyHints::settingsSequence()));
+    menu.append(TrayMenuItem());
+    menu.append(entry(QStringLiteral("Quit Tunara"), [this] { quit(); }, KeyHints::quitSequence()));
+    return menu;
 }
 
 } // namespace tunara

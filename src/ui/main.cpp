@@ -1,5 +1,7 @@
 // Tunara: an internet-radio player that lives in the system tray.
 
+#include "Autostart.h"
+#include "ColorScheme.h"
 #include "MediaBackendModule.h"
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
@@ -17,11 +19,10 @@
 #endif
 #ifdef TUNARA_HAVE_NOWPLAYING
 #include "nowplaying/MprisService.h"
-
-#include <QDBusConnection>
 #endif
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QIcon>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
@@ -82,6 +83,7 @@ int main(int argc, char* argv[])
 #endif
     PlaybackController player(playback);
     Store store(player, StationLibrary::defaultFileURL(), AppSettings::settingsFileURL(), scheduler);
+    ColorScheme colorScheme(QDBusConnection::sessionBus());
     TunaraApp app(store);
 #ifdef TUNARA_HAVE_NOWPLAYING
     const auto mpris = MprisService::publish(store, scheduler, QDBusConnection::sessionBus());
@@ -99,7 +101,10 @@ int main(int argc, char* argv[])
     // signal, the end of the session).
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &store, &Store::shutDown);
 
-    app.start(TunaraApp::presentationForThisDesktop());
+    // Started at login: in the tray, or without one minimised, taking no focus.
+    const bool atLogin = QCoreApplication::arguments().contains(QLatin1String(Autostart::loginArgument));
+    app.start(makeTrayIcon(QDBusConnection::sessionBus()), atLogin);
+    store.resumeAtStart();
     const int result = application.exec();
     // Work still running on other threads (artwork being drawn, a file being
     // read) ends before the application, whose fonts it may use.

@@ -271,4 +271,43 @@ TEST_F(DataFileTest, TheStoreVolumeReachesTheBackendAndTheFileOnceSettledKeeping
     EXPECT_EQ(storedVolume(), 0.38);
 }
 
+// The last station plays again at start when asked to, once the network
+// monitor has reported a network; the station is kept as it changes.
+TEST_F(DataFileTest, TheLastStationPlaysAtStartOnceThereIsANetwork)
+{
+    FakePlatform platform;
+    PlaybackController player(platform.environment());
+    const auto makeStore = [&] {
+        return std::make_unique<Store>(player, std::nullopt, url("tunara/settings.json"), platform.clock);
+    };
+    auto store = makeStore();
+    const QList<Station> stations = store->stations();
+    store->playStation(stations[1].id);
+    store->setPlaysLastStationAtStart(true);
+    store->playStation(stations[2].id);
+    platform.clock.advance(0.5);
+    const QJsonObject written = QJsonDocument::fromJson(read("tunara/settings.json")).object();
+    EXPECT_EQ(written.value("playLastStationAtStart"), true);
+    EXPECT_EQ(QUuid(written.value("lastStation").toString()), stations[2].id);
+
+    store->shutDown(); // the program ends; the next one starts
+    store = makeStore();
+    store->resumeAtStart();
+    EXPECT_EQ(platform.backend.sessions.size(), 2u) << "nothing before the network";
+    platform.reportNetwork(false);
+    EXPECT_EQ(platform.backend.sessions.size(), 2u);
+    platform.reportNetwork(true);
+    ASSERT_EQ(platform.backend.sessions.size(), 3u);
+    EXPECT_EQ(platform.backend.session().url, stations[2].url);
+    platform.reportNetwork(true); // once only
+    EXPECT_EQ(platform.backend.sessions.size(), 3u);
+
+    // Turned off: nothing plays at start.
+    store->setPlaysLastStationAtStart(false);
+    store->shutDown();
+    store = makeStore();
+    store->resumeAtStart();
+    EXPECT_EQ(platform.backend.sessions.size(), 3u);
+}
+
 } // namespace

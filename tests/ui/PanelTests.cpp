@@ -1,6 +1,7 @@
 // The panel: the header's status table, the station rows (key hints,
 // speaker mark, wrapping, scroll height), the hover rule and the commands.
 
+#include "ColorScheme.h"
 #include "UiFixture.h"
 
 #include <QSignalSpy>
@@ -225,6 +226,24 @@ TEST_F(PanelTest, ALongListStops256HighAndMakesOnlyTheRowsInView)
     ui.store->addStation("Station 1001", "http://127.0.0.1/1001");
     ui.present(2, PlayingStatus::playing);
     EXPECT_EQ(list()->property("contentY").toReal(), contentY);
+}
+
+// Every text of the panel and of Settings reads at WCAG AA (4.5:1) in the
+// light and the dark palette, in each state the header can show.
+TEST_F(PanelTest, TextsKeepTheirContrastInLightAndDark)
+{
+    ui.setStations({"Radio One", "NTS 2", "Jazz FM"});
+    for (const QPalette& palette : {ColorScheme::lightPalette(), ColorScheme::darkPalette()}) {
+        QGuiApplication::setPalette(palette);
+        for (const PlayingStatus status : {PlayingStatus::playing, PlayingStatus::loading, PlayingStatus::error}) {
+            ui.present(1, status, metadata("Teardrop", "Massive Attack"));
+            QQuickView& panel = ui.showPanel();
+            QTest::qWait(50);
+            EXPECT_EQ(lowContrastTexts(panel), QStringList()) << palette.color(QPalette::Window).name().toStdString();
+        }
+        EXPECT_EQ(lowContrastTexts(ui.showSettings()), QStringList());
+    }
+    QGuiApplication::setPalette(QPalette());
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "UiFixture.h"
 #include "support/UnprivilegedFileAccess.h"
 
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -273,6 +274,27 @@ TEST_F(SettingsTest, TheWindowOpensAt500By350AndShrinksTo400By250)
     settings.press(Qt::ControlModifier | Qt::Key_Comma);
     EXPECT_EQ(settingsRequests.count(), 1);
     EXPECT_EQ(&ui.app->settings(), &settings.view);
+}
+
+// "Start Tunara at login" writes a desktop entry the desktop accepts,
+// starting this program in the background, and takes it away again.
+TEST_F(SettingsTest, StartAtLoginWritesAValidDesktopEntryAndRemovesIt)
+{
+    SettingsViewModel& model = ui.app->settingsModel();
+    const QString path = qEnvironmentVariable("XDG_CONFIG_HOME") + "/autostart/tunara.desktop";
+    EXPECT_FALSE(model.startsAtLogin());
+    model.setStartsAtLogin(true);
+    ASSERT_TRUE(model.startsAtLogin());
+    QProcess validate;
+    validate.start("desktop-file-validate", {path});
+    ASSERT_TRUE(validate.waitForFinished(10000));
+    EXPECT_EQ(validate.exitCode(), 0);
+    EXPECT_EQ(validate.readAll(), "");
+    QFile entry(path);
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(entry.readAll().contains("\nExec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\" --login\n"));
+    model.setStartsAtLogin(false);
+    EXPECT_FALSE(QFile::exists(path));
 }
 
 } // namespace

@@ -3,17 +3,12 @@
 
 #include "PanelPlacement.h"
 #include "SingleInstance.h"
-#include "TerminationSignals.h"
-#include "StatusWording.h"
 #include "UiFixture.h"
 
 #include <QFile>
 #include <QSignalSpy>
-#include <QSystemTrayIcon>
 #include <QTest>
-#include <QWheelEvent>
 
-#include <csignal>
 #include <thread>
 
 namespace tunara::testing {
@@ -33,77 +28,25 @@ TEST(PanelPlacement, OpensUnderTheIconOrAboveItAtTheBottom)
     EXPECT_EQ(panelPosition(QRect(1300, 2, 24, 24), {}, panel, QRect(1280, 0, 1920, 1080)), QPoint(1280, 30));
 }
 
-TEST_F(UiTest, TrayIconFollowsTheStatusSetsTheVolumeAndItsClickTogglesThePanelCreatedOnFirstUse)
+// Tiling window managers (sway, i3) float a window of a fixed size rather
+// than tile it across the workspace.
+TEST_F(UiTest, InTheTrayThePanelKeepsAFixedSizeAsItsListGrows)
 {
-    ui.app->start(TunaraApp::Presentation::trayIcon);
-    QSystemTrayIcon* icon = ui.app->trayIcon();
-    ASSERT_NE(icon, nullptr);
-    EXPECT_FALSE(ui.app->hasPanel());
-    EXPECT_FALSE(ui.app->hasSettings());
-    EXPECT_EQ(icon->toolTip(), "Tunara");
-
-    // The wheel over the icon, and Ctrl+Up/Down in the panel (at the end),
-    // move the volume a step at a time; the tooltip tells the new level for
-    // a moment.
-    ui.store->setVolume(0.5);
-    const auto turn = [&](int angle) {
-        QWheelEvent wheel({}, {}, {}, QPoint(0, angle), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-        QCoreApplication::sendEvent(icon, &wheel);
-    };
-    turn(2 * 120);
-    EXPECT_DOUBLE_EQ(ui.store->volume(), 0.6);
-    EXPECT_EQ(icon->toolTip(), "Tunara — 60 %");
-    turn(60); // half a notch of a touchpad does nothing yet...
-    EXPECT_DOUBLE_EQ(ui.store->volume(), 0.6);
-    turn(60); // ...the other half makes a step
-    EXPECT_DOUBLE_EQ(ui.store->volume(), 0.65);
-    turn(-120 * 30);
-    EXPECT_DOUBLE_EQ(ui.store->volume(), 0.0);
-    EXPECT_EQ(icon->toolTip(), "Tunara — 0 %");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return icon->toolTip() == "Tunara"; }, 3000));
-
-    ui.setStations({"Radio One"});
-    ui.present(0, PlayingStatus::playing, metadata("Song", "Band"));
-    EXPECT_EQ(icon->toolTip(), "Tunara\nRadio One\nBand · Song");
-    const qint64 playingKey = icon->icon().cacheKey();
-    ui.platform.backend.session().report(SessionState::buffering);
-    EXPECT_NE(icon->icon().cacheKey(), playingKey);
-    EXPECT_TRUE(icon->toolTip().endsWith("Buffering…"));
-    // Only playing shows the playing image, of those the program has always shipped.
-    for (PlayingStatus status : {PlayingStatus::loading, PlayingStatus::buffering, PlayingStatus::playing,
-                                 PlayingStatus::error, PlayingStatus::paused}) {
-        const QString path = StatusWording::trayIconPath(status);
-        EXPECT_EQ(path, status == PlayingStatus::playing ? ":/tunara/icons/MenuBarIconPlaying.svg" : ":/tunara/icons/MenuBarIcon.svg");
-        EXPECT_TRUE(QFile::exists(path)) << path.toStdString();
-    }
-
-    emit icon->activated(QSystemTrayIcon::Trigger);
-    ASSERT_TRUE(ui.app->hasPanel());
-    EXPECT_TRUE(ui.app->panel().isVisible());
-
-    emit icon->activated(QSystemTrayIcon::Trigger);
-    EXPECT_FALSE(ui.app->panel().isVisible());
-    // The context menu's click does not open the panel.
-    emit icon->activated(QSystemTrayIcon::Context);
-    EXPECT_FALSE(ui.app->panel().isVisible());
-
-    // Settings is one window, opened again after closing.
-    QQuickView& settings = ui.showSettings();
-    settings.close();
-    ui.app->openSettings();
-    EXPECT_EQ(&ui.app->settings(), &settings);
-    EXPECT_TRUE(settings.isVisible());
-
-    Window panel(ui.showPanel());
-    for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Down})
-        panel.press(Qt::ControlModifier | key);
-    EXPECT_DOUBLE_EQ(ui.store->volume(), 0.05);
+    ui.setStations({"A"});
+    QQuickView& panel = ui.showPanel();
+    const QSize first = panel.size();
+    EXPECT_EQ(panel.minimumSize(), first);
+    EXPECT_EQ(panel.maximumSize(), first);
+    ui.setStations({"A", "B", "C", "D"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return panel.height() > first.height(); }));
+    EXPECT_EQ(panel.minimumSize(), panel.size());
+    EXPECT_EQ(panel.maximumSize(), panel.size());
 }
 
 TEST_F(UiTest, WithoutATrayThePanelIsAWindowAndClosingItQuits)
 {
     QSignalSpy quitRequests(ui.app.get(), &TunaraApp::quitRequested);
-    ui.app->start(TunaraApp::Presentation::window);
+    ui.app->start(nullptr);
     EXPECT_EQ(ui.app->trayIcon(), nullptr);
     QQuickView& panel = ui.app->panel();
     EXPECT_TRUE(panel.isVisible());
@@ -150,17 +93,6 @@ TEST(SingleInstance, ASecondLaunchActivatesTheFirst)
     EXPECT_TRUE(activations.wait(5000));
     launch.join();
     EXPECT_TRUE(answered);
-}
-
-TEST(TerminationSignals, TurnSigtermAndSigintIntoARequest)
-{
-    TerminationSignals terminationSignals;
-    QSignalSpy requests(&terminationSignals, &TerminationSignals::terminationRequested);
-    for (const int signal : {SIGTERM, SIGINT}) {
-        std::raise(signal);
-        ASSERT_TRUE(requests.wait(2000));
-        EXPECT_EQ(requests.takeFirst().at(0).toInt(), signal);
-    }
 }
 
 } // namespace

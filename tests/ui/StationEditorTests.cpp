@@ -179,7 +179,7 @@ TEST_F(StationEditorTest, TheAddSheetTakesTheKeyboardAndClosesOnReturnOrEscape)
     settings.press({Qt::ShiftModifier | Qt::Key_Backtab, Qt::Key_Return});
     EXPECT_TRUE(settings.shown("urlErrorText"));
     EXPECT_EQ(settings.text("urlErrorText"), "URL must start with http:// or https://");
-    EXPECT_EQ(settings.get("urlErrorText", "color").value<QColor>(), QColor(0xff, 0x3b, 0x30));
+    EXPECT_EQ(settings.get("urlErrorText", "color").value<QColor>(), QColor(0xc4, 0x2b, 0x1c));
     EXPECT_TRUE(settings.focused("urlField"));
     // Escape closes without a trace, the message shown or not.
     ASSERT_TRUE(settings.escape("editorSheet"));

@@ -1,7 +1,11 @@
 #include "UiFixture.h"
 
 #include <QDir>
+#include <QHash>
 #include <QTest>
+
+#include <algorithm>
+#include <cmath>
 
 namespace tunara::testing {
 
@@ -112,6 +116,67 @@ QPoint UiHarness::centreOf(QQuickItem* item)
 std::optional<Track> metadata(const QString& title, std::optional<QString> artist)
 {
     return Track{title, std::move(artist)};
+}
+
+namespace {
+
+double luminance(QRgb colour)
+{
+    const auto channel = [](int value) {
+        const double c = value / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(qRed(colour)) + 0.7152 * channel(qGreen(colour)) + 0.0722 * channel(qBlue(colour));
+}
+
+double contrast(QRgb a, QRgb b)
+{
+    const double first = luminance(a);
+    const double second = luminance(b);
+    return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
+}
+
+void collectTexts(QQuickItem* item, QList<QQuickItem*>& texts)
+{
+    // Controls that cannot be used need no contrast.
+    if (!item->isVisible() || item->opacity() == 0 || !item->isEnabled())
+        return;
+    if (item->inherits("QQuickText") && !item->property("text").toString().trimmed().isEmpty())
+        texts.append(item);
+    for (QQuickItem* child : item->childItems())
+        collectTexts(child, texts);
+}
+
+} // namespace
+
+QStringList lowContrastTexts(QQuickView& view, double minimum)
+{
+    const QImage picture = view.grabWindow().convertToFormat(QImage::Format_RGB32);
+    const qreal scale = picture.width() / qreal(view.width());
+    QList<QQuickItem*> texts;
+    collectTexts(view.contentItem(), texts);
+    QStringList low;
+    for (QQuickItem* text : texts) {
+        const QRect box = QRectF(text->mapRectToScene(text->boundingRect()).topLeft() * scale,
+                                 text->boundingRect().size() * scale)
+                              .toAlignedRect()
+                              .intersected(picture.rect());
+        QHash<QRgb, int> counts;
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            for (int x = box.left(); x <= box.right(); ++x)
+                ++counts[picture.pixel(x, y)];
+        if (counts.size() < 2)
+            continue; // clipped away or scrolled out
+        const QRgb background = std::max_element(counts.keyValueBegin(), counts.keyValueEnd(), [](auto a, auto b) {
+                                    return a.second < b.second;
+                                })->first;
+        double best = 1;
+        for (auto it = counts.keyBegin(); it != counts.keyEnd(); ++it)
+            best = std::max(best, contrast(*it, background));
+        if (best < minimum)
+            low << text->property("text").toString() + QStringLiteral(": %1").arg(best, 0, 'f', 2);
+    }
+    return low;
 }
 
 QStringList numberedStations(int count, int first)

@@ -64,6 +64,11 @@ public:
 };
 
 std::optional<Track> metadata(const QString& title, std::optional<QString> artist = std::nullopt);
+
+// The contrast of each text drawn in the window, read from its picture as
+// WCAG measures it: the text's most contrasting pixel against the colour
+// most of its box has. "text: ratio" for each below the minimum.
+QStringList lowContrastTexts(QQuickView& view, double minimum = 4.5);
 // "Station 0", "Station 1", ... from first on.
 QStringList numberedStations(int count, int first = 0);
 

@@ -188,7 +188,8 @@ Item {
                 text: "·"
             Accessible.ignored: true
                 font.pixelSize: 11
-                color: Theme.secondary
+                // A dot this small needs the full text colour to be seen.
+                color: Theme.primary
             }
             Text {
                 id: stationName

@@ -406,6 +406,21 @@ Pane {
             text: "Export Stations…"
             onTriggered: stationFiles.chooseExportFile()
         }
+        MenuSeparator {}
+        MenuItem {
+            objectName: "startAtLoginItem"
+            text: "Start Tunara at login"
+            checkable: true
+            checked: root.settings.startsAtLogin
+            onTriggered: root.settings.startsAtLogin = checked
+        }
+        MenuItem {
+            objectName: "playLastStationItem"
+            text: "Play the last station at start"
+            checkable: true
+            checked: root.settings.playsLastStationAtStart
+            onTriggered: root.settings.playsLastStationAtStart = checked
+        }
     }
 
     StationFilesView {

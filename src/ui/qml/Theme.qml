@@ -6,15 +6,17 @@ import QtQuick
 QtObject {
     readonly property SystemPalette palette: SystemPalette { colorGroup: SystemPalette.Active }
 
+    // Text in every shade keeps 4.5:1 against the background, light or dark.
     readonly property color primary: palette.windowText
-    readonly property color secondary: Qt.rgba(primary.r, primary.g, primary.b, 0.55)
-    readonly property color tertiary: Qt.rgba(primary.r, primary.g, primary.b, 0.3)
+    readonly property color secondary: Qt.rgba(primary.r, primary.g, primary.b, 0.72)
+    readonly property color tertiary: Qt.rgba(primary.r, primary.g, primary.b, 0.66)
     readonly property color accent: palette.highlight
     readonly property color background: palette.window
+    readonly property bool dark: background.hslLightness < 0.5
     readonly property color separator: Qt.rgba(primary.r, primary.g, primary.b, 0.15)
     readonly property color hoverFill: Qt.rgba(primary.r, primary.g, primary.b, 0.08)
     readonly property color gray: "#8e8e93"
-    readonly property color red: "#ff3b30"
+    readonly property color red: dark ? "#ff6b5e" : "#c42b1c"
 
     // The body text size of the views, in device-independent pixels.
     readonly property int bodySize: 13
