@@ -31,7 +31,9 @@ std::optional<QUrl> parseURL(const QString& text)
     QUrl url(text, QUrl::TolerantMode);
     if (text.isEmpty() || !url.isValid())
         return std::nullopt;
-    return url;
+    // As read back from the text it is stored as, so that it equals itself
+    // after a restart ("#a#b" is stored and read back as "#a%23b").
+    return QUrl(url.toString(QUrl::FullyEncoded), QUrl::TolerantMode);
 }
 
 std::optional<URLValidationError> validateStreamURL(const QString& text)
