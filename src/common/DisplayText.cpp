@@ -33,8 +33,12 @@ QString cutAtGraphemes(const QString& text, qsizetype graphemes)
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
     qsizetype count = 0;
     while (finder.toNextBoundary() >= 0) {
-        if (++count == graphemes)
-            return text.left(finder.position());
+        if (++count < graphemes)
+            continue;
+        // Qt's finder breaks inside a surrogate pair after some signs (such
+        // as U+0C3C): the cut goes before the pair then.
+        const qsizetype at = finder.position();
+        return text.left(at < text.size() && text.at(at).isLowSurrogate() ? at - 1 : at);
     }
     return text;
 }
