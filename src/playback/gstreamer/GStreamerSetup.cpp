@@ -105,6 +105,11 @@ void initializeGStreamer()
 {
     static const bool initialized = [] {
         gst_init(nullptr, nullptr);
+        // A finished streaming thread waits half a second for more work;
+        // GLib then keeps some (eight with GStreamer 1.26) among its unused
+        // threads for 15 s. Keeping none holds the thread count flat between
+        // station changes: the next change makes its threads anew.
+        g_thread_pool_set_max_unused_threads(0);
         refuseNonWebSchemes();
         preferLightDecoders();
         dropFFmpegTypefinders();
