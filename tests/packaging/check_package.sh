@@ -30,10 +30,11 @@ field() { dpkg-deb --field "$deb" "$1"; }
 [ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "Architecture is '$(field Architecture)'"
 [ -n "$(field Maintainer)" ] || fail "no Maintainer"
 depends=$(field Depends)
-# Libraries found by dpkg-shlibdeps, and plugins and modules loaded at run time.
+# Libraries found by dpkg-shlibdeps (since Debian 13 some named with "t64",
+# for their 64-bit time), and plugins and modules loaded at run time.
 for package in libc6 libqt6core6 libqt6quick6 libqt6dbus6 libgstreamer1.0-0 libsoup-3.0-0 \
                qt6-qpa-plugins qml6-module-qtquick-controls gstreamer1.0-plugins-good glib-networking; do
-  echo "$depends" | grep -Eq "(^|, )$package( |,|$)" || fail "Depends lacks $package: $depends"
+  echo "$depends" | grep -Eq "(^|, )$package(t64)?( |,|$)" || fail "Depends lacks $package: $depends"
 done
 
 # Files.
