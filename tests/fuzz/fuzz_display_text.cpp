@@ -1,6 +1,6 @@
-// Any UTF-16, lone surrogates included: cleaned text has no controls and
-// no reordering bidi controls, is at most maxDisplayTextLength characters,
-// and is clean already.
+// Any UTF-16, lone surrogates included: cleaned text is valid UTF-16 with
+// no controls and no reordering bidi controls, is at most
+// maxDisplayTextLength characters, and is clean already.
 
 #include "Fuzz.h"
 
