@@ -25,6 +25,11 @@ namespace {
 
 enum class SoundServerKind { pulseAudio, pipeWire };
 
+void PrintTo(SoundServerKind kind, std::ostream* os)
+{
+    *os << (kind == SoundServerKind::pulseAudio ? "PulseAudio" : "PipeWire");
+}
+
 // A real sound server with two null sinks ("first", the default, and
 // "second"), reached by this process through PULSE_SERVER while it lives.
 // PipeWire serves the PulseAudio protocol through pipewire-pulse, and its
@@ -205,9 +210,7 @@ TEST_P(MixerTest, VolumeGoesBothWaysAndCarriesOverToTheNextStation)
 
 INSTANTIATE_TEST_SUITE_P(SoundServers, MixerTest,
                          ::testing::Values(SoundServerKind::pulseAudio, SoundServerKind::pipeWire),
-                         [](const auto& row) {
-                             return std::string(row.param == SoundServerKind::pulseAudio ? "PulseAudio" : "PipeWire");
-                         });
+                         [](const auto& row) { return ::testing::PrintToString(row.param); });
 
 // Without a sound server the output's own volume does the work: the loudest
 // sample reaching the sink follows the cubic curve.
