@@ -3,7 +3,8 @@
 does: through the accessibility bus (AT-SPI), by accessible names, roles,
 states, actions and editable text. --display x11 runs it on Xvfb; wayland
 under Weston on Xvfb, with an input seat; wayland-no-seat under Weston's
-headless backend, without one (nothing is typed there). Private session and
+headless backend, without one (nothing is typed there); xfce4-panel on Xvfb
+with a real tray host, xfce4-panel 4.18 with the tray as its only plugin. Private session and
 accessibility buses, loopback traffic only, and every process started is
 ended. Needs Debian's python3-pyatspi.
 """
@@ -21,6 +22,23 @@ import time
 
 STREAM_SERVER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "fixtures", "stream_server.py")
 STATIONS = ["Local stream", "Radio Paradise", "NTS 1"]
+# A top panel whose only plugin is the tray, its handles locked away: the
+# icon sits at its left end.
+XFCE_PANEL = """<?xml version="1.0" encoding="UTF-8"?>
+<channel name="xfce4-panel" version="1.0">
+  <property name="configver" type="int" value="2"/>
+  <property name="panels" type="array"><value type="int" value="1"/>
+    <property name="panel-1" type="empty">
+      <property name="position" type="string" value="p=6;x=0;y=0"/>
+      <property name="length" type="uint" value="100"/>
+      <property name="position-locked" type="bool" value="true"/>
+      <property name="size" type="uint" value="30"/>
+      <property name="plugin-ids" type="array"><value type="int" value="1"/></property>
+    </property>
+  </property>
+  <property name="plugins" type="empty"><property name="plugin-1" type="string" value="systray"/></property>
+</channel>
+"""
 
 
 class Session:
@@ -60,7 +78,7 @@ class Session:
     def desktop(self, display):
         if display != "wayland-no-seat":
             self.x_display()
-        if display != "x11":
+        if display.startswith("wayland"):
             self.start(["weston", f"--backend={'x11' if display == 'wayland' else 'headless'}-backend.so",
                         "--socket=tunara-test", "--use-pixman", "--idle-time=0", f"--log={self.work}/weston.log"])
             wait_for(lambda: os.path.exists(f"{self.env['XDG_RUNTIME_DIR']}/tunara-test"), "Weston's socket")
@@ -69,6 +87,19 @@ class Session:
         self.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().decode().strip()
         self.start(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
         self.env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
+        if display == "xfce4-panel":
+            channel = os.path.join(self.env["XDG_CONFIG_HOME"], "xfce4/xfconf/xfce-perchannel-xml")
+            os.makedirs(channel)
+            with open(os.path.join(channel, "xfce4-panel.xml"), "w") as file:
+                file.write(XFCE_PANEL)
+            self.start(["xfce4-panel", "--disable-wm-check"])
+            wait_for(lambda: "true" in self.watcher("IsStatusNotifierHostRegistered"), "the panel's tray")
+
+    def watcher(self, property_name):
+        return subprocess.run(["gdbus", "call", "--session", "--dest", "org.kde.StatusNotifierWatcher",
+                               "--object-path", "/StatusNotifierWatcher", "--method",
+                               "org.freedesktop.DBus.Properties.Get", "org.kde.StatusNotifierWatcher", property_name],
+                              env=self.env, capture_output=True, text=True).stdout
 
     def x_display(self):
         # -noreset: an X server resets when its last client leaves, refusing the program that connects
@@ -109,7 +140,7 @@ def wait_for(condition, what, timeout=30):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("tunara")
-    parser.add_argument("--display", choices=["x11", "wayland", "wayland-no-seat"], required=True)
+    parser.add_argument("--display", choices=["x11", "wayland", "wayland-no-seat", "xfce4-panel"], required=True)
     args = parser.parse_args()
     for tool in ("Xvfb", "xdpyinfo", "xdotool", "dbus-daemon", "weston", "/usr/libexec/at-spi-bus-launcher"):
         if not shutil.which(tool):
@@ -118,7 +149,8 @@ def main():
     session = Session(work)
     try:
         run(session, args)
-        print(f"{args.display}: the panel, Settings and the add sheet read and worked through the accessibility bus")
+        print(f"{args.display}: " + ("the tray item registered, its wheel and click worked" if args.display == "xfce4-panel"
+                                     else "the panel, Settings and the add sheet read and worked through the accessibility bus"))
     finally:
         for process in reversed(session.started):
             session.stop(process, timeout=5)
@@ -147,9 +179,12 @@ def run(session, args):
     log_path = os.path.join(session.work, "tunara.log")
     tunara = session.start([args.tunara], stdout=open(log_path, "w"), stderr=subprocess.STDOUT)
     try:
-        # Types into the window with the keyboard focus; nothing without a seat.
-        drive(pyatspi, tunara, stream_url, None if args.display == "wayland-no-seat" else lambda text: subprocess.run(
-            ["xdotool", "type", "--delay", "30", text], env=session.env, check=True))
+        if args.display == "xfce4-panel":
+            in_tray(session, pyatspi)
+        else:
+            # Types into the window with the keyboard focus; nothing without a seat.
+            drive(pyatspi, tunara, stream_url, None if args.display == "wayland-no-seat" else lambda text: subprocess.run(
+                ["xdotool", "type", "--delay", "30", text], env=session.env, check=True))
         assert tunara.poll() is None, "the program ended by itself"
         code = session.stop(tunara)
         assert code == 0, f"the program ended with {code} on SIGTERM"
@@ -159,6 +194,24 @@ def run(session, args):
         with open(log_path) as output:
             sys.stderr.write("--- the program's output ---\n" + output.read()[-4000:])
         raise
+
+
+def in_tray(session, pyatspi):
+    """Registered as a StatusNotifierItem; two wheel notches down over the
+    icon take the volume (read over MPRIS) from 100 % to 90 %; a click opens
+    the panel."""
+    wait_for(lambda: "StatusNotifierItem-" in session.watcher("RegisteredStatusNotifierItems"), "the tray item")
+    def volume():
+        return subprocess.run(["playerctl", "-p", "tunara", "volume"], env=session.env, capture_output=True,
+                              text=True).stdout.strip()
+    wait_for(lambda: volume() == "1.000000", "full volume over MPRIS")
+    time.sleep(2)  # the panel reads the item, then draws its icon
+    subprocess.run(["xdotool", "mousemove", "12", "15", "sleep", "0.5", "click", "--repeat", "2", "--delay", "300", "5"],
+                   env=session.env, check=True)
+    wait_for(lambda: volume() == "0.900000", lambda: f"two notches down to 90 %, not {volume()}")
+    subprocess.run(["xdotool", "click", "1"], env=session.env, check=True)
+    wait_for(lambda: (app := application(pyatspi)) and any(
+        window.name == "Tunara" and window.getState().contains(pyatspi.STATE_SHOWING) for window in app), "the panel")
 
 
 def application(pyatspi):
