@@ -2,12 +2,10 @@
 
 #include <QCoreApplication>
 #include <QCursor>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QDir>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QtEndian>
@@ -32,19 +30,6 @@ std::unique_ptr<TrayIcon> makeTrayIcon(const QDBusConnection& bus)
     if (QSystemTrayIcon::isSystemTrayAvailable())
         return makeXEmbedTrayIcon();
     return nullptr;
-}
-
-int ScrollNotches::add(int delta)
-{
-    constexpr int notch = 120;
-    if (delta != 0 && delta % notch == 0)
-        angles_ = true;
-    if (!angles_)
-        return -delta;
-    remainder_ += delta;
-    const int notches = remainder_ / notch;
-    remainder_ -= notches * notch;
-    return notches;
 }
 
 StatusNotifierItem::StatusNotifierItem(QDBusConnection bus)

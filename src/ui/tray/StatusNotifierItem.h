@@ -10,19 +10,6 @@
 
 namespace tunara {
 
-// Hosts disagree on what a wheel notch is: Qt's (KDE Plasma) send the
-// wheel's angle, 120 a notch, upwards positive, a touchpad parts of one;
-// GTK's (xfce4-panel, waybar) send one a notch, downwards positive. A host
-// that has sent a whole multiple of 120 is taken to send angles.
-class ScrollNotches {
-public:
-    int add(int delta);
-
-private:
-    bool angles_ = false;
-    int remainder_ = 0;
-};
-
 // The tray icon as a StatusNotifierItem on the session bus, registered with
 // the desktop's org.kde.StatusNotifierWatcher (again whenever the watcher
 // starts anew), with its menu exported over com.canonical.dbusmenu.

@@ -19,6 +19,19 @@
 
 namespace tunara {
 
+int ScrollNotches::add(int delta)
+{
+    constexpr int notch = 120;
+    if (delta != 0 && delta % notch == 0)
+        angles_ = true;
+    if (!angles_)
+        return -delta;
+    remainder_ += delta;
+    const int notches = remainder_ / notch;
+    remainder_ -= notches * notch;
+    return notches;
+}
+
 namespace tray {
 
 QString programName()
@@ -109,13 +122,9 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        // The tray hands wheel events over the icon to the icon: 120 a notch,
-        // touchpads send parts of one.
+        // The tray hands wheel events over the icon to the icon.
         if (watched == &icon_ && event->type() == QEvent::Wheel) {
-            wheelRemainder_ += static_cast<QWheelEvent*>(event)->angleDelta().y();
-            const int notches = wheelRemainder_ / 120;
-            wheelRemainder_ -= notches * 120;
-            if (notches != 0) {
+            if (const int notches = notches_.add(static_cast<QWheelEvent*>(event)->angleDelta().y())) {
                 emit volumeNotches(notches);
                 // The new level, where the pointer is.
                 if (icon_.geometry().isValid())
@@ -129,7 +138,7 @@ protected:
 private:
     QMenu menu_;
     QSystemTrayIcon icon_;
-    int wheelRemainder_ = 0;
+    ScrollNotches notches_{true};
 };
 
 } // namespace

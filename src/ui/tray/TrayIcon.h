@@ -44,6 +44,22 @@ struct TrayMenuItem {
 };
 using TrayMenu = QList<TrayMenuItem>;
 
+// Hosts disagree on what a wheel notch is: Qt's (KDE Plasma) send the
+// wheel's angle, 120 a notch, upwards positive, a touchpad parts of one;
+// GTK's (xfce4-panel, waybar) send one a notch, downwards positive. A host
+// that has sent a whole multiple of 120 is taken to send angles.
+// A tray that hands over Qt wheel events counts in angles from the start.
+class ScrollNotches {
+public:
+    explicit ScrollNotches(bool angles = false) : angles_(angles) {}
+    // The whole notches the wheel has turned, upwards positive.
+    int add(int delta);
+
+private:
+    bool angles_;
+    int remainder_ = 0;
+};
+
 // The program's icon in the desktop's tray, whichever way the tray speaks:
 // the StatusNotifierItem protocol over D-Bus, or XEmbed. The rest of the
 // program sets what it shows and follows what the user does with it.
