@@ -56,6 +56,27 @@ void preferLightDecoders()
     }
 }
 
+// The HLS demuxer that fetches its segments itself through libsoup lets
+// the last reference to a segment's stream go after libsoup has finished
+// the message when a download is cancelled, as every station change or
+// stop during a segment does; libsoup 3.2 (Debian 12) then reads through a
+// null pointer on that thread and the player crashes. The older demuxer
+// fetches segments through the HTTP source, which closes its stream before
+// it cancels the message, and asks for each segment's URI through the
+// registry, so the refusing source above sees it too.
+void preferHlsDemuxerWithHttpSource()
+{
+    GstPluginFeature* older = gst_registry_lookup_feature(gst_registry_get(), "hlsdemux");
+    GstPluginFeature* newer = gst_registry_lookup_feature(gst_registry_get(), "hlsdemux2");
+    if (older && newer)
+        gst_plugin_feature_set_rank(newer, std::min(gst_plugin_feature_get_rank(newer),
+                                                    gst_plugin_feature_get_rank(older) - 1));
+    for (GstPluginFeature* feature : {older, newer}) {
+        if (feature)
+            gst_object_unref(feature);
+    }
+}
+
 // Takes the registry's features of one type that match out of it, without
 // loading any plugin.
 template <typename Matches>
@@ -112,6 +133,7 @@ void initializeGStreamer()
         g_thread_pool_set_max_unused_threads(0);
         refuseNonWebSchemes();
         preferLightDecoders();
+        preferHlsDemuxerWithHttpSource();
         dropFFmpegTypefinders();
         dropPictureElements();
         return true;
