@@ -3,6 +3,8 @@
 #include <QList>
 #include <QTextBoundaryFinder>
 
+#include <algorithm>
+
 namespace tunara {
 
 namespace {
@@ -65,6 +67,23 @@ QString cleanDisplayText(const QString& text)
         cleaned.append(QChar::fromUcs4(c));
     }
     return cutAtGraphemes(cleaned, maxDisplayTextLength).trimmed();
+}
+
+QString joinIsolated(const QStringList& parts, const QString& separator)
+{
+    const bool rightToLeft = std::any_of(parts.begin(), parts.end(), [](const QString& part) {
+        const auto characters = part.toUcs4(); // of uint before Qt 6.5
+        return std::any_of(characters.begin(), characters.end(), [](auto c) {
+            const QChar::Direction direction = QChar::direction(char32_t(c));
+            return direction == QChar::DirR || direction == QChar::DirAL;
+        });
+    });
+    if (!rightToLeft)
+        return parts.join(separator);
+    QStringList isolated;
+    for (const QString& part : parts)
+        isolated << u'\u2068' + part + u'\u2069';
+    return isolated.join(separator);
 }
 
 } // namespace tunara

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace tunara {
 
@@ -13,5 +14,11 @@ namespace tunara {
 QString cleanDisplayText(const QString& text);
 
 inline constexpr qsizetype maxDisplayTextLength = 1024;
+
+// Texts from outside joined into one line: when any of them has letters
+// written right to left, each is isolated (FSI … PDI) so that it keeps its
+// own direction and neither reorders its neighbours nor carries the
+// separators along. Left-to-right texts are joined as they are.
+QString joinIsolated(const QStringList& parts, const QString& separator);
 
 } // namespace tunara

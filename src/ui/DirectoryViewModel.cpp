@@ -1,6 +1,7 @@
 #include "DirectoryViewModel.h"
 
 #include "StoreViewModel.h"
+#include "common/DisplayText.h"
 #include "model/Store.h"
 
 namespace tunara {
@@ -60,7 +61,7 @@ QVariant DirectoryViewModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
     case NameRole: return station.name;
     case DetailsRole: return details(station);
-    case TagsRole: return station.tags.join(QStringLiteral(", "));
+    case TagsRole: return joinIsolated(station.tags, QStringLiteral(", "));
     case InListRole: return inList_.value(index.row());
     default: return {};
     }

@@ -13,7 +13,7 @@ QString trackLine(const std::optional<Track>& track)
 {
     if (!track)
         return noTrack();
-    return track->artist ? *track->artist + QStringLiteral(" · ") + track->title : track->title;
+    return track->artist ? joinIsolated({*track->artist, track->title}, QStringLiteral(" · ")) : track->title;
 }
 
 QString progressLine(PlayingStatus status)

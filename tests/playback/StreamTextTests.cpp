@@ -33,6 +33,17 @@ TEST(DisplayText, CleansTextFromOutside)
         EXPECT_EQ(cleanDisplayText(input), expected) << input.toStdString();
 }
 
+// Joined for one line, a right-to-left text keeps its place: every part is
+// isolated as soon as one of them is written right to left.
+TEST(DisplayText, JoinedTextsOfBothDirectionsAreIsolated)
+{
+    EXPECT_EQ(joinIsolated({"Band", "Song (Live)"}, " · "), "Band · Song (Live)");
+    EXPECT_EQ(joinIsolated({QStringLiteral("\u05E9\u05DC\u05D5\u05DD 2"), "Song"}, " · "),
+              QStringLiteral("\u2068\u05E9\u05DC\u05D5\u05DD 2\u2069 · \u2068Song\u2069"));
+    EXPECT_EQ(joinIsolated({"jazz", QStringLiteral("\u0637\u0631\u0628")}, ", "),
+              QStringLiteral("\u2068jazz\u2069, \u2068\u0637\u0631\u0628\u2069"));
+}
+
 TEST(DisplayText, CutsAt1024CharactersNeverInsideOne)
 {
     EXPECT_EQ(cleanDisplayText(QString(4000, u'x')).size(), 1024);
