@@ -61,7 +61,7 @@ TEST_F(DataFileTest, AMissingLibraryGivesTheDefaultsAndWritesNothing)
     EXPECT_TRUE(out.lines().isEmpty());
 }
 
-TEST_F(DataFileTest, SavedFileIsPrettyWithEscapedSolidusAndReadsBackExactly)
+TEST_F(DataFileTest, SavedFileIsPrettyReadsBackExactlyAndAFailedSaveDestroysNothing)
 {
     const Station stream{QUuid("6f1d5c3e-8b1a-4b7e-9a51-0f0e3c2d1b4a"), "Café “Jazz” \\ \"A/B\"\n🎷",
                              QUrl("http://example.com:8000/live.mp3?a=1&b=%20x&c=%C3%A4")};
@@ -80,6 +80,19 @@ TEST_F(DataFileTest, SavedFileIsPrettyWithEscapedSolidusAndReadsBackExactly)
     ASSERT_EQ(loaded.size(), 1);
     EXPECT_EQ(loaded[0].name, stream.name);
     EXPECT_EQ(loaded[0].urlText(), "http://example.com:8000/live.mp3?a=1&b=%20x&c=%C3%A4");
+
+    // Failed saves are reported and destroy nothing.
+    ASSERT_TRUE(QDir(dir.path()).mkpath("database.json/inner"));
+    write("blocker", "a file where a folder is needed");
+    StdoutCapture out;
+    // A folder where the library belongs is neither read nor replaced.
+    EXPECT_EQ(names(StationLibrary::loadStations(url("database.json")).stations), defaultNames);
+    EXPECT_TRUE(StationLibrary::saveStations(url("database.json"), StationLibrary::defaultStations()));
+    EXPECT_TRUE(StationLibrary::saveStations(url("blocker/tunara/database.json"), StationLibrary::defaultStations()));
+    EXPECT_EQ(StationLibrary::saveStations(std::nullopt, {}), "Could not determine database file path");
+    EXPECT_EQ(heads(out.lines()), QStringList({"Failed to save streams", "Failed to save streams", "Failed to save"}));
+    EXPECT_TRUE(QFileInfo(path("database.json/inner")).isDir());
+    EXPECT_EQ(read("blocker"), "a file where a folder is needed");
 }
 
 TEST(StationLibraryDecode, IsLenientWhereTheFormatAllowsAndRejectsAnythingElse)
@@ -180,21 +193,6 @@ TEST_F(DataFileTest, AnUnusableLibraryIsMovedAsideOrKeptButNeverLost)
         EXPECT_TRUE(!c.directory || QFileInfo(path(folder + c.directory + "/inner")).isDir()) << i;
         EXPECT_TRUE(!c.link || QFileInfo(path(folder + c.link)).symLinkTarget() == path("precious")) << i;
     }
-}
-
-TEST_F(DataFileTest, SaveFailuresAreReportedAndDestroyNothing)
-{
-    ASSERT_TRUE(QDir(dir.path()).mkpath("database.json/inner"));
-    write("blocker", "a file where a folder is needed");
-    StdoutCapture out;
-    // A folder where the library belongs is neither read nor replaced.
-    EXPECT_EQ(names(StationLibrary::loadStations(url("database.json")).stations), defaultNames);
-    EXPECT_TRUE(StationLibrary::saveStations(url("database.json"), StationLibrary::defaultStations()));
-    EXPECT_TRUE(StationLibrary::saveStations(url("blocker/tunara/database.json"), StationLibrary::defaultStations()));
-    EXPECT_EQ(StationLibrary::saveStations(std::nullopt, {}), "Could not determine database file path");
-    EXPECT_EQ(heads(out.lines()), QStringList({"Failed to save streams", "Failed to save streams", "Failed to save"}));
-    EXPECT_TRUE(QFileInfo(path("database.json/inner")).isDir());
-    EXPECT_EQ(read("blocker"), "a file where a folder is needed");
 }
 
 TEST_F(DataFileTest, StoredVolumeIsClampedAndAnUnusableFileMeansFullVolumeSilently)

@@ -1,6 +1,8 @@
 #include "ControllerFixture.h"
 #include "support/StdoutCapture.h"
 
+#include <set>
+
 using namespace tunara;
 using namespace tunara::testing;
 
@@ -30,9 +32,16 @@ TEST_F(ControllerTest, FreshControllerIsPausedWithNoTrackAndNothingToPublishOrRe
     EXPECT_EQ(published.size(), 1u);
 }
 
-TEST_F(ControllerTest, TypicalStartConnectsBuffersAndPlays)
+// The volume goes to the session and comes back from the mixer, once per
+// change, and the next session starts at it.
+TEST_F(ControllerTest, TypicalStartConnectsBuffersAndPlaysAtTheVolume)
 {
     StdoutCapture out;
+    std::vector<double> volumes;
+    QObject::connect(&controller, &PlaybackController::volumeChanged, [&](double volume) { volumes.push_back(volume); });
+    controller.setVolume(1.5); // clamped
+    EXPECT_EQ(controller.volume(), 1.0);
+    EXPECT_TRUE(volumes.empty());
     controller.setVolume(0.4);
     start();
     // The desktop is shown the station at once, as playing: what the user
@@ -61,9 +70,18 @@ TEST_F(ControllerTest, TypicalStartConnectsBuffersAndPlays)
     EXPECT_FALSE(controller.hasStallTimer());
     EXPECT_EQ(lastPublished(), Published(name, true));
     EXPECT_EQ(out.lines(), QStringList{"Stream buffering/stalled, waiting..."});
+
+    controller.setVolume(0.25);
+    EXPECT_EQ(session().volume, 0.25);
+    report(MixerVolume{0.6});
+    EXPECT_EQ(controller.volume(), 0.6);
+    report(MixerVolume{0.6});
+    EXPECT_EQ(volumes, (std::vector<double>{0.4, 0.25, 0.6}));
+    start();
+    EXPECT_EQ(session().volume, 0.6);
 }
 
-TEST_F(ControllerTest, UserPauseIgnoresEveryReportUntilResume)
+TEST_F(ControllerTest, UserPauseIgnoresEveryReportUntilResumeAndStopReleasesEverything)
 {
     startPlaying();
     controller.pause();
@@ -85,44 +103,8 @@ TEST_F(ControllerTest, UserPauseIgnoresEveryReportUntilResume)
     EXPECT_EQ(session().playCalls, 1);
     EXPECT_FALSE(controller.hasPauseTimer());
     EXPECT_EQ(lastPublished(), Published(name, true));
-}
 
-// A start releases the old session first; a retry's start of a station
-// that played shows buffering, any other loading.
-TEST_F(ControllerTest, EachStartReleasesTheOldSessionAndNotifiesRealChangesOnly)
-{
-    start();
-    start();
-    EXPECT_EQ(statuses, std::vector<S>{S::loading});
-    EXPECT_TRUE(tracks.empty());
-    report(SessionState::playing);
-    const auto old = platform.backend.sessions.back();
-    controller.play(QUrl("https://other.example/"), "Other", false);
-    EXPECT_TRUE(old->released);
-    EXPECT_FALSE(session().released);
-    EXPECT_EQ(controller.status(), S::buffering);
-    start(true);
-    EXPECT_EQ(controller.status(), S::loading);
-}
-
-// A new station replaces the old one on the desktop at once, and a final
-// failure shows it as no longer playing.
-TEST_F(ControllerTest, TheDesktopIsShownTheNewStationAtOnceAndItsFailure)
-{
-    startPlaying();
-    report(StreamTitle{QStringLiteral("Artist - Song")});
-    controller.play(QUrl("https://other.example/"), "Other", true);
-    ASSERT_TRUE(published.back());
-    EXPECT_EQ(published.back()->station, "Other");
-    EXPECT_FALSE(published.back()->track);
-    EXPECT_TRUE(published.back()->playing);
-    report(PlaybackFailure::because(FailureReason::notFound));
-    EXPECT_EQ(lastPublished(), Published("Other", false));
-}
-
-TEST_F(ControllerTest, StopReleasesEverythingAndClearsNowPlaying)
-{
-    startPlaying();
+    // Stop releases everything and clears what the desktop is shown.
     report(StreamTitle{QStringLiteral("Artist - Song")});
     ASSERT_EQ(controller.track()->title, "Song");
     statuses.clear();
@@ -137,22 +119,31 @@ TEST_F(ControllerTest, StopReleasesEverythingAndClearsNowPlaying)
     EXPECT_EQ(controller.currentStationURL(), url);
 }
 
-TEST_F(ControllerTest, VolumeGoesToTheSessionAndComesBackFromTheMixer)
+// A start releases the old session first and shows the desktop the new
+// station at once, without the old one's track; a retry's start of a
+// station that played shows buffering, any other loading; a final failure
+// shows the station as no longer playing.
+TEST_F(ControllerTest, EachStartReleasesTheOldSessionAndShowsTheNewStationAtOnce)
 {
-    std::vector<double> volumes;
-    QObject::connect(&controller, &PlaybackController::volumeChanged, [&](double volume) { volumes.push_back(volume); });
-    controller.setVolume(1.5); // clamped
-    EXPECT_EQ(controller.volume(), 1.0);
-    EXPECT_TRUE(volumes.empty());
     start();
-    controller.setVolume(0.25);
-    EXPECT_EQ(session().volume, 0.25);
-    report(MixerVolume{0.6});
-    EXPECT_EQ(controller.volume(), 0.6);
-    report(MixerVolume{0.6});
-    EXPECT_EQ(volumes, (std::vector<double>{0.25, 0.6}));
     start();
-    EXPECT_EQ(session().volume, 0.6);
+    EXPECT_EQ(statuses, std::vector<S>{S::loading});
+    EXPECT_TRUE(tracks.empty());
+    report(SessionState::playing);
+    report(StreamTitle{QStringLiteral("Artist - Song")});
+    const auto old = platform.backend.sessions.back();
+    controller.play(QUrl("https://other.example/"), "Other", false);
+    EXPECT_TRUE(old->released);
+    EXPECT_FALSE(session().released);
+    EXPECT_EQ(controller.status(), S::buffering);
+    ASSERT_TRUE(published.back());
+    EXPECT_EQ(published.back()->station, "Other");
+    EXPECT_FALSE(published.back()->track);
+    EXPECT_TRUE(published.back()->playing);
+    start(true);
+    EXPECT_EQ(controller.status(), S::loading);
+    report(PlaybackFailure::because(FailureReason::notFound));
+    EXPECT_EQ(lastPublished(), Published(name, false));
 }
 
 TEST_F(ControllerTest, NothingReachesTheControllerAfterItIsGone)
@@ -173,19 +164,14 @@ TEST_F(ControllerTest, NothingReachesTheControllerAfterItIsGone)
     EXPECT_EQ(platform.clock.armedTimerCount(), 0u);
 }
 
-TEST(FailureReasons, OnlyTheseAreFinal)
+// Only failures that may pass are retried; every other reason is final.
+TEST(FailureReasons, OnlyThoseThatMayPassAreRetried)
 {
     using R = FailureReason;
-    for (const R reason : {R::badURL, R::unsupportedScheme, R::hostNotFound, R::badServerResponse,
-                           R::authenticationRequired, R::notFound, R::forbidden, R::tlsFailed, R::certificateExpired,
-                           R::certificateNotYetValid, R::certificateUnknownIssuer, R::certificateBadIdentity,
-                           R::certificateRevoked, R::certificateInsecure, R::certificateUntrusted,
-                           R::unrecognisedFormat, R::parseFailure, R::noDecoder, R::noBackend})
-        EXPECT_TRUE(isFinal(reason)) << int(reason);
-    for (const R reason :
-         {R::connectionRefused, R::connectionLost, R::timedOut, R::offline, R::serverUnavailable, R::otherFailure})
-        EXPECT_FALSE(isFinal(reason)) << int(reason);
-    EXPECT_EQ(failureMessage(R::notFound), "The server has no stream at this address.");
+    const std::set<R> recoverable{R::connectionRefused, R::connectionLost,    R::timedOut,
+                                  R::offline,           R::serverUnavailable, R::otherFailure};
+    for (int reason = 0; reason <= int(R::otherFailure); ++reason)
+        EXPECT_EQ(isFinal(R(reason)), !recoverable.contains(R(reason))) << reason;
 }
 
 } // namespace
