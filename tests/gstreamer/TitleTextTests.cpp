@@ -50,6 +50,8 @@ TEST(TitleTextTest, DecodersAgreeWithIconvOnEveryByte)
     }
 }
 
+// Which tag lists have a title at all is the tag fuzz target's rule; these
+// pin the text taken.
 TEST(TagTitleTest, TheTitleTagElseTheArtistButNeverTheStationsOwnTags)
 {
     struct Case {
@@ -64,13 +66,9 @@ TEST(TagTitleTest, TheTitleTagElseTheArtistButNeverTheStationsOwnTags)
          "Artist - Song"},
         // A StreamTitle whose closing quote the server forgot.
         {TagSource::icy, gst_tag_list_new(GST_TAG_TITLE, "Artist - Song;", nullptr), "Artist - Song"},
-        {TagSource::icy, gst_tag_list_new(GST_TAG_HOMEPAGE, "http://radio.example/", nullptr), std::nullopt},
-        {TagSource::icy, gst_tag_list_new(GST_TAG_ARTIST, "Artist", nullptr), std::nullopt},
         {TagSource::id3, gst_tag_list_new(GST_TAG_TITLE, "Song", GST_TAG_ARTIST, "Artist", nullptr), "Song"},
         {TagSource::id3, gst_tag_list_new(GST_TAG_ARTIST, "Artist", nullptr), "Artist"},
         {TagSource::other, gst_tag_list_new(GST_TAG_ARTIST, "Artist", GST_TAG_GENRE, "Jazz", nullptr), "Artist"},
-        {TagSource::other, gst_tag_list_new(GST_TAG_ORGANIZATION, "Station", GST_TAG_BITRATE, 128000u, nullptr),
-         std::nullopt},
         // Read as Western by GStreamer, repaired.
         {TagSource::other, gst_tag_list_new(GST_TAG_TITLE, "\xc3\x8a\xc3\xa8\xc3\xad\xc3\xae", nullptr), "Кино"},
     };
