@@ -93,6 +93,11 @@ std::unique_ptr<QQuickView> TunaraApp::makeView(const QString& component, QVaria
         for (const QQmlError& error : view->errors())
             qWarning("%s", qPrintable(error.toString()));
     }
+    // Controls made in a new window start from their style's own palette,
+    // not the application's (set from the desktop's light or dark
+    // preference); they take the application's when it changes, as now.
+    QEvent paletteChange(QEvent::ApplicationPaletteChange);
+    QCoreApplication::sendEvent(view.get(), &paletteChange);
     return view;
 }
 

@@ -241,7 +241,9 @@ TEST_F(PanelTest, TextsKeepTheirContrastInLightAndDark)
             QTest::qWait(50);
             EXPECT_EQ(lowContrastTexts(panel), QStringList()) << palette.color(QPalette::Window).name().toStdString();
         }
-        EXPECT_EQ(lowContrastTexts(ui.showSettings()), QStringList());
+        // Settings opens on a selected row, drawn in the palette's
+        // highlight from the window's first frame.
+        EXPECT_EQ(lowContrastTexts(ui.showSettings()), QStringList()) << palette.color(QPalette::Window).name().toStdString();
     }
     QGuiApplication::setPalette(QPalette());
 }
