@@ -25,6 +25,9 @@ public:
     Q_INVOKABLE void quit() { emit quitRequested(); }
     // Escape in the panel.
     Q_INVOKABLE void dismissPanel() { emit panelDismissRequested(); }
+    // Escape or Ctrl+W in Settings: back to the panel, the one way back
+    // for a keyboard, which cannot reach the tray icon.
+    Q_INVOKABLE void closeSettings() { emit settingsCloseRequested(); }
     // The stream URL on the clipboard, trimmed; empty when there is none.
     Q_INVOKABLE QString pastedStreamURL() const;
 
@@ -32,6 +35,7 @@ signals:
     void settingsRequested();
     void quitRequested();
     void panelDismissRequested();
+    void settingsCloseRequested();
 };
 
 } // namespace tunara

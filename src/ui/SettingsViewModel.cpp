@@ -228,8 +228,15 @@ void SettingsViewModel::askToDelete(const QString& stationId)
 
 void SettingsViewModel::confirmDeletion()
 {
-    if (sheet_ == Sheet::ConfirmingDelete && sheetStation_)
+    if (sheet_ == Sheet::ConfirmingDelete && sheetStation_) {
+        // The keyboard stays on a row: the one that takes the deleted
+        // station's place, or the new last one.
+        const int row = int(store_.stationList().rowOf(*sheetStation_));
+        const bool wasSelected = sheetStation_ == selectedId_;
         store_.deleteStations({*sheetStation_});
+        if (wasSelected && row >= 0 && count() > 0)
+            selectAt(std::min(row, count() - 1));
+    }
     sheetClosed();
 }
 

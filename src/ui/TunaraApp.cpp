@@ -37,6 +37,7 @@ TunaraApp::TunaraApp(Store& store, QObject* parent)
     connect(&commands_, &AppCommands::settingsRequested, this, &TunaraApp::openSettings);
     connect(&commands_, &AppCommands::quitRequested, this, &TunaraApp::quit);
     connect(&commands_, &AppCommands::panelDismissRequested, this, &TunaraApp::hidePanel);
+    connect(&commands_, &AppCommands::settingsCloseRequested, this, &TunaraApp::closeSettings);
 }
 
 TunaraApp::~TunaraApp()
@@ -218,6 +219,13 @@ void TunaraApp::openSettings()
     view.show();
     view.raise();
     view.requestActivate();
+}
+
+void TunaraApp::closeSettings()
+{
+    if (settings_)
+        settings_->hide();
+    showPanel();
 }
 
 void TunaraApp::quit()

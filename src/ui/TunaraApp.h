@@ -40,6 +40,8 @@ public:
     void showPanel();
     void hidePanel();
     void openSettings();
+    // Settings closed from the keyboard: the panel comes back.
+    void closeSettings();
     void quit();
 
     // For tests and the screenshot tool.

@@ -97,9 +97,13 @@ TEST_F(SettingsTest, ButtonsMenusAndDoubleClickActOnTheirRowAndDeletionAsksFirst
         ASSERT_TRUE(settings.waitShown(popup)) << popup;
     };
 
-    // Without a selection: buttons, and the menu beside the rows, disabled.
+    // The list opens on a selected row; a click beside the rows selects
+    // none: buttons, and the menu there, disabled.
+    EXPECT_EQ(settings.selection(), ui.id(0));
+    const QPoint besideRows(100, int(list()->height()) - 10);
+    QTest::mouseClick(&settings.view, Qt::LeftButton, {}, besideRows);
     EXPECT_EQ(buttons(), (QList<bool>{false, false}));
-    EXPECT_EQ(menuAt(QPoint(100, int(list()->height()) - 10)), (QStringList{"Edit… (disabled)", "Delete (disabled)"}));
+    EXPECT_EQ(menuAt(besideRows), (QStringList{"Edit… (disabled)", "Delete (disabled)"}));
     ASSERT_TRUE(settings.escape("contextMenu"));
     settings.click(settings.row(1));
     EXPECT_EQ(settings.selection(), ui.id(1));
@@ -126,8 +130,8 @@ TEST_F(SettingsTest, ButtonsMenusAndDoubleClickActOnTheirRowAndDeletionAsksFirst
     choose("contextDelete", "deleteDialog");
     settings.click("deleteConfirmButton");
     EXPECT_EQ(ui.names(), (QStringList{"One", "Three"}));
-    EXPECT_EQ(settings.selection(), "");
-    EXPECT_EQ(buttons(), (QList<bool>{false, false}));
+    EXPECT_EQ(settings.selection(), ui.id(1)); // the row in its place
+    EXPECT_EQ(buttons(), (QList<bool>{true, true}));
     EXPECT_FALSE(ui.store->selectedStation());
     EXPECT_FALSE(ui.player.hasSession());
 
@@ -224,6 +228,43 @@ TEST_F(SettingsTest, TheKeyboardWorksTheListWhichKeepsItsPlaceThroughChanges)
     EXPECT_TRUE(settings.focused("stationList"));
     settings.press(Qt::Key_Down);
     EXPECT_EQ(selectedIndex(), 30);
+}
+
+// The keyboard never strands: Tab and Shift+Tab come round to the list, the
+// list that has it shows a selected row (also after a delete), and Escape
+// or Ctrl+W go back to the panel.
+TEST_F(SettingsTest, TabComesRoundToTheListWhichShowsItsRowAndEscapeGoesBackToThePanel)
+{
+    ui.setStations({"A", "B", "C"});
+    Window settings(ui.showSettings());
+    ASSERT_TRUE(settings.focused("stationList"));
+    EXPECT_EQ(selectedIndex(), 0);
+    for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
+        int presses = 0;
+        do
+            settings.press(key);
+        while (!settings.focused("stationList") && ++presses < 10);
+        EXPECT_TRUE(settings.focused("stationList")) << key;
+        EXPECT_GE(presses, 5) << key; // through the five buttons
+    }
+
+    // After a delete, the row in the deleted one's place, or the new last.
+    for (const Qt::Key key : {Qt::Key_Home, Qt::Key_End}) {
+        settings.press({key, Qt::Key_Delete});
+        ASSERT_TRUE(settings.waitShown("deleteDialog"));
+        settings.click("deleteConfirmButton");
+        ASSERT_TRUE(settings.waitShown("deleteDialog", false));
+        EXPECT_TRUE(settings.focused("stationList"));
+    }
+    EXPECT_EQ(ui.names(), QStringList{"B"});
+    EXPECT_EQ(selectedIndex(), 0);
+
+    for (const QKeyCombination key : {QKeyCombination(Qt::Key_Escape), Qt::ControlModifier | Qt::Key_W}) {
+        ui.showSettings();
+        settings.press(key);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !settings.view.isVisible(); })) << key.key();
+        EXPECT_TRUE(ui.app->panel().isVisible());
+    }
 }
 
 TEST(PastedURL, OnlyUtf8TextThatIsAStreamURL)

@@ -59,6 +59,11 @@ Pane {
 
     AppShortcuts { store: root.store; app: root.app }
     Shortcut {
+        sequences: ["Escape", StandardKey.Close]
+        enabled: !root.presentsModal && !pointer.dragging && !contextMenu.visible && !stationFilesMenu.visible
+        onActivated: root.app.closeSettings()
+    }
+    Shortcut {
         sequences: [StandardKey.Paste]
         enabled: !root.presentsModal
         onActivated: root.settings.addPasted(root.app.pastedStreamURL())
@@ -90,12 +95,19 @@ Pane {
             Layout.fillHeight: true
             clip: true
             focus: true
+            activeFocusOnTab: true
             model: root.store.stations
             boundsBehavior: Flickable.StopAtBounds
             keyNavigationEnabled: false
             highlightMoveDuration: 0
             ScrollBar.vertical: ScrollBar { id: scrollBar }
             Component.onCompleted: currentIndex = root.store.stations.indexOf(root.selection)
+            // What has the keyboard is shown: a list that takes the focus
+            // without a selection selects its current row, or the first.
+            onActiveFocusChanged: {
+                if (activeFocus && root.selection === "" && count > 0)
+                    root.settings.selectRow(Math.max(0, currentIndex))
+            }
 
             Accessible.role: Accessible.List
             Accessible.name: "Stations"
