@@ -38,6 +38,8 @@ void PlaybackController::handleStall()
     if (attempts >= maxRetries) {
         writeDiagnosticLine(QStringLiteral("Max retries (%1) reached, giving up").arg(maxRetries));
         releaseSession();
+        if (failureMessage_.isEmpty()) // it only ever stalled
+            failureMessage_ = tunara::failureMessage(FailureReason::timedOut);
         setStatus(PlayingStatus::error);
         publishNowPlaying();
         return;

@@ -117,6 +117,7 @@ void PlaybackController::play(const QUrl& url, const QString& name, bool resetRe
     if (resetRetryState) {
         retryCount_ = 0;
         hasEverPlayed_ = false;
+        failureMessage_.clear();
     }
     setTrack(std::nullopt);
     setStatus(waitingStatus());
@@ -247,6 +248,7 @@ void PlaybackController::handleTitle(const StreamTitle& title)
 void PlaybackController::handleFailure(const PlaybackFailure& failure)
 {
     sessionFailed_ = true;
+    failureMessage_ = failure.message;
     if (isUserPaused_)
         return;
     if (failure.isFinal()) {

@@ -34,6 +34,9 @@ public:
     ~PlaybackController() override;
 
     PlayingStatus status() const { return status_; }
+    // Why the station failed, in the user's words; empty unless the status
+    // is error.
+    QString failureMessage() const { return status_ == PlayingStatus::error ? failureMessage_ : QString(); }
     // None until the stream names a track.
     const std::optional<Track>& track() const { return track_; }
     // What the desktop's media widgets show; none before the first station
@@ -122,6 +125,8 @@ private:
     double volume_ = 1.0;
     std::unique_ptr<PlaybackSession> session_;
     bool sessionFailed_ = false;
+    // The last failure reported since the station was chosen.
+    QString failureMessage_;
     QString currentStationName_;
     std::optional<QUrl> currentStationURL_;
     std::unique_ptr<OneShotTimer> pauseTimer_;

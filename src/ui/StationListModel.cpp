@@ -38,7 +38,7 @@ StationListModel::StationListModel(Store& store, QObject* parent)
     connect(&store_, &Store::selectedStationChanged, this, &StationListModel::followSelection);
     connect(&store_, &Store::playingStatusChanged, this, [this] {
         if (selectedId_)
-            announce(store_.stationList().rowOf(*selectedId_), {AccessibleNameRole});
+            announce(store_.stationList().rowOf(*selectedId_), {AccessibleNameRole, ShowsSpeakerRole});
     });
 }
 
@@ -55,6 +55,7 @@ QVariant StationListModel::data(const QModelIndex& index, int role) const
     case UrlTextRole: return station.urlText();
     case KeyHintRole: return KeyHints::stationHint(index.row());
     case IsSelectedRole: return isSelected;
+    case ShowsSpeakerRole: return isSelected && store_.playingStatus() != PlayingStatus::error;
     case AccessibleNameRole:
         return isSelected ? cleanDisplayText(station.name) + QStringLiteral(", ") + StatusWording::spokenStatus(store_.playingStatus())
                           : cleanDisplayText(station.name);
@@ -65,8 +66,10 @@ QVariant StationListModel::data(const QModelIndex& index, int role) const
 QHash<int, QByteArray> StationListModel::roleNames() const
 {
     return {
-        {StationIdRole, "stationId"}, {NameRole, "name"},         {UrlTextRole, "urlText"},
-        {KeyHintRole, "keyHint"},     {IsSelectedRole, "isSelected"}, {AccessibleNameRole, "accessibleName"},
+        {StationIdRole, "stationId"},         {NameRole, "name"},
+        {UrlTextRole, "urlText"},             {KeyHintRole, "keyHint"},
+        {IsSelectedRole, "isSelected"},       {ShowsSpeakerRole, "showsSpeaker"},
+        {AccessibleNameRole, "accessibleName"},
     };
 }
 
@@ -115,7 +118,7 @@ void StationListModel::followSelection()
     selectedId_ = now;
     for (const std::optional<QUuid>& id : {before, now}) {
         if (id)
-            announce(store_.stationList().rowOf(*id), {IsSelectedRole, AccessibleNameRole});
+            announce(store_.stationList().rowOf(*id), {IsSelectedRole, AccessibleNameRole, ShowsSpeakerRole});
     }
 }
 

@@ -34,6 +34,8 @@ public:
         KeyHintRole,
         IsSelectedRole,
         AccessibleNameRole,
+        // The selected station, unless it failed: the speaker beside it.
+        ShowsSpeakerRole,
     };
 
     explicit StationListModel(Store& store, QObject* parent = nullptr);

@@ -40,10 +40,11 @@ QString spokenStatus(PlayingStatus status)
     return {};
 }
 
-QString spokenNowPlaying(const QString& station, PlayingStatus status, const std::optional<Track>& track)
+QString spokenNowPlaying(const QString& station, PlayingStatus status, const std::optional<Track>& track,
+                         const QString& failure)
 {
     switch (status) {
-    case PlayingStatus::error: return progressLine(status);
+    case PlayingStatus::error: return failure.isEmpty() ? progressLine(status) : progressLine(status) + QStringLiteral(". ") + failure;
     case PlayingStatus::loading:
     case PlayingStatus::buffering: return station + QStringLiteral(", ") + spokenStatus(status);
     case PlayingStatus::playing:

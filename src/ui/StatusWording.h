@@ -23,8 +23,10 @@ QString progressLine(PlayingStatus status);
 // What a screen reader says after the station's name: "playing", …
 QString spokenStatus(PlayingStatus status);
 // The now-playing header as a screen reader reads it: the title, the
-// artist and the station, or the station and what is happening.
-QString spokenNowPlaying(const QString& station, PlayingStatus status, const std::optional<Track>& track);
+// artist and the station, or the station and what is happening, or the
+// failure and its reason.
+QString spokenNowPlaying(const QString& station, PlayingStatus status, const std::optional<Track>& track,
+                         const QString& failure = {});
 // The play button's name: what pressing it does.
 QString playButtonName(PlayingStatus status);
 // The tray icon's image resource: the playing image only while a station

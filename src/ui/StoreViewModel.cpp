@@ -58,6 +58,11 @@ QString StoreViewModel::progressText() const
     return StatusWording::progressLine(store_.playingStatus());
 }
 
+QString StoreViewModel::failureText() const
+{
+    return store_.player().failureMessage();
+}
+
 QString StoreViewModel::playButtonName() const
 {
     return StatusWording::playButtonName(store_.playingStatus());
@@ -65,7 +70,7 @@ QString StoreViewModel::playButtonName() const
 
 QString StoreViewModel::spokenNowPlaying() const
 {
-    return StatusWording::spokenNowPlaying(selectedName(), store_.playingStatus(), store_.track());
+    return StatusWording::spokenNowPlaying(selectedName(), store_.playingStatus(), store_.track(), failureText());
 }
 
 QString StoreViewModel::title() const

@@ -27,6 +27,7 @@ class StoreViewModel : public QObject {
     Q_PROPERTY(QString selectedName READ selectedName NOTIFY selectionChanged)
     Q_PROPERTY(Status status READ status NOTIFY statusChanged)
     Q_PROPERTY(QString progressText READ progressText NOTIFY statusChanged)
+    Q_PROPERTY(QString failureText READ failureText NOTIFY statusChanged)
     Q_PROPERTY(QString playButtonName READ playButtonName NOTIFY statusChanged)
     Q_PROPERTY(QString spokenNowPlaying READ spokenNowPlaying NOTIFY nowPlayingTextChanged)
     Q_PROPERTY(QString title READ title NOTIFY metadataChanged)
@@ -48,6 +49,8 @@ public:
     QString selectedName() const;
     Status status() const;
     QString progressText() const;
+    // Why the station failed; empty unless it did.
+    QString failureText() const;
     QString playButtonName() const;
     QString spokenNowPlaying() const;
     QString title() const;

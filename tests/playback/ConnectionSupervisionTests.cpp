@@ -51,6 +51,8 @@ TEST_F(SupervisionTest, StationThatNeverStartsRetriesOnScheduleThenGivesUp)
                            "Stream stalled, retry 3/5 in 60.0s...", "Stream stalled, retry 4/5 in 60.0s...",
                            "Stream stalled, retry 5/5 in 60.0s..."}));
     EXPECT_EQ(out.lines().last(), "Max retries (5) reached, giving up");
+    // The user is told why: it never answered.
+    EXPECT_EQ(controller.failureMessage(), failureMessage(FailureReason::timedOut));
 }
 
 // Once a station has played, every way it can stall gives it 15 s, and so
@@ -120,8 +122,12 @@ TEST_F(SupervisionTest, FailuresWaitForTheStallOrEndInErrorAtOnce)
     EXPECT_FALSE(controller.hasStallTimer());
     EXPECT_TRUE(controller.hasSession()); // kept until the next play or stop
     EXPECT_EQ(out.lines().last(), "Unrecoverable stream error: The server's certificate is not trusted.");
+    EXPECT_EQ(controller.failureMessage(), "The server's certificate is not trusted.");
     platform.clock.advance(600);
     EXPECT_EQ(attempts(), 2u);
+    // Gone with the failure.
+    start();
+    EXPECT_EQ(controller.failureMessage(), "");
 }
 
 TEST_F(SupervisionTest, PauseReleasesTheStreamAfterFiveMinutesEachPauseStartingThemAnew)

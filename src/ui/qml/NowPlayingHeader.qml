@@ -40,7 +40,9 @@ Item {
 
         readonly property string accessibilityLabel: root.store.playButtonName
         readonly property color circleColor: root.isBusy ? Theme.gray : Theme.accent
-        readonly property string symbolName: root.isBusy ? "" : (root.showsPause ? "pause.fill" : "play.fill")
+        readonly property string symbolName: root.isBusy ? "" : root.showsPause ? "pause.fill"
+                                                             : root.status === StoreViewModel.Failed ? "arrow.clockwise"
+                                                                                                     : "play.fill"
 
         activeFocusOnTab: true
         Keys.onReturnPressed: root.store.togglePlayPause()
@@ -98,13 +100,25 @@ Item {
         Accessible.ignored: !visible
         Accessible.name: root.store.spokenNowPlaying
 
-        // error: one red line.
+        // error: a red line, and why under it.
         Text {
             objectName: "errorText"
             visible: root.status === StoreViewModel.Failed
             text: root.store.progressText
             color: Theme.red
             font.pixelSize: 13
+        }
+        Text {
+            objectName: "failureReasonText"
+            visible: root.status === StoreViewModel.Failed && text !== ""
+            width: parent.width
+            text: root.store.failureText
+            textFormat: Text.PlainText
+            font.pixelSize: 11
+            color: Theme.secondary
+            wrapMode: Text.Wrap
+            maximumLineCount: 2
+            elide: Text.ElideRight
         }
 
         // loading and buffering: the station above what is happening.

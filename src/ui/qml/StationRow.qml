@@ -2,7 +2,8 @@ import QtQuick
 import Tunara
 
 // One station in the panel: its name, and at the right the speaker mark
-// when it is the selected station, else its key hint for the first nine.
+// when it is the selected station (and has not failed), else its key hint
+// for the first nine; the selected station never shows its hint.
 // The whole row takes clicks; the highlight is decided by the panel.
 Item {
     id: root
@@ -10,11 +11,12 @@ Item {
     required property string name
     required property int index
     required property bool isSelected
+    required property bool showsSpeaker
     required property string keyHint
     required property string accessibleName
     property bool highlighted
     readonly property bool hovered: mouseArea.containsMouse
-    readonly property string trailingMark: isSelected ? "speaker" : (index <= 8 && keyHint !== "" ? "keyHint" : "")
+    readonly property string trailingMark: showsSpeaker ? "speaker" : (!isSelected && index <= 8 && keyHint !== "" ? "keyHint" : "")
     signal clicked()
 
     implicitHeight: Math.max(nameText.implicitHeight, markSlot.height) + 12
