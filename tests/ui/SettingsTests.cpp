@@ -9,6 +9,7 @@
 #include "UiFixture.h"
 #include "support/UnprivilegedFileAccess.h"
 
+#include <QAccessible>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
@@ -247,11 +248,28 @@ TEST_F(SettingsTest, TabComesRoundToTheListWhichShowsItsRowAndEscapeGoesBackToTh
         EXPECT_TRUE(settings.focused("stationList")) << key;
         EXPECT_GE(presses, 5) << key; // through the five buttons
     }
+    // Each button shows it has the keyboard with the same ring.
+    settings.press(Qt::Key_Tab);
+    EXPECT_TRUE(UiHarness::find(settings.view.activeFocusItem(), "focusRing")->isVisible());
+    settings.press(Qt::Key_Backtab);
+
+    // Shift+F10: the row's menu, the keyboard on its first item.
+    settings.press(Qt::ShiftModifier | Qt::Key_F10);
+    ASSERT_TRUE(settings.waitShown("contextMenu"));
+    EXPECT_EQ(settings.get("contextMenu", "currentIndex").toInt(), 0);
+    settings.press(Qt::Key_Return);
+    ASSERT_TRUE(settings.waitShown("editorSheet"));
+    ASSERT_TRUE(settings.escape("editorSheet"));
 
     // After a delete, the row in the deleted one's place, or the new last.
     for (const Qt::Key key : {Qt::Key_Home, Qt::Key_End}) {
         settings.press({key, Qt::Key_Delete});
         ASSERT_TRUE(settings.waitShown("deleteDialog"));
+        // Cancel has the keyboard, shown, and is heard with the question.
+        EXPECT_TRUE(settings.focused("deleteCancelButton"));
+        EXPECT_TRUE(UiHarness::find(settings.item("deleteCancelButton"), "focusRing")->isVisible());
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(settings.item("deleteCancelButton"))->text(QAccessible::Description),
+                  settings.text("deleteMessage"));
         settings.click("deleteConfirmButton");
         ASSERT_TRUE(settings.waitShown("deleteDialog", false));
         EXPECT_TRUE(settings.focused("stationList"));

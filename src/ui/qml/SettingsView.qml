@@ -42,6 +42,8 @@ Pane {
             const item = list.itemAtIndex(root.store.stations.indexOf(stationId))
             contextMenu.popupFor(stationId === "" ? [] : [stationId],
                                  item ? item.mapToItem(root, 16, item.height / 2) : Qt.point(16, 16))
+            // Opened by a key: the keyboard is on its first item.
+            contextMenu.currentIndex = 0
         }
         function onSheetChanged() {
             const sheet = root.settings.sheet
@@ -484,7 +486,10 @@ Pane {
     Dialog {
         id: deleteDialog
         objectName: "deleteDialog"
-        onOpened: deleteCancelButton.forceActiveFocus()
+        // The keyboard on Cancel, shown as a keyboard's place is; a screen
+        // reader hears the question with it.
+        onOpened: deleteCancelButton.forceActiveFocus(Qt.TabFocusReason)
+        Accessible.description: root.settings.deleteMessage
         onClosed: {
             root.settings.sheetClosed()
             list.forceActiveFocus()
@@ -516,6 +521,7 @@ Pane {
                 objectName: "deleteCancelButton"
                 Layout.bottomMargin: 12
                 text: "Cancel"
+                Accessible.description: root.settings.deleteMessage
                 onClicked: deleteDialog.close()
             }
             PushButton {
