@@ -23,11 +23,12 @@ protected:
             result << panel().row(i);
         return result;
     }
-    static QList<int> highlighted(const QList<QQuickItem*>& rows)
+    // The rows lit for the pointer, or ringed for the keyboard.
+    static QList<int> highlighted(const QList<QQuickItem*>& rows, const char* mark = "highlighted")
     {
         QList<int> result;
         for (int i = 0; i < rows.size(); ++i) {
-            if (rows[i]->property("highlighted").toBool())
+            if (rows[i]->property(mark).toBool())
                 result.append(i);
         }
         return result;
@@ -153,13 +154,16 @@ TEST_F(PanelTest, OnlyTheRowUnderThePointerIsLitAndRowsKeysAndButtonsRunTheirCom
         QTest::mouseMove(&panel.view, UiHarness::centreOf(list[i]));
         EXPECT_EQ(highlighted(list), QList<int>{i});
     }
-    // The pointer gone: no row is lit before a key is pressed, though the
-    // list has the keyboard. Down, Down, Return plays the second.
+    // The pointer gone: no row is marked before a key is pressed, though the
+    // list has the keyboard. Down, Down rings the second, not as the pointer
+    // lights a row; Return plays it.
     QTest::mouseMove(&panel.view, QPoint(130, panel.view.height() - 2));
-    EXPECT_EQ(highlighted(list), QList<int>{});
+    EXPECT_EQ(highlighted(list) + highlighted(list, "keyboardCurrent"), QList<int>{});
     ASSERT_TRUE(panel.focused("stationList"));
     panel.press({Qt::Key_Down, Qt::Key_Down});
-    EXPECT_EQ(highlighted(list), QList<int>{1});
+    EXPECT_EQ(highlighted(list), QList<int>{});
+    EXPECT_EQ(highlighted(list, "keyboardCurrent"), QList<int>{1});
+    EXPECT_TRUE(part(list[1], "focusRing")->isVisible());
     panel.press(Qt::Key_Return);
     EXPECT_EQ(playing(), "B");
 

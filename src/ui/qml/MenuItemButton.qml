@@ -2,7 +2,8 @@ import QtQuick
 import Tunara
 
 // A menu-style button: a title, an optional key hint at the right (text
-// only), and a highlight while the pointer is over it.
+// only), a highlight while the pointer is over it and the focus ring while
+// it has the keyboard.
 Item {
     id: root
     property string title
@@ -25,8 +26,9 @@ Item {
     Rectangle {
         anchors.fill: parent
         radius: 6
-        color: root.isHovered || root.activeFocus ? Theme.hoverFill : "transparent"
+        color: root.isHovered ? Theme.hoverFill : "transparent"
     }
+    FocusRing { visible: root.activeFocus }
     Text {
         id: titleText
         x: 10

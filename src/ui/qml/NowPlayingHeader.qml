@@ -60,8 +60,11 @@ Item {
             anchors.fill: parent
             radius: width / 2
             color: playButton.circleColor
-            border.width: playButton.activeFocus ? 2 : 0
-            border.color: Theme.primary
+        }
+        FocusRing {
+            visible: playButton.activeFocus
+            outset: 4
+            radius: width / 2
         }
         Spinner {
             objectName: "spinner"

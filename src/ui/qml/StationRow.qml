@@ -14,7 +14,9 @@ Item {
     required property bool showsSpeaker
     required property string keyHint
     required property string accessibleName
+    // Under the pointer: a light fill. The keyboard's row: the focus ring.
     property bool highlighted
+    property bool keyboardCurrent
     readonly property bool hovered: mouseArea.containsMouse
     readonly property string trailingMark: showsSpeaker ? "speaker" : (!isSelected && index <= 8 && keyHint !== "" ? "keyHint" : "")
     signal clicked()
@@ -36,6 +38,7 @@ Item {
         radius: 6
         color: root.highlighted ? Theme.hoverFill : "transparent"
     }
+    FocusRing { visible: root.keyboardCurrent }
 
     Text {
         id: nameText

@@ -102,7 +102,8 @@ Rectangle {
             delegate: StationRow {
                 x: 6
                 width: stationList.width - 12
-                highlighted: root.hoveredStation === stationId || (ListView.isCurrentItem && stationList.activeFocus)
+                highlighted: root.hoveredStation === stationId
+                keyboardCurrent: ListView.isCurrentItem && stationList.activeFocus
                 onHoveredChanged: hovered ? root.rowEntered(stationId) : root.rowExited(stationId)
                 onClicked: root.store.playStation(stationId)
             }
