@@ -28,6 +28,10 @@ public:
     // Escape or Ctrl+W in Settings: back to the panel, the one way back
     // for a keyboard, which cannot reach the tray icon.
     Q_INVOKABLE void closeSettings() { emit settingsCloseRequested(); }
+    // Ctrl+F and Ctrl+N in the panel: Settings, with Find Stations or the
+    // add sheet open, the first steps of a first run.
+    Q_INVOKABLE void findStations() { emit findStationsRequested(); }
+    Q_INVOKABLE void addStation() { emit addStationRequested(); }
     // The stream URL on the clipboard, trimmed; empty when there is none.
     Q_INVOKABLE QString pastedStreamURL() const;
 
@@ -36,6 +40,8 @@ signals:
     void quitRequested();
     void panelDismissRequested();
     void settingsCloseRequested();
+    void findStationsRequested();
+    void addStationRequested();
 };
 
 } // namespace tunara

@@ -62,6 +62,8 @@ public:
     QString deleteMessage() const;
 
     Q_INVOKABLE void add();
+    // Find Stations, asked for from outside the window.
+    void find() { emit findRequested(); }
     // The add sheet with a pasted URL; nothing for empty text.
     Q_INVOKABLE void addPasted(const QString& urlText);
     // A station that is gone, or none, opens nothing.
@@ -92,6 +94,7 @@ signals:
     void revealRequested(int row);
     // The Menu key or Shift+F10: the row menu for the selected station.
     void menuRequested(const QString& stationId);
+    void findRequested();
 
 private:
     int selectedRow() const;

@@ -38,6 +38,14 @@ TunaraApp::TunaraApp(Store& store, QObject* parent)
     connect(&commands_, &AppCommands::quitRequested, this, &TunaraApp::quit);
     connect(&commands_, &AppCommands::panelDismissRequested, this, &TunaraApp::hidePanel);
     connect(&commands_, &AppCommands::settingsCloseRequested, this, &TunaraApp::closeSettings);
+    connect(&commands_, &AppCommands::findStationsRequested, this, [this] {
+        openSettings();
+        settingsModel_.find();
+    });
+    connect(&commands_, &AppCommands::addStationRequested, this, [this] {
+        openSettings();
+        settingsModel_.add();
+    });
 }
 
 TunaraApp::~TunaraApp()

@@ -209,6 +209,16 @@ TEST_F(PanelTest, OnlyTheRowUnderThePointerIsLitAndRowsKeysAndButtonsRunTheirCom
     EXPECT_EQ(quitRequests.count(), 2);
     panel.press(Qt::ControlModifier | Qt::Key_Comma);
     EXPECT_EQ(settingsRequests.count(), 2);
+
+    // Ctrl+F and Ctrl+N: Settings, with Find Stations or the add sheet open.
+    for (const auto& [key, sheet] : {std::pair(Qt::Key_F, "findSheet"), std::pair(Qt::Key_N, "editorSheet")}) {
+        ui.showPanel();
+        panel.press(Qt::ControlModifier | key);
+        Window settings(ui.app->settings());
+        ASSERT_TRUE(settings.waitShown(sheet)) << sheet;
+        EXPECT_TRUE(settings.view.isVisible());
+        ASSERT_TRUE(settings.escape(sheet));
+    }
 }
 
 TEST_F(PanelTest, ALongListStops256HighAndMakesOnlyTheRowsInView)

@@ -45,6 +45,10 @@ Pane {
             // Opened by a key: the keyboard is on its first item.
             contextMenu.currentIndex = 0
         }
+        function onFindRequested() {
+            if (!root.presentsModal)
+                findSheet.open()
+        }
         function onSheetChanged() {
             const sheet = root.settings.sheet
             if (sheet === SettingsViewModel.Adding || sheet === SettingsViewModel.Editing)
@@ -74,6 +78,11 @@ Pane {
         sequences: [StandardKey.Find]
         enabled: !root.presentsModal
         onActivated: findSheet.open()
+    }
+    Shortcut {
+        sequences: [StandardKey.New]
+        enabled: !root.presentsModal
+        onActivated: root.settings.add()
     }
     Shortcut {
         sequences: [StandardKey.Open]

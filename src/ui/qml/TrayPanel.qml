@@ -32,6 +32,9 @@ Rectangle {
     // The volume, a step at a time, while the panel is open.
     Shortcut { sequence: "Ctrl+Up"; onActivated: root.store.changeVolume(1) }
     Shortcut { sequence: "Ctrl+Down"; onActivated: root.store.changeVolume(-1) }
+    // Finding or adding a station from the panel, by keyboard.
+    Shortcut { sequences: [StandardKey.Find]; onActivated: root.app.findStations() }
+    Shortcut { sequences: [StandardKey.New]; onActivated: root.app.addStation() }
 
     Column {
         id: column
