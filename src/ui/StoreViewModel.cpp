@@ -117,6 +117,11 @@ int StoreViewModel::volumePercent() const
     return qRound(store_.volume() * 100.0);
 }
 
+QString StoreViewModel::volumeText() const
+{
+    return StatusWording::volumeToolTip(store_.volume());
+}
+
 void StoreViewModel::changeVolume(int steps)
 {
     store_.changeVolume(steps * Store::volumeStep);

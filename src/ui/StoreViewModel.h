@@ -35,6 +35,7 @@ class StoreViewModel : public QObject {
     Q_PROPERTY(bool hasArtist READ hasArtist NOTIFY metadataChanged)
     Q_PROPERTY(QString saveFailureMessage READ saveFailureMessage NOTIFY saveFailureMessageChanged)
     Q_PROPERTY(int volumePercent READ volumePercent NOTIFY volumeChanged)
+    Q_PROPERTY(QString volumeText READ volumeText NOTIFY volumeChanged)
 
 public:
     // The player's status, named for QML.
@@ -59,6 +60,8 @@ public:
     // "Could not save the station list: …" while the last save failed; empty otherwise.
     QString saveFailureMessage() const;
     int volumePercent() const;
+    // "Volume 60 %", as the tray's tooltip says it.
+    QString volumeText() const;
 
     Q_INVOKABLE void playStation(const QString& stationId);
     Q_INVOKABLE void playStationAt(int index);

@@ -210,6 +210,17 @@ TEST_F(PanelTest, OnlyTheRowUnderThePointerIsLitAndRowsKeysAndButtonsRunTheirCom
     panel.press(Qt::ControlModifier | Qt::Key_Comma);
     EXPECT_EQ(settingsRequests.count(), 2);
 
+    // The volume shows for a moment when it changes, by keys or from outside.
+    ui.showPanel();
+    EXPECT_FALSE(panel.shown("volumeLevel"));
+    panel.press(Qt::ControlModifier | Qt::Key_Down);
+    EXPECT_TRUE(panel.shown("volumeLevel"));
+    EXPECT_EQ(panel.text("volumeText"), QStringLiteral("Volume %1 %").arg(qRound(ui.store->volume() * 100)));
+    EXPECT_TRUE(panel.waitShown("volumeLevel", false));
+    ui.player.setVolume(0.3);
+    EXPECT_EQ(panel.text("volumeText"), "Volume 30 %");
+    EXPECT_TRUE(panel.shown("volumeLevel"));
+
     // Ctrl+F and Ctrl+N: Settings, with Find Stations or the add sheet open.
     for (const auto& [key, sheet] : {std::pair(Qt::Key_F, "findSheet"), std::pair(Qt::Key_N, "editorSheet")}) {
         ui.showPanel();

@@ -148,4 +148,55 @@ Rectangle {
             }
         }
     }
+
+    // The volume for a moment after it changes, whether by keys, the tray's
+    // wheel or the desktop's mixer, laid over the header, which stays as it
+    // is. A screen reader reads it by its name.
+    Rectangle {
+        id: volumeLevel
+        objectName: "volumeLevel"
+        visible: volumeShown.running
+        x: 8
+        y: 8
+        z: 2
+        width: parent.width - 16
+        height: 48
+        radius: 8
+        color: Theme.background
+        border.color: Theme.separator
+
+        Accessible.role: Accessible.ProgressBar
+        Accessible.name: root.store.volumeText
+        Accessible.ignored: !visible
+
+        Timer { id: volumeShown; interval: 1500 }
+        Connections {
+            target: root.store
+            function onVolumeChanged() { volumeShown.restart() }
+        }
+
+        Text {
+            objectName: "volumeText"
+            x: 12
+            y: 7
+            text: root.store.volumeText
+            Accessible.ignored: true
+            font.pixelSize: 12
+            color: Theme.primary
+        }
+        Rectangle {
+            x: 12
+            y: 30
+            width: parent.width - 24
+            height: 6
+            radius: 3
+            color: Theme.separator
+            Rectangle {
+                width: parent.width * root.store.volumePercent / 100
+                height: parent.height
+                radius: 3
+                color: Theme.accent
+            }
+        }
+    }
 }
