@@ -78,6 +78,13 @@ TEST_F(UiTest, FindStationsSearchesAsTheUserTypesAndAddsFromTheKeyboard)
     // What a screen reader says.
     EXPECT_EQ(accessibleName(rows[0]), "Fixture Jazz, US · MP3 · 128 kbps, jazz, smooth jazz, bebop");
     EXPECT_EQ(accessibleName(UiHarness::find(rows[0], "addResultButton")), "Add Fixture Jazz");
+    EXPECT_EQ(accessibleName(settings.item("findStationsView")), "Find Stations");
+    // Name or tag: one of two, read as such.
+    for (const char* button : {"byNameButton", "byTagButton"}) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(settings.item(button));
+        EXPECT_EQ(accessible->role(), QAccessible::RadioButton) << button;
+        EXPECT_EQ(accessible->state().checked, std::strcmp(button, "byNameButton") == 0) << button;
+    }
     EXPECT_EQ(accessibleName(settings.item("searchField")), "Search the station directory");
 
     // Down enters the results at the first row, Down again selects the

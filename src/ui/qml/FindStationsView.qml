@@ -36,6 +36,8 @@ Popup {
             id: sheet
             objectName: "findStationsView"
             focus: true
+            Accessible.role: Accessible.Dialog
+            Accessible.name: "Find Stations"
 
             function focusSearch() {
                 searchField.forceActiveFocus()
@@ -79,12 +81,11 @@ Popup {
                         Keys.onReturnPressed: directory.searchNow()
                         Keys.onEnterPressed: directory.searchNow()
                     }
+                    // Search by name or by tag: one of two.
                     ButtonGroup { id: searchBy }
-                    Button {
+                    RadioButton {
                         objectName: "byNameButton"
-                        Layout.preferredWidth: 64
                         text: "Name"
-                        checkable: true
                         checked: !directory.searchByTag
                         ButtonGroup.group: searchBy
                         Accessible.name: "Search by name"
@@ -94,11 +95,9 @@ Popup {
                             searchField.forceActiveFocus()
                         }
                     }
-                    Button {
+                    RadioButton {
                         objectName: "byTagButton"
-                        Layout.preferredWidth: 64
                         text: "Tag"
-                        checkable: true
                         checked: directory.searchByTag
                         ButtonGroup.group: searchBy
                         Accessible.name: "Search by tag"
@@ -233,7 +232,9 @@ Popup {
                             x: row.width - width - 16
                             anchors.verticalCenter: parent.verticalCenter
 
-                            Button {
+                            // Return on the row adds it; the button is for
+                            // the pointer and a screen reader's action.
+                            PushButton {
                                 id: addButton
                                 objectName: "addResultButton"
                                 visible: !row.inList
@@ -241,6 +242,7 @@ Popup {
                                 text: "Add"
                                 focusPolicy: Qt.NoFocus
                                 Accessible.name: "Add " + row.name
+                                Accessible.focusable: false
                                 onClicked: directory.addStation(row.index)
                             }
                             Label {
@@ -273,7 +275,7 @@ Popup {
                         font.pixelSize: 11
                         color: Theme.secondary
                     }
-                    Button {
+                    PushButton {
                         objectName: "findDoneButton"
                         text: "Done"
                         onClicked: root.close()
