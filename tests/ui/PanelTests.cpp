@@ -116,6 +116,9 @@ TEST_F(PanelTest, RowsShowKeyHintsTheSpeakerAndWrapLongNames)
         // Long, multi-line and right-to-left names wrap inside the row.
         EXPECT_LE(part(rows[i], "stationName")->x() + part(rows[i], "stationName")->width(), rows[i]->width());
     }
+    // Each name aligns to its own direction.
+    EXPECT_EQ(part(rows[2], "stationName")->property("effectiveHorizontalAlignment").toInt(), Qt::AlignRight);
+    EXPECT_EQ(part(rows[3], "stationName")->property("effectiveHorizontalAlignment").toInt(), Qt::AlignLeft);
     // Names are shown cleaned: the line break is a space.
     EXPECT_EQ(part(rows[1], "stationName")->property("text").toString(), "Line one line two");
     EXPECT_GT(rows[0]->height(), 4 * rows[3]->height());

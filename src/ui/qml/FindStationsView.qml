@@ -145,7 +145,11 @@ Popup {
                     currentIndex: -1
                     boundsBehavior: Flickable.StopAtBounds
                     keyNavigationWraps: false
-                    ScrollBar.vertical: ScrollBar {}
+                    ScrollBar.vertical: ScrollBar {
+                        focusPolicy: Qt.NoFocus
+                        Accessible.name: "Scroll the stations found"
+                        Accessible.focusable: false
+                    }
                     Accessible.role: Accessible.List
                     Accessible.name: "Stations found"
 

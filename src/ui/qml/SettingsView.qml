@@ -111,7 +111,12 @@ Pane {
             boundsBehavior: Flickable.StopAtBounds
             keyNavigationEnabled: false
             highlightMoveDuration: 0
-            ScrollBar.vertical: ScrollBar { id: scrollBar }
+            ScrollBar.vertical: ScrollBar {
+                id: scrollBar
+                focusPolicy: Qt.NoFocus
+                Accessible.name: "Scroll the stations"
+                Accessible.focusable: false
+            }
             Component.onCompleted: currentIndex = root.store.stations.indexOf(root.selection)
             // What has the keyboard is shown: a list that takes the focus
             // without a selection selects its current row, or the first.

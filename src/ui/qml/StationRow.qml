@@ -50,7 +50,6 @@ Item {
         textFormat: Text.PlainText
         Accessible.ignored: true
         wrapMode: Text.WrapAtWordBoundaryOrAnywhere
-        horizontalAlignment: Text.AlignLeft
         font.pixelSize: Theme.bodySize
         color: Theme.primary
     }
