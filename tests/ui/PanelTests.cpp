@@ -100,6 +100,7 @@ TEST_F(PanelTest, RowsShowKeyHintsTheSpeakerAndWrapLongNames)
     Window panel(ui.showPanel());
     for (const char* name : {"emptyList", "settingsItem", "quitItem"})
         EXPECT_TRUE(panel.shown(name)) << name;
+    EXPECT_EQ(panel.text("firstStepsText"), "Ctrl+F finds stations, Ctrl+N adds one");
     EXPECT_FALSE(panel.shown("stationList"));
 
     ui.setStations(QStringList{QString(500, 'x'), "Line one\nline two", "רדיו תל אביב"} + numberedStations(9, 4));

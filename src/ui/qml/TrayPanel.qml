@@ -61,14 +61,26 @@ Rectangle {
             objectName: "emptyList"
             visible: root.store.stations.count === 0
             width: parent.width
-            implicitHeight: visible ? emptyText.implicitHeight + 32 : 0
-            Text {
-                id: emptyText
-                objectName: "emptyListText"
+            implicitHeight: visible ? emptyColumn.implicitHeight + 32 : 0
+            Column {
+                id: emptyColumn
                 anchors.centerIn: parent
-                text: "No streams added"
-                font.pixelSize: 12
-                color: Theme.secondary
+                spacing: 4
+                Text {
+                    objectName: "emptyListText"
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    text: "No streams added"
+                    font.pixelSize: 12
+                    color: Theme.secondary
+                }
+                // The first steps, by keyboard.
+                Text {
+                    objectName: "firstStepsText"
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    text: "Ctrl+F finds stations, Ctrl+N adds one"
+                    font.pixelSize: 11
+                    color: Theme.secondary
+                }
             }
         }
 
