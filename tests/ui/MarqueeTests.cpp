@@ -105,6 +105,7 @@ TEST_F(UiTest, HeaderTitleScrollsOnlyWhileThePanelIsShown)
 
     EXPECT_TRUE(panel.get("titleMarquee", "needsScrolling").toBool());
     EXPECT_EQ(panel.item("marqueeSecondCopy")->opacity(), 1.0);
+    EXPECT_TRUE(panel.shown("marqueeFade")); // not cut at the edges
     clock.advance(3);
     EXPECT_LT(scroller->offset(), -20);
 

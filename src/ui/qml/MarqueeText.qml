@@ -4,7 +4,8 @@ import Tunara
 // One line of text in a fixed-width slot. A text wider than the slot
 // scrolls left, followed by a second copy, with a pause before each pass;
 // one that fits stands still. Scrolling runs only while the view is on
-// screen.
+// screen, and the text fades in and out at the slot's edges rather than
+// being cut there.
 Item {
     id: root
     property string text
@@ -55,6 +56,23 @@ Item {
             color: root.color
             textFormat: Text.PlainText
             opacity: scroller.needsScrolling ? 1 : 0
+        }
+    }
+
+    // The fades, in the window's colour, over the text's ends.
+    Repeater {
+        model: scroller.needsScrolling ? [false, true] : []
+        Rectangle {
+            required property bool modelData
+            objectName: "marqueeFade"
+            x: modelData ? root.width - width : 0
+            width: 12
+            height: root.height
+            gradient: Gradient {
+                orientation: Gradient.Horizontal
+                GradientStop { position: 0; color: modelData ? "transparent" : Theme.background }
+                GradientStop { position: 1; color: modelData ? Theme.background : "transparent" }
+            }
         }
     }
 }
