@@ -28,12 +28,15 @@ StationListModel::StationListModel(Store& store, QObject* parent)
         selectedId_ = selected->id;
     hinted_ = firstIds(store_.stationList());
     // After the rows themselves have passed through, and once per change
-    // of the list: the hints; and a new name is also new for screen readers.
+    // of the list: the hints; and a new name is also new for screen readers,
+    // a new URL for the eye.
     connect(&store_, &Store::stationsChanged, this, &StationListModel::followRows);
     connect(&store_.stationList(), &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex& first, const QModelIndex& last, const QList<int>& roles) {
                 if (roles.contains(NameRole))
                     emit dataChanged(index(first.row(), 0), index(last.row(), 0), {AccessibleNameRole});
+                if (roles.contains(UrlTextRole))
+                    emit dataChanged(index(first.row(), 0), index(last.row(), 0), {UrlDisplayRole});
             });
     connect(&store_, &Store::selectedStationChanged, this, &StationListModel::followSelection);
     connect(&store_, &Store::playingStatusChanged, this, [this] {
@@ -56,6 +59,7 @@ QVariant StationListModel::data(const QModelIndex& index, int role) const
     case KeyHintRole: return KeyHints::stationHint(index.row());
     case IsSelectedRole: return isSelected;
     case ShowsSpeakerRole: return isSelected && store_.playingStatus() != PlayingStatus::error;
+    case UrlDisplayRole: return cleanDisplayText(station.url.toDisplayString());
     case AccessibleNameRole:
         return isSelected ? cleanDisplayText(station.name) + QStringLiteral(", ") + StatusWording::spokenStatus(store_.playingStatus())
                           : cleanDisplayText(station.name);
@@ -69,7 +73,7 @@ QHash<int, QByteArray> StationListModel::roleNames() const
         {StationIdRole, "stationId"},         {NameRole, "name"},
         {UrlTextRole, "urlText"},             {KeyHintRole, "keyHint"},
         {IsSelectedRole, "isSelected"},       {ShowsSpeakerRole, "showsSpeaker"},
-        {AccessibleNameRole, "accessibleName"},
+        {AccessibleNameRole, "accessibleName"}, {UrlDisplayRole, "urlDisplay"},
     };
 }
 

@@ -36,6 +36,8 @@ public:
         AccessibleNameRole,
         // The selected station, unless it failed: the speaker beside it.
         ShowsSpeakerRole,
+        // The URL as a person reads it: letters rather than percent codes.
+        UrlDisplayRole,
     };
 
     explicit StationListModel(Store& store, QObject* parent = nullptr);

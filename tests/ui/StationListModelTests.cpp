@@ -100,8 +100,8 @@ TEST(StationListModel, EachChangeIsTheSmallestRowChange)
          {"move 10-10 before 12"}, lettered(10) + QStringList{"L", "K"}},
         {"rename", 3, [](UiHarness& ui) { ui.store->updateStation(ui.station(1).id, "Bee", ui.station(1).urlText()); },
          {"data 1-1 display,name", "data 1-1 accessibleName"}, {"A", "Bee", "C"}},
-        {"new URL", 3, [](UiHarness& ui) { ui.store->updateStation(ui.station(2).id, "C", "http://127.0.0.1/c2"); },
-         {"data 2-2 urlText"}, {"A", "B", "C"}},
+        {"new URL", 3, [](UiHarness& ui) { ui.store->updateStation(ui.station(2).id, "C", "http://127.0.0.1/köln"); },
+         {"data 2-2 urlText", "data 2-2 urlDisplay"}, {"A", "B", "C"}},
         {"save unchanged", 3, [](UiHarness& ui) { ui.store->updateStation(ui.station(0).id, "A", ui.station(0).urlText()); },
          {}, {"A", "B", "C"}},
     };
@@ -117,6 +117,11 @@ TEST(StationListModel, EachChangeIsTheSmallestRowChange)
         EXPECT_EQ(ui.names(), c.expectedNames);
         expectSameAsStore(ui);
     }
+    // A URL is shown as read: letters, not the stored percent codes.
+    UiHarness ui;
+    ui.setStations({"A"});
+    ui.store->updateStation(ui.station(0).id, "A", "http://127.0.0.1/k%C3%B6ln");
+    EXPECT_EQ(cell(ui, 0, StationListModel::UrlDisplayRole), "http://127.0.0.1/köln");
 }
 
 TEST_F(UiTest, SelectionAndStatusChangeOnlyTheStationRowsConcerned)

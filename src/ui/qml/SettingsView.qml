@@ -163,7 +163,7 @@ Pane {
                 id: row
                 required property string stationId
                 required property string name
-                required property string urlText
+                required property string urlDisplay
                 required property int index
                 readonly property bool isSelected: root.selection === stationId
 
@@ -173,7 +173,7 @@ Pane {
 
                 Accessible.role: Accessible.ListItem
                 Accessible.name: name
-                Accessible.description: urlText
+                Accessible.description: urlDisplay
                 Accessible.selectable: true
                 Accessible.selected: isSelected
                 Accessible.focusable: true
@@ -199,7 +199,7 @@ Pane {
                     width: row.width - x - 10
                     anchors.verticalCenter: parent.verticalCenter
                     horizontalAlignment: Text.AlignRight
-                    text: row.urlText
+                    text: row.urlDisplay
                     textFormat: Text.PlainText
                     maximumLineCount: 1
                     elide: Text.ElideMiddle
