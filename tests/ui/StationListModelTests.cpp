@@ -153,10 +153,10 @@ TEST_F(UiTest, SelectionAndStatusChangeOnlyTheStationRowsConcerned)
     // Selecting touches the old and the new row; a status only the selected
     // one: played (selected), loading from paused, the five statuses, the
     // selection moved.
-    QStringList expected = {"data 1-1 accessibleName,isSelected"};
+    QStringList expected = {"data 1-1 accessibleName,isSelected,showsSpeaker"};
     for (int i = 0; i < 6; ++i)
-        expected << "data 1-1 accessibleName";
-    expected << "data 1-1 accessibleName,isSelected" << "data 2-2 accessibleName,isSelected";
+        expected << "data 1-1 accessibleName,showsSpeaker";
+    expected << "data 1-1 accessibleName,isSelected,showsSpeaker" << "data 2-2 accessibleName,isSelected,showsSpeaker";
     EXPECT_EQ(log.lines, expected);
 }
 
