@@ -94,7 +94,6 @@ struct FailureCase {
     const char* name;
     const char* where;
     std::optional<FailureReason> reason; // none: any final one
-    bool endsByTimeOut = false;          // only once the time-outs of the default options have passed
 };
 
 void PrintTo(const FailureCase& row, std::ostream* os)
@@ -102,26 +101,14 @@ void PrintTo(const FailureCase& row, std::ostream* os)
     *os << row.name;
 }
 
-// A final failure ends in error at once, without a retry: long before any
-// time-out, unless the row says otherwise. A local file named anywhere in a
-// stream (a playlist file, an HLS variant or segment, a redirect), or any
-// other URI that is not http or https, is never opened; the local file is
-// the FIFO, which shows whether anything opened it.
-class FinalFailureTest : public ::testing::TestWithParam<FailureCase> {};
+class UnrecoverableFailureTest : public ::testing::TestWithParam<FailureCase> {};
 
-TEST_P(FinalFailureTest, EndsInErrorAtOnceWithoutRetryOpeningNoLocalFile)
+TEST_P(UnrecoverableFailureTest, EndsInErrorAtOnceWithoutRetry)
 {
-    auto options = LivePlayback::defaultOptions();
-    if (!GetParam().endsByTimeOut) {
-        options.sourceTimeoutSeconds = 60;
-        options.startTimeoutSeconds = 60;
-    }
-    LivePlayback live(options);
+    LivePlayback live;
     live.play(GetParam().where);
 
-    const bool failed = live.waitFor(PlayingStatus::error, 30);
-    EXPECT_FALSE(live.fifoOpened) << "a local file was opened";
-    ASSERT_TRUE(failed);
+    ASSERT_TRUE(live.waitFor(PlayingStatus::error, 30));
     EXPECT_FALSE(live.controller->hasStallTimer());
     EXPECT_FALSE(live.controller->hasRetryTimer());
     ASSERT_EQ(live.failures.size(), 1u);
@@ -133,7 +120,7 @@ TEST_P(FinalFailureTest, EndsInErrorAtOnceWithoutRetryOpeningNoLocalFile)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Rows, FinalFailureTest,
+    Rows, UnrecoverableFailureTest,
     ::testing::Values(
         FailureCase{"NotFound", "/status/404", FailureReason::notFound},
         FailureCase{"Gone", "/status/410", FailureReason::notFound},
@@ -147,16 +134,40 @@ INSTANTIATE_TEST_SUITE_P(
         // for a format nothing here decodes.
         FailureCase{"GarbageBody", "/garbage", std::nullopt},
         FailureCase{"PictureBody", "/video", FailureReason::noDecoder},
+        FailureCase{"RedirectToFile", "/redirect?to=file:///etc/hostname", FailureReason::unsupportedScheme},
+        FailureCase{"FileStation", "file:///etc/hostname", FailureReason::unsupportedScheme},
         FailureCase{"UnparsablePlaylist",
                     "/playlist?type=application/vnd.apple.mpegurl&body=%23EXTM3U%0A%23EXT-X-TARGETDURATION:banana%0A"
                     "%23EXTINF:x,%0A%00%01%0A",
                     FailureReason::parseFailure},
-        FailureCase{"MetadataIntervalThatDoesNotFitTheBody", "/icy/mp3?metaint=1", FailureReason::unrecognisedFormat,
-                    true},
-        FailureCase{"FileStation", "file://{fifo}", FailureReason::unsupportedScheme},
-        FailureCase{"Redirect", "/redirect?to=file://{fifo}", FailureReason::unsupportedScheme},
+        FailureCase{"MetadataIntervalThatDoesNotFitTheBody", "/icy/mp3?metaint=1", FailureReason::unrecognisedFormat}),
+    rowName);
+
+// A local file named anywhere in a stream (a playlist file, an HLS variant or
+// segment, a redirect), or any other URI that is not http or https, is never
+// opened, and the station fails at once: long before any time-out. The local
+// file is the FIFO, which shows whether anything opened it.
+class NonWebURITest : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(NonWebURITest, IsNeverOpenedAndTheStationFailsAtOnce)
+{
+    auto options = LivePlayback::defaultOptions();
+    options.sourceTimeoutSeconds = 60;
+    options.startTimeoutSeconds = 60;
+    LivePlayback live(options);
+    live.play(GetParam().where);
+    const bool failed = live.waitFor(PlayingStatus::error, 10);
+    EXPECT_FALSE(live.fifoOpened) << "a local file was opened";
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(live.failures.back().reason, GetParam().reason);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Places, NonWebURITest,
+    ::testing::Values(
         FailureCase{"HlsSegment", "/hls/live.m3u8?uri=file://{fifo}", FailureReason::unsupportedScheme},
         FailureCase{"HlsVariant", "/hls/master.m3u8?uri=file://{fifo}", FailureReason::unsupportedScheme},
+        FailureCase{"Redirect", "/redirect?to=file://{fifo}", FailureReason::unsupportedScheme},
         FailureCase{"FdSegment", "/hls/live.m3u8?uri=fd://0", FailureReason::unsupportedScheme},
         FailureCase{"DataSegment", "/hls/live.m3u8?uri=data:audio/aac;base64,AAAA", FailureReason::unsupportedScheme},
         FailureCase{"PlaylistOfNoWebStreams",
