@@ -33,10 +33,13 @@ StationListModel::StationListModel(Store& store, QObject* parent)
     connect(&store_, &Store::stationsChanged, this, &StationListModel::followRows);
     connect(&store_.stationList(), &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex& first, const QModelIndex& last, const QList<int>& roles) {
+                QList<int> derived;
                 if (roles.contains(NameRole))
-                    emit dataChanged(index(first.row(), 0), index(last.row(), 0), {AccessibleNameRole});
+                    derived << AccessibleNameRole;
                 if (roles.contains(UrlTextRole))
-                    emit dataChanged(index(first.row(), 0), index(last.row(), 0), {UrlDisplayRole});
+                    derived << UrlDisplayRole;
+                if (!derived.isEmpty())
+                    emit dataChanged(index(first.row(), 0), index(last.row(), 0), derived);
             });
     connect(&store_, &Store::selectedStationChanged, this, &StationListModel::followSelection);
     connect(&store_, &Store::playingStatusChanged, this, [this] {
