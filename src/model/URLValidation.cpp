@@ -1,5 +1,6 @@
 #include "URLValidation.h"
 
+#include <QCoreApplication>
 #include <QUrl>
 
 namespace tunara {
@@ -7,9 +8,9 @@ namespace tunara {
 QString rawValue(URLValidationError error)
 {
     switch (error) {
-    case URLValidationError::invalidFormat: return QStringLiteral("Please enter a valid URL");
-    case URLValidationError::invalidScheme: return QStringLiteral("URL must start with http:// or https://");
-    case URLValidationError::missingHost: return QStringLiteral("URL must contain a valid host");
+    case URLValidationError::invalidFormat: return QCoreApplication::translate("URLValidation", "Please enter a valid URL");
+    case URLValidationError::invalidScheme: return QCoreApplication::translate("URLValidation", "URL must start with http:// or https://");
+    case URLValidationError::missingHost: return QCoreApplication::translate("URLValidation", "URL must contain a valid host");
     }
     return {};
 }

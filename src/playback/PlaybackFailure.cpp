@@ -81,7 +81,7 @@ bool isFinal(FailureReason reason)
 
 QString failureMessage(FailureReason reason)
 {
-    return QCoreApplication::translate("Failure", rowOf(reason).message);
+    return QString::fromUtf8(rowOf(reason).message);
 }
 
 } // namespace tunara

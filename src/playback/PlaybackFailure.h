@@ -40,7 +40,8 @@ enum class FailureReason {
 
 bool isFinal(FailureReason reason);
 
-// The message a user is shown for a reason.
+// The message for a reason, in English as the log writes it; the windows show
+// it translated (context "Failure").
 QString failureMessage(FailureReason reason);
 
 // A failure as a session reports it.

@@ -1,5 +1,6 @@
 #include "DirectoryViewModel.h"
 
+#include "Announcement.h"
 #include "StoreViewModel.h"
 #include "common/DisplayText.h"
 #include "model/Store.h"
@@ -15,7 +16,7 @@ QString details(const DirectoryStation& station)
         if (!part.isEmpty())
             parts << part;
     if (station.bitrate > 0)
-        parts << QStringLiteral("%1 kbps").arg(station.bitrate);
+        parts << DirectoryViewModel::tr("%1 kbps").arg(station.bitrate);
     if (station.hls)
         parts << QStringLiteral("HLS");
     return parts.join(QStringLiteral(" · "));
@@ -93,9 +94,9 @@ void DirectoryViewModel::setSearchByTag(bool byTag)
 QString DirectoryViewModel::message() const
 {
     switch (state_) {
-    case State::idle: return QStringLiteral("Type a station's name, or a tag such as \u201Cjazz\u201D");
-    case State::searching: return QStringLiteral("Searching\u2026");
-    case State::found: return stations_.isEmpty() ? QStringLiteral("No stations found") : QString();
+    case State::idle: return tr("Type a station's name, or a tag such as \u201Cjazz\u201D");
+    case State::searching: return tr("Searching\u2026");
+    case State::found: return stations_.isEmpty() ? tr("No stations found") : QString();
     case State::failed: return failureMessage(failure_);
     }
     return {};
@@ -156,8 +157,14 @@ void DirectoryViewModel::showFailure(DirectoryFailure failure)
 
 void DirectoryViewModel::setState(State state)
 {
+    const bool changed = state != state_;
     state_ = state;
     emit stateChanged();
+    // Every answer is told; "Searching…" once, not at each key typed.
+    if (state == State::found && !stations_.isEmpty())
+        announce(stations_.size() == 1 ? tr("1 station found") : tr("%n stations found", nullptr, int(stations_.size())));
+    else if (state != State::idle && (changed || state == State::found))
+        announce(message());
 }
 
 bool DirectoryViewModel::isInList(const DirectoryStation& station) const

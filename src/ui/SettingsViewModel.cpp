@@ -181,8 +181,7 @@ QString SettingsViewModel::deleteMessage() const
     const Station* station = sheetStation_ ? store_.stationList().find(*sheetStation_) : nullptr;
     if (sheet_ != Sheet::ConfirmingDelete || !station)
         return {};
-    return QStringLiteral("Are you sure you want to delete \"") + cleanDisplayText(station->name)
-           + QStringLiteral("\"?");
+    return tr("Are you sure you want to delete \"%1\"?").arg(cleanDisplayText(station->name));
 }
 
 void SettingsViewModel::open(Sheet sheet, std::optional<QUuid> station, const QString& presetURL)

@@ -27,12 +27,12 @@ StationEditorViewModel::StationEditorViewModel(Store& store, std::optional<QUuid
 
 QString StationEditorViewModel::title() const
 {
-    return isEditing() ? QStringLiteral("Edit stream") : QStringLiteral("Add a stream");
+    return isEditing() ? tr("Edit stream") : tr("Add a stream");
 }
 
 QString StationEditorViewModel::confirmTitle() const
 {
-    return isEditing() ? QStringLiteral("Save") : QStringLiteral("Add");
+    return isEditing() ? tr("Save") : tr("Add");
 }
 
 bool StationEditorViewModel::canConfirm() const

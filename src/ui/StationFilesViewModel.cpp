@@ -22,15 +22,16 @@ QString quoted(const QString& path)
 
 QString stationCount(qsizetype count)
 {
-    return count == 1 ? QStringLiteral("1 station") : QStringLiteral("%1 stations").arg(count);
+    return count == 1 ? StationFilesViewModel::tr("1 station")
+                      : StationFilesViewModel::tr("%n stations", nullptr, int(count));
 }
 
 QString problemMessage(StationFileProblem problem, const QString& path)
 {
     switch (problem) {
-    case StationFileProblem::unreadable: return QStringLiteral("Can't read %1").arg(quoted(path));
-    case StationFileProblem::tooLarge: return QStringLiteral("%1 is too large for a station list").arg(quoted(path));
-    case StationFileProblem::noStations: return QStringLiteral("No stations found in %1").arg(quoted(path));
+    case StationFileProblem::unreadable: return StationFilesViewModel::tr("Can't read %1").arg(quoted(path));
+    case StationFileProblem::tooLarge: return StationFilesViewModel::tr("%1 is too large for a station list").arg(quoted(path));
+    case StationFileProblem::noStations: return StationFilesViewModel::tr("No stations found in %1").arg(quoted(path));
     }
     return {};
 }
@@ -69,27 +70,27 @@ QFileDialog* StationFilesViewModel::makeDialog(QWindow* window, const QString& t
 
 void StationFilesViewModel::chooseFilesToImport(QWindow* window)
 {
-    QFileDialog* dialog = makeDialog(window, QStringLiteral("Import Stations"));
+    QFileDialog* dialog = makeDialog(window, tr("Import Stations"));
     if (!dialog)
         return;
     dialog->setFileMode(QFileDialog::ExistingFiles);
     dialog->setNameFilters(
-        {QStringLiteral("Station lists (*.m3u *.m3u8 *.pls *.xspf)"), QStringLiteral("All files (*)")});
-    dialog->setLabelText(QFileDialog::Accept, QStringLiteral("Import"));
+        {tr("Station lists (*.m3u *.m3u8 *.pls *.xspf)"), tr("All files (*)")});
+    dialog->setLabelText(QFileDialog::Accept, tr("Import"));
     connect(dialog, &QDialog::accepted, this, [this, dialog] { importFiles(dialog->selectedUrls()); });
     dialog->open();
 }
 
 void StationFilesViewModel::chooseExportFile(QWindow* window)
 {
-    QFileDialog* dialog = makeDialog(window, QStringLiteral("Export Stations"));
+    QFileDialog* dialog = makeDialog(window, tr("Export Stations"));
     if (!dialog)
         return;
     dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setNameFilter(QStringLiteral("Extended M3U (*.m3u8)"));
+    dialog->setNameFilter(tr("Extended M3U (*.m3u8)"));
     dialog->setDefaultSuffix(QStringLiteral("m3u8"));
-    dialog->selectFile(QStringLiteral("Tunara Stations.m3u8"));
-    dialog->setLabelText(QFileDialog::Accept, QStringLiteral("Export"));
+    dialog->selectFile(tr("Tunara Stations.m3u8"));
+    dialog->setLabelText(QFileDialog::Accept, tr("Export"));
     connect(dialog, &QDialog::accepted, this, [this, dialog] { exportTo(dialog->selectedUrls().value(0)); });
     dialog->open();
 }
@@ -130,12 +131,12 @@ void StationFilesViewModel::addStations(const QList<ReadFile>& files)
         return;
     const qsizetype added = store_->store().addStations(stations).size();
     if (added > 0 && truncated)
-        emit reported(QStringLiteral("Added %1, the first %2 of the file")
+        emit reported(tr("Added %1, the first %2 of the file")
                           .arg(stationCount(added), QString::number(maxStationsPerFile)));
     else if (added > 0)
-        emit reported(QStringLiteral("Added ") + stationCount(added));
+        emit reported(tr("Added %1").arg(stationCount(added)));
     else if (!stations.isEmpty())
-        emit reported(QStringLiteral("No new stations: all are in your list already"));
+        emit reported(tr("No new stations: all are in your list already"));
     else
         emit reported(firstProblem.value_or(QString()));
 }
@@ -147,9 +148,9 @@ void StationFilesViewModel::exportTo(const QUrl& file)
     const QString path = file.toLocalFile();
     const QList<Station>& stations = store_->store().stations();
     if (const auto error = writeStationFile(path, stations))
-        emit reported(QStringLiteral("Can't write %1: %2").arg(quoted(path), *error));
+        emit reported(tr("Can't write %1: %2").arg(quoted(path), *error));
     else
-        emit reported(QStringLiteral("Exported %1 to %2").arg(stationCount(stations.size()), quoted(path)));
+        emit reported(tr("Exported %1 to %2").arg(stationCount(stations.size()), quoted(path)));
 }
 
 } // namespace tunara

@@ -2,11 +2,21 @@
 
 #include "common/DisplayText.h"
 
+#include <QCoreApplication>
+
 namespace tunara::StatusWording {
+
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(StatusWording)
+};
+
+} // namespace
 
 QString noTrack()
 {
-    return QStringLiteral("No track info");
+    return Texts::tr("No track info");
 }
 
 QString trackLine(const std::optional<Track>& track)
@@ -19,9 +29,9 @@ QString trackLine(const std::optional<Track>& track)
 QString progressLine(PlayingStatus status)
 {
     switch (status) {
-    case PlayingStatus::loading: return QStringLiteral("Connecting…");
-    case PlayingStatus::buffering: return QStringLiteral("Buffering…");
-    case PlayingStatus::error: return QStringLiteral("Connection failed");
+    case PlayingStatus::loading: return Texts::tr("Connecting…");
+    case PlayingStatus::buffering: return Texts::tr("Buffering…");
+    case PlayingStatus::error: return Texts::tr("Connection failed");
     case PlayingStatus::playing:
     case PlayingStatus::paused: break;
     }
@@ -31,11 +41,11 @@ QString progressLine(PlayingStatus status)
 QString spokenStatus(PlayingStatus status)
 {
     switch (status) {
-    case PlayingStatus::loading: return QStringLiteral("connecting");
-    case PlayingStatus::buffering: return QStringLiteral("buffering");
-    case PlayingStatus::playing: return QStringLiteral("playing");
-    case PlayingStatus::error: return QStringLiteral("connection failed");
-    case PlayingStatus::paused: return QStringLiteral("paused");
+    case PlayingStatus::loading: return Texts::tr("connecting");
+    case PlayingStatus::buffering: return Texts::tr("buffering");
+    case PlayingStatus::playing: return Texts::tr("playing");
+    case PlayingStatus::error: return Texts::tr("connection failed");
+    case PlayingStatus::paused: return Texts::tr("paused");
     }
     return {};
 }
@@ -58,11 +68,11 @@ QString spokenNowPlaying(const QString& station, PlayingStatus status, const std
 QString playButtonName(PlayingStatus status)
 {
     switch (status) {
-    case PlayingStatus::loading: return QStringLiteral("Connecting");
+    case PlayingStatus::loading: return Texts::tr("Connecting");
     case PlayingStatus::buffering:
-    case PlayingStatus::playing: return QStringLiteral("Pause");
-    case PlayingStatus::error: return QStringLiteral("Retry");
-    case PlayingStatus::paused: return QStringLiteral("Play");
+    case PlayingStatus::playing: return Texts::tr("Pause");
+    case PlayingStatus::error: return Texts::tr("Retry");
+    case PlayingStatus::paused: return Texts::tr("Play");
     }
     return {};
 }
@@ -85,7 +95,7 @@ QString trayToolTip(const std::optional<Station>& selected, PlayingStatus status
 
 QString volumeToolTip(double volume)
 {
-    return QStringLiteral("Volume %1 %").arg(qRound(volume * 100.0));
+    return Texts::tr("Volume %1 %").arg(qRound(volume * 100.0));
 }
 
 } // namespace tunara::StatusWording

@@ -4,6 +4,8 @@
 #include "StatusWording.h"
 #include "common/DisplayText.h"
 
+#include <QCoreApplication>
+
 namespace tunara {
 
 namespace {
@@ -60,7 +62,8 @@ QString StoreViewModel::progressText() const
 
 QString StoreViewModel::failureText() const
 {
-    return store_.player().failureMessage();
+    // Kept in English for the log; shown in the user's language.
+    return QCoreApplication::translate("Failure", store_.player().failureMessage().toUtf8().constData());
 }
 
 QString StoreViewModel::playButtonName() const
@@ -92,7 +95,7 @@ QString StoreViewModel::saveFailureMessage() const
 {
     if (store_.saveError().isEmpty())
         return {};
-    return QStringLiteral("Could not save the station list: ") + store_.saveError();
+    return tr("Could not save the station list: %1").arg(store_.saveError());
 }
 
 void StoreViewModel::playStation(const QString& stationId)

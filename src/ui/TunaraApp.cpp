@@ -1,5 +1,7 @@
 #include "TunaraApp.h"
 
+#include "Announcement.h"
+
 #include "KeyHints.h"
 #include "PanelPlacement.h"
 #include "SymbolImageProvider.h"
@@ -45,6 +47,33 @@ TunaraApp::TunaraApp(Store& store, QObject* parent)
     connect(&commands_, &AppCommands::addStationRequested, this, [this] {
         openSettings();
         settingsModel_.add();
+    });
+    announceChanges();
+}
+
+void TunaraApp::announceChanges()
+{
+    // What the open panel shows changing is told to a screen reader too;
+    // a failure and the list's changes in whichever window has the keyboard.
+    const auto inPanel = [this](const QString& text) {
+        if (panel_ && panel_->isActive())
+            announce(text);
+    };
+    connect(&store_, &Store::trackChanged, this,
+            [this, inPanel] { inPanel(StatusWording::trackLine(store_.track())); });
+    connect(&store_, &Store::volumeChanged, this, [this, inPanel] { inPanel(viewModel_.volumeText()); });
+    connect(&store_, &Store::playingStatusChanged, this, [this] {
+        if (store_.playingStatus() == PlayingStatus::error)
+            announce(viewModel_.spokenNowPlaying());
+    });
+    StationList& list = store_.stationList();
+    connect(&list, &StationList::rowsInserted, this, [this, &list](const QModelIndex&, int first, int last) {
+        announce(first == last ? tr("Added %1").arg(cleanDisplayText(list.at(first).name))
+                               : tr("Added %n stations", nullptr, last - first + 1));
+    });
+    connect(&list, &StationList::rowsAboutToBeRemoved, this, [this, &list](const QModelIndex&, int first, int last) {
+        if (first == last)
+            announce(tr("Deleted %1").arg(cleanDisplayText(list.at(first).name)));
     });
 }
 
@@ -148,7 +177,7 @@ QQuickView& TunaraApp::settings()
         settings_ = makeView(QStringLiteral("SettingsView"),
                              {{QStringLiteral("settings"), QVariant::fromValue(&settingsModel_)}});
         settings_->setResizeMode(QQuickView::SizeRootObjectToView);
-        settings_->setTitle(QStringLiteral("Settings"));
+        settings_->setTitle(tr("Settings"));
         settings_->setMinimumSize(QSize(400, 250));
         settings_->resize(500, 350);
     }
@@ -264,7 +293,7 @@ TrayMenu TunaraApp::trayMenu()
     const PlayingStatus status = store_.playingStatus();
     const bool wantsToPlay = status != PlayingStatus::paused && status != PlayingStatus::error;
     const std::optional<Station> selected = store_.selectedStation();
-    TrayMenu menu{entry(wantsToPlay ? QStringLiteral("Pause") : QStringLiteral("Play"),
+    TrayMenu menu{entry(wantsToPlay ? tr("Pause") : tr("Play"),
                         [this] { store_.togglePlayPause(); }),
                   TrayMenuItem()};
     menu.first().enabled = selected.has_value();
@@ -276,10 +305,10 @@ TrayMenu TunaraApp::trayMenu()
     }
     if (!store_.stations().isEmpty())
         menu.append(TrayMenuItem());
-    menu.append(entry(QStringLiteral("Open Tunara"), [this] { showPanel(); }));
-    menu.append(entry(QStringLiteral("Settings…"), [this] { openSettings(); }, KeyHints::settingsSequence()));
+    menu.append(entry(tr("Open Tunara"), [this] { showPanel(); }));
+    menu.append(entry(tr("Settings…"), [this] { openSettings(); }, KeyHints::settingsSequence()));
     menu.append(TrayMenuItem());
-    menu.append(entry(QStringLiteral("Quit Tunara"), [this] { quit(); }, KeyHints::quitSequence()));
+    menu.append(entry(tr("Quit Tunara"), [this] { quit(); }, KeyHints::quitSequence()));
     return menu;
 }
 

@@ -63,6 +63,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void announceChanges();
     std::unique_ptr<QQuickView> makeView(const QString& component, QVariantMap properties = {});
     void turnVolume(int notches);
     void updateTrayIcon();

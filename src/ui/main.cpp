@@ -5,6 +5,7 @@
 #include "MediaBackendModule.h"
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
+#include "Translations.h"
 #include "TunaraApp.h"
 #include "WaylandInput.h"
 #include "model/AppSettings.h"
@@ -56,6 +57,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("Tunara"));
     QApplication::setDesktopFileName(QStringLiteral("tunara"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tunara/icons/tunara.svg")));
+    const Translations translations{QLocale()};
     // Hiding the panel or closing Settings must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
 

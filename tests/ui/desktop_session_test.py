@@ -4,7 +4,10 @@ does: through the accessibility bus (AT-SPI), by accessible names, roles,
 states, actions and editable text. --display x11 runs it on Xvfb; wayland
 under Weston on Xvfb, with an input seat; wayland-no-seat under Weston's
 headless backend, without one (nothing is typed there); xfce4-panel on Xvfb
-with a real tray host, xfce4-panel 4.18 with the tray as its only plugin. Private session and
+with a real tray host, xfce4-panel 4.18 with the tray as its only plugin;
+keyboard on Xvfb from a first start, by keys alone, to a station found in
+the directory playing, listening for what a screen reader is told. With
+--language, the program in German or Hebrew. Private session and
 accessibility buses, loopback traffic only, and every process started is
 ended. Needs Debian's python3-pyatspi.
 """
@@ -19,8 +22,14 @@ import subprocess
 import sys
 import tempfile
 import time
+import xml.etree.ElementTree
 
-STREAM_SERVER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "fixtures", "stream_server.py")
+pyatspi = None  # imported once the session's buses are known
+
+FIXTURES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "fixtures")
+STREAM_SERVER = os.path.join(FIXTURES, "stream_server.py")
+DIRECTORY_SERVER = os.path.join(FIXTURES, "directory_server.py")
+TRANSLATIONS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src", "ui", "i18n")
 STATIONS = ["Local stream", "Radio Paradise", "NTS 1"]
 # A top panel whose only plugin is the tray, its handles locked away: the
 # icon sits at its left end.
@@ -121,11 +130,20 @@ class Session:
         sys.exit("Xvfb did not start a display that answers")
 
 
+def pump_events():
+    """Hands the accessibility bus's events to their listeners."""
+    if "gi.repository.GLib" in sys.modules:
+        context = sys.modules["gi.repository.GLib"].MainContext.default()
+        while context.pending():
+            context.iteration(False)
+
+
 def wait_for(condition, what, timeout=30):
     """condition's first true value; what may be a function, for a message made at the end."""
     deadline = time.monotonic() + timeout
     last_error = None
     while time.monotonic() < deadline:
+        pump_events()
         try:
             result = condition()
             if result:
@@ -140,7 +158,9 @@ def wait_for(condition, what, timeout=30):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("tunara")
-    parser.add_argument("--display", choices=["x11", "wayland", "wayland-no-seat", "xfce4-panel"], required=True)
+    parser.add_argument("--display", choices=["x11", "wayland", "wayland-no-seat", "xfce4-panel", "keyboard"],
+                        required=True)
+    parser.add_argument("--language", choices=["de", "he"])
     args = parser.parse_args()
     for tool in ("Xvfb", "xdpyinfo", "xdotool", "dbus-daemon", "weston", "/usr/libexec/at-spi-bus-launcher"):
         if not shutil.which(tool):
@@ -149,8 +169,10 @@ def main():
     session = Session(work)
     try:
         run(session, args)
-        print(f"{args.display}: " + ("the tray item registered, its wheel and click worked" if args.display == "xfce4-panel"
-                                     else "the panel, Settings and the add sheet read and worked through the accessibility bus"))
+        print(f"{args.display} {args.language or ''}: " + {
+            "xfce4-panel": "the tray item registered, its wheel and click worked",
+            "keyboard": "from a first start to a station found and playing by keys alone, each step told"}.get(
+                args.display, "the panel, Settings and the add sheet read and worked through the accessibility bus"))
     finally:
         for process in reversed(session.started):
             session.stop(process, timeout=5)
@@ -160,20 +182,32 @@ def main():
 def run(session, args):
     server = session.start([sys.executable, STREAM_SERVER, "--lifetime", "600", "--workdir", session.work],
                            stdin=subprocess.PIPE, stdout=subprocess.PIPE)
-    stream_url = f"http://127.0.0.1:{json.loads(server.stdout.readline())['http']}/icy/mp3"
-    library = os.path.join(session.env["XDG_DATA_HOME"], "tunara")
-    os.makedirs(library)
-    with open(os.path.join(library, "database.json"), "w") as file:
-        json.dump([{"id": f"6F9619FF-8B86-D011-B42D-00C04FC964F{i}", "name": name, "url": url} for i, name, url in (
-            (1, "Local stream", stream_url), (2, "Radio\nParadise", "http://127.0.0.1:9/rp"),
-            (3, "NTS 1", "http://127.0.0.1:9/nts"))], file)
+    stream_base = f"http://127.0.0.1:{json.loads(server.stdout.readline())['http']}"
+    stream_url = stream_base + "/icy/mp3"
+    if args.display == "keyboard":  # a first start: no station list yet
+        directory = session.start([sys.executable, DIRECTORY_SERVER, "--log", os.path.join(session.work, "directory.log"),
+                                   "--stream-base", stream_base, "--lifetime", "600"],
+                                  stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        session.env["TUNARA_DIRECTORY_URL"] = f"http://127.0.0.1:{json.loads(directory.stdout.readline())['port']}"
+    else:
+        library = os.path.join(session.env["XDG_DATA_HOME"], "tunara")
+        os.makedirs(library)
+        with open(os.path.join(library, "database.json"), "w") as file:
+            json.dump([{"id": f"6F9619FF-8B86-D011-B42D-00C04FC964F{i}", "name": name, "url": url} for i, name, url in (
+                (1, "Local stream", stream_url), (2, "Radio\nParadise", "http://127.0.0.1:9/rp"),
+                (3, "NTS 1", stream_base + "/status/404"))], file)
+    if args.language:
+        for name in ("LC_ALL", "LC_MESSAGES", "LANGUAGE"):
+            session.env.pop(name, None)
+        session.env["LANG"] = {"de": "de_DE.UTF-8", "he": "he_IL.UTF-8"}[args.language]
 
-    session.desktop(args.display)
+    session.desktop("x11" if args.display == "keyboard" else args.display)
 
     # pyatspi finds the accessibility bus through the session bus it is
     # given when first imported.
     os.environ.pop("DISPLAY", None)
     os.environ.update({key: session.env[key] for key in ("DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR")})
+    global pyatspi
     import pyatspi
 
     log_path = os.path.join(session.work, "tunara.log")
@@ -181,9 +215,13 @@ def run(session, args):
     try:
         if args.display == "xfce4-panel":
             in_tray(session, pyatspi)
+        elif args.display == "keyboard":
+            by_keys(session)
+        elif args.language:
+            in_language(args.language)
         else:
             # Types into the window with the keyboard focus; nothing without a seat.
-            drive(pyatspi, tunara, stream_url, None if args.display == "wayland-no-seat" else lambda text: subprocess.run(
+            drive(tunara, stream_url, None if args.display == "wayland-no-seat" else lambda text: subprocess.run(
                 ["xdotool", "type", "--delay", "30", text], env=session.env, check=True))
         assert tunara.poll() is None, "the program ended by itself"
         code = session.stop(tunara)
@@ -243,36 +281,152 @@ def role_of(node):
     return "push button" if role == "button" else role
 
 
-def drive(pyatspi, tunara, stream_url, type_text):
-    def find(root, role, name=None):
-        return next((node for node in descendants(root)
-                     if role_of(node) == role and (name is None or node.name == name)), None)
+def find(root, role, name=None):
+    return next((node for node in descendants(root)
+                 if role_of(node) == role and (name is None or node.name == name)), None)
 
-    def shown(root, role, name):
-        return wait_for(lambda: find(root, role, name), f"the {role} {name!r}")
 
-    def gone(root, role, name):
-        wait_for(lambda: not find(root, role, name), f"the {role} {name!r} to go")
+def shown(root, role, name):
+    return wait_for(lambda: find(root, role, name), f"the {role} {name!r}")
 
-    def frame(title):
-        app = application(pyatspi)
-        return app and next((window for window in app if window.name == title), None)
 
-    # Rows appear as the list makes them, just after the window shows.
-    def rows(node, expected):
-        def names():
-            return [child.name for child in descendants(node) if child.getRoleName() == "list item"]
-        wait_for(lambda: names() == expected, lambda: f"the rows {expected}, not {names()}", timeout=10)
+def gone(root, role, name):
+    wait_for(lambda: not find(root, role, name), f"the {role} {name!r} to go")
 
-    def act(node, name="Press"):
-        action = node.queryAction()
-        index = next((i for i in reversed(range(action.nActions)) if action.getName(i) == name), None)
-        assert index is not None, f"{node.getRoleName()} {node.name!r} has no {name} action"
-        action.doAction(index)
 
-    def focused(node):
-        return node.getState().contains(pyatspi.STATE_FOCUSED)
+def frame(title):
+    app = application(pyatspi)
+    return app and next((window for window in app if window.name == title), None)
 
+
+# Rows appear as the list makes them, just after the window shows.
+def rows(node, expected):
+    def names():
+        return [child.name for child in descendants(node) if child.getRoleName() == "list item"]
+    wait_for(lambda: names() == expected, lambda: f"the rows {expected}, not {names()}", timeout=10)
+
+
+def act(node, name="Press"):
+    action = node.queryAction()
+    index = next((i for i in reversed(range(action.nActions)) if action.getName(i) == name), None)
+    assert index is not None, f"{node.getRoleName()} {node.name!r} has no {name} action"
+    action.doAction(index)
+
+
+def focused(node):
+    return node.getState().contains(pyatspi.STATE_FOCUSED)
+
+
+class Announcements:
+    """What the program tells a screen reader without moving the focus:
+    since Qt 6.8 an announcement; before, a notification that shows, which
+    Orca speaks (Qt 6.4 tells a changed name or description without it)."""
+
+    def __init__(self):
+        self.heard = []
+        pyatspi.Registry.registerEventListener(self.hear, "object:announcement", "object:state-changed:showing")
+
+    def hear(self, event):
+        if event.type == "object:announcement" and isinstance(event.any_data, str):
+            self.heard.append(event.any_data)
+        elif event.type.startswith("object:state-changed:showing") and event.detail1 \
+                and event.source.getRole() == pyatspi.ROLE_NOTIFICATION:
+            self.heard.append(event.source.name)
+
+    def wait(self, text):
+        return wait_for(lambda: text in self.heard, lambda: f"{text!r} told, not only {self.heard}")
+
+
+def press(session, keys):
+    subprocess.run(["xdotool", "key", "--delay", "80", *keys.split()], env=session.env, check=True)
+
+
+def by_keys(session):
+    """A first start, by keys alone, with what a screen reader is told:
+    Ctrl+F opens Find Stations, a name typed is searched, Down and Return
+    add the first station found, Escape twice comes back to the panel, where
+    Return plays it; Ctrl+Down turns it down."""
+    told = Announcements()
+    panel = wait_for(lambda: frame("Tunara"), "the panel on the accessibility bus")
+    stations = shown(panel, "list", "Stations")
+    wait_for(lambda: sum(node.getRoleName() == "list item" for node in descendants(stations)) == 4,
+             "the four stations of a first start")
+    subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^Tunara$", "windowfocus"], env=session.env,
+                   check=True)
+    wait_for(lambda: focused(stations), "the keyboard in the panel's list")
+    press(session, "ctrl+f")
+    settings = wait_for(lambda: frame("Settings"), "the Settings window")
+    search = shown(settings, "text", "Search the station directory")
+    wait_for(lambda: focused(search), "the keyboard in the search field")
+    subprocess.run(["xdotool", "type", "--delay", "30", "jazz"], env=session.env, check=True)
+    told.wait("Searching…")
+    wait_for(lambda: any(text.endswith(" stations found") for text in told.heard), lambda: f"a count, not {told.heard}")
+    press(session, "Down")
+    found = shown(settings, "list", "Stations found")
+    wait_for(lambda: any(focused(node) and node.name.startswith("Fixture Jazz") for node in descendants(found)),
+             "the first station found with the keyboard")
+    press(session, "Return")
+    told.wait("Added Fixture Jazz")
+    press(session, "Escape")
+    gone(settings, "list", "Stations found")
+    press(session, "Escape")
+    wait_for(lambda: frame("Tunara").getState().contains(pyatspi.STATE_ACTIVE), "the panel back")
+    wait_for(lambda: any(focused(node) and node.name == "Fixture Jazz" for node in descendants(stations)),
+             "the station added as the panel's keyboard row")
+    press(session, "Return")
+    shown(stations, "list item", "Fixture Jazz, playing")
+    title = wait_for(lambda: subprocess.run(["playerctl", "-p", "tunara", "metadata", "title"], env=session.env,
+                                            capture_output=True, text=True).stdout.strip(), "a track title")
+    wait_for(lambda: any(title in text for text in told.heard), lambda: f"the track {title!r} told, not {told.heard}")
+    press(session, "ctrl+Down")
+    told.wait("Volume 95 %")
+
+
+def translations(language):
+    """(context, English) → the text the program shows in the language."""
+    texts = {}
+    root = xml.etree.ElementTree.parse(os.path.join(TRANSLATIONS, f"tunara_{language}.ts")).getroot()
+    for context in root.iter("context"):
+        for message in context.iter("message"):
+            translation = message.find("translation")
+            forms = [form.text for form in translation.iter("numerusform")] or [translation.text]
+            texts[(context.findtext("name"), message.findtext("source"))] = forms[0]
+    return texts
+
+
+def in_language(language):
+    """The panel and Settings read in the language, Hebrew laid out right to left."""
+    texts = translations(language)
+    panel = wait_for(lambda: frame("Tunara"), "the panel on the accessibility bus")
+    stations = shown(panel, "list", texts["TrayPanel", "Stations"])
+    shown(panel, "label", texts["NowPlayingHeader", "Select a stream"])
+    quit_item = shown(panel, "push button", texts["TrayPanel", "Quit Tunara"])
+    settings_item = shown(panel, "push button", texts["TrayPanel", "Settings…"].replace("…", "").strip())
+    act(find(stations, "list item", "Local stream"))
+    shown(stations, "list item", "Local stream, " + texts["StatusWording", "playing"])
+    pause = shown(panel, "push button", texts["StatusWording", "Pause"])
+
+    def left(node):
+        return node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS).x
+
+    def middle(node):
+        extents = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        return extents.x + extents.width / 2
+
+    # The play button starts the line: at the left, in Hebrew at the right.
+    right_to_left = language == "he"
+    assert (left(pause) > middle(quit_item)) == right_to_left, f"the header is not laid out for {language}"
+    act(settings_item)
+    settings = wait_for(lambda: frame(texts["tunara::TunaraApp", "Settings"]), "the Settings window")
+    shown(settings, "list", texts["SettingsView", "Stations"])
+    for name in ("Add station", "Delete station", "Find Stations", "Edit station"):
+        shown(settings, "push button", texts["SettingsView", name])
+    add, edit = (find(settings, "push button", texts["SettingsView", name]) for name in ("Add station", "Edit station"))
+    assert (left(add) > left(edit)) == right_to_left, f"Settings' buttons are not laid out for {language}"
+
+
+def drive(tunara, stream_url, type_text):
+    told = Announcements()
     # The panel: stations by name, the two items, no key hint read out.
     panel = wait_for(lambda: frame("Tunara"), "the panel on the accessibility bus")
     stations = shown(panel, "list", "Stations")
@@ -336,6 +490,16 @@ def drive(pyatspi, tunara, stream_url, type_text):
     shown(settings_list, "list item", "Added by ear")
     shown(stations, "list item", "Added by ear")
     gone(settings, "dialog", "Add a stream")
+    told.wait("Added Added by ear")
+
+    # A failure that is final is told, with its reason, in the window that
+    # has the keyboard; so is a deletion.
+    act(find(stations, "list item", "NTS 1"))
+    told.wait("Connection failed. The server has no stream at this address.")
+    act(find(settings_list, "list item", "Added by ear"))
+    act(find(settings, "push button", "Delete station"))
+    act(shown(shown(settings, "dialog", "Delete Stream"), "push button", "Delete"))
+    told.wait("Deleted Added by ear")
 
 
 if __name__ == "__main__":

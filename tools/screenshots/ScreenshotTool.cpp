@@ -8,6 +8,7 @@
 #include "MarqueeScroller.h"
 #include "StatusWording.h"
 #include "StationFilesViewModel.h"
+#include "Translations.h"
 #include "UiFixture.h"
 #include "directory/DirectoryFixture.h"
 
@@ -237,6 +238,8 @@ int main(int argc, char* argv[])
 {
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QApplication application(argc, argv);
+    // In the language of LANG, as the program starts.
+    const tunara::Translations translations{QLocale()};
     if (argc < 2) {
         std::fprintf(stderr, "usage: %s OUTPUT_DIRECTORY\n", argv[0]);
         return 2;

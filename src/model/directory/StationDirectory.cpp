@@ -3,6 +3,7 @@
 #include "DirectoryReply.h"
 #include "common/Diagnostics.h"
 
+#include <QCoreApplication>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -43,10 +44,10 @@ QUrl endpoint(QUrl base, const QString& path, const QList<std::pair<QString, QSt
 QString failureMessage(DirectoryFailure failure)
 {
     switch (failure) {
-    case DirectoryFailure::unreachable: return QStringLiteral("Can't reach the station directory");
-    case DirectoryFailure::httpError: return QStringLiteral("The station directory answered with an error");
-    case DirectoryFailure::timedOut: return QStringLiteral("The station directory took too long to answer");
-    case DirectoryFailure::unreadable: return QStringLiteral("The station directory's answer could not be read");
+    case DirectoryFailure::unreachable: return QCoreApplication::translate("StationDirectory", "Can't reach the station directory");
+    case DirectoryFailure::httpError: return QCoreApplication::translate("StationDirectory", "The station directory answered with an error");
+    case DirectoryFailure::timedOut: return QCoreApplication::translate("StationDirectory", "The station directory took too long to answer");
+    case DirectoryFailure::unreadable: return QCoreApplication::translate("StationDirectory", "The station directory's answer could not be read");
     }
     return {};
 }

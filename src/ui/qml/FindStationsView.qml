@@ -30,6 +30,9 @@ Popup {
 
     contentItem: Loader {
         id: content
+        // A popup lies outside the window's items: it mirrors on its own.
+        LayoutMirroring.enabled: Qt.application.layoutDirection === Qt.RightToLeft
+        LayoutMirroring.childrenInherit: true
         active: root.wasOpened
         focus: true
         sourceComponent: FocusScope {
@@ -37,7 +40,7 @@ Popup {
             objectName: "findStationsView"
             focus: true
             Accessible.role: Accessible.Dialog
-            Accessible.name: "Find Stations"
+            Accessible.name: qsTr("Find Stations")
 
             function focusSearch() {
                 searchField.forceActiveFocus()
@@ -58,7 +61,7 @@ Popup {
                 Label {
                     Layout.margins: 16
                     Layout.bottomMargin: 10
-                    text: "Find Stations"
+                    text: qsTr("Find Stations")
                     font.pixelSize: Theme.bodySize
                     font.weight: Font.DemiBold
                 }
@@ -73,9 +76,9 @@ Popup {
                         id: searchField
                         objectName: "searchField"
                         Layout.fillWidth: true
-                        placeholderText: directory.searchByTag ? "A tag, such as jazz" : "A station's name"
+                        placeholderText: directory.searchByTag ? qsTr("A tag, such as jazz") : qsTr("A station's name")
                         font.pixelSize: Theme.bodySize
-                        Accessible.name: "Search the station directory"
+                        Accessible.name: qsTr("Search the station directory")
                         onTextEdited: directory.query = text
                         Keys.onDownPressed: results.enter()
                         Keys.onReturnPressed: directory.searchNow()
@@ -85,10 +88,10 @@ Popup {
                     ButtonGroup { id: searchBy }
                     RadioButton {
                         objectName: "byNameButton"
-                        text: "Name"
+                        text: qsTr("Name")
                         checked: !directory.searchByTag
                         ButtonGroup.group: searchBy
-                        Accessible.name: "Search by name"
+                        Accessible.name: qsTr("Search by name")
                         focusPolicy: Qt.TabFocus
                         onClicked: {
                             directory.searchByTag = false
@@ -97,10 +100,10 @@ Popup {
                     }
                     RadioButton {
                         objectName: "byTagButton"
-                        text: "Tag"
+                        text: qsTr("Tag")
                         checked: directory.searchByTag
                         ButtonGroup.group: searchBy
-                        Accessible.name: "Search by tag"
+                        Accessible.name: qsTr("Search by tag")
                         focusPolicy: Qt.TabFocus
                         onClicked: {
                             directory.searchByTag = true
@@ -147,11 +150,11 @@ Popup {
                     keyNavigationWraps: false
                     ScrollBar.vertical: ScrollBar {
                         focusPolicy: Qt.NoFocus
-                        Accessible.name: "Scroll the stations found"
+                        Accessible.name: qsTr("Scroll the stations found")
                         Accessible.focusable: false
                     }
                     Accessible.role: Accessible.List
-                    Accessible.name: "Stations found"
+                    Accessible.name: qsTr("Stations found")
 
                     function enter() {
                         if (count === 0)
@@ -185,7 +188,7 @@ Popup {
                         color: isCurrent ? (results.activeFocus ? root.palette.highlight : Theme.hoverFill)
                                          : (index % 2 ? root.palette.alternateBase : root.palette.base)
                         Accessible.role: Accessible.ListItem
-                        Accessible.name: [name, details, tags, inList ? "In your list" : ""]
+                        Accessible.name: [name, details, tags, inList ? qsTr("In your list") : ""]
                                          .filter(part => part !== "").join(", ")
 
                         MouseArea {
@@ -199,8 +202,9 @@ Popup {
 
                         Column {
                             id: texts
-                            x: 16
-                            width: trailing.x - x - 10
+                            anchors.left: parent.left
+                            anchors.leftMargin: 16
+                            width: row.width - 42 - trailing.width
                             anchors.verticalCenter: parent.verticalCenter
                             spacing: 2
 
@@ -233,7 +237,8 @@ Popup {
                             implicitHeight: addButton.implicitHeight
                             width: implicitWidth
                             height: implicitHeight
-                            x: row.width - width - 16
+                            anchors.right: parent.right
+                            anchors.rightMargin: 16
                             anchors.verticalCenter: parent.verticalCenter
 
                             // Return on the row adds it; the button is for
@@ -243,9 +248,9 @@ Popup {
                                 objectName: "addResultButton"
                                 visible: !row.inList
                                 anchors.right: parent.right
-                                text: "Add"
+                                text: qsTr("Add")
                                 focusPolicy: Qt.NoFocus
-                                Accessible.name: "Add " + row.name
+                                Accessible.name: qsTr("Add %1").arg(row.name)
                                 Accessible.focusable: false
                                 onClicked: directory.addStation(row.index)
                             }
@@ -255,7 +260,7 @@ Popup {
                                 visible: row.inList
                                 anchors.right: parent.right
                                 anchors.verticalCenter: parent.verticalCenter
-                                text: "In your list"
+                                text: qsTr("In your list")
                                 font.pixelSize: 12
                                 color: row.textColor
                                 opacity: 0.7
@@ -274,14 +279,14 @@ Popup {
 
                     Label {
                         Layout.fillWidth: true
-                        text: "Stations from the Radio Browser community directory"
+                        text: qsTr("Stations from the Radio Browser community directory")
                         elide: Text.ElideRight
                         font.pixelSize: 11
                         color: Theme.secondary
                     }
                     PushButton {
                         objectName: "findDoneButton"
-                        text: "Done"
+                        text: qsTr("Done")
                         onClicked: root.close()
                     }
                 }

@@ -18,7 +18,7 @@ Item {
     Keys.onSpacePressed: root.clicked()
 
     Accessible.role: Accessible.Button
-    Accessible.name: title.replace("…", "")
+    Accessible.name: title.replace("…", "").trim()
     Accessible.focusable: true
     Accessible.focused: activeFocus
     Accessible.onPressAction: root.clicked()
@@ -31,8 +31,9 @@ Item {
     FocusRing { visible: root.activeFocus }
     Text {
         id: titleText
-        x: 10
-        width: Math.max(0, shortcutText.x - x - 8)
+        anchors.left: parent.left
+        anchors.leftMargin: 10
+        width: Math.max(0, root.width - 28 - (shortcutText.visible ? shortcutText.implicitWidth : 0))
         anchors.verticalCenter: parent.verticalCenter
         text: root.title
         textFormat: Text.PlainText
@@ -44,7 +45,8 @@ Item {
     Text {
         id: shortcutText
         visible: root.shortcut !== ""
-        x: root.width - 10 - (visible ? implicitWidth : 0)
+        anchors.right: parent.right
+        anchors.rightMargin: 10
         anchors.verticalCenter: parent.verticalCenter
         text: root.shortcut
         Accessible.ignored: true

@@ -23,7 +23,7 @@ Item {
         Accessible.name: text
         Accessible.ignored: !visible
         anchors.centerIn: parent
-        text: "Select a stream"
+        text: qsTr("Select a stream")
         color: Theme.secondary
         font.pixelSize: Theme.bodySize
     }
@@ -34,6 +34,7 @@ Item {
         visible: root.store.hasSelection
         width: 32
         height: 32
+        anchors.left: parent.left
         anchors.verticalCenter: parent.verticalCenter
         scale: root.isHoveringPlayButton ? 1.05 : 1.0
         Behavior on scale { NumberAnimation { duration: 150; easing.type: Easing.InOutQuad } }
@@ -92,8 +93,9 @@ Item {
         id: textColumn
         objectName: "textColumn"
         visible: root.store.hasSelection
-        x: playButton.width + 12
-        width: Math.max(0, root.width - x)
+        anchors.left: parent.left
+        anchors.leftMargin: playButton.width + 12
+        width: Math.max(0, root.width - playButton.width - 12)
         anchors.verticalCenter: parent.verticalCenter
         spacing: 2
 

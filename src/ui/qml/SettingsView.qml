@@ -12,6 +12,9 @@ import Tunara
 // or dropped on the window) and exported to one (Ctrl+S).
 Pane {
     id: root
+    // Right-to-left languages lay the window out mirrored.
+    LayoutMirroring.enabled: Qt.application.layoutDirection === Qt.RightToLeft
+    LayoutMirroring.childrenInherit: true
     required property StoreViewModel store
     required property AppCommands app
     required property SettingsViewModel settings
@@ -114,7 +117,7 @@ Pane {
             ScrollBar.vertical: ScrollBar {
                 id: scrollBar
                 focusPolicy: Qt.NoFocus
-                Accessible.name: "Scroll the stations"
+                Accessible.name: qsTr("Scroll the stations")
                 Accessible.focusable: false
             }
             Component.onCompleted: currentIndex = root.store.stations.indexOf(root.selection)
@@ -126,7 +129,7 @@ Pane {
             }
 
             Accessible.role: Accessible.List
-            Accessible.name: "Stations"
+            Accessible.name: qsTr("Stations")
 
             Keys.onPressed: (event) => {
                 if (pointer.dragging && event.key === Qt.Key_Escape)
@@ -183,7 +186,8 @@ Pane {
                 Label {
                     id: nameLabel
                     objectName: "rowName"
-                    x: 10
+                    anchors.left: parent.left
+                    anchors.leftMargin: 10
                     width: Math.min(implicitWidth, (row.width - 30) * 0.5)
                     anchors.verticalCenter: parent.verticalCenter
                     text: row.name
@@ -195,8 +199,9 @@ Pane {
                 Label {
                     id: urlLabel
                     objectName: "rowURL"
-                    x: nameLabel.x + nameLabel.width + 10
-                    width: row.width - x - 10
+                    anchors.right: parent.right
+                    anchors.rightMargin: 10
+                    width: row.width - nameLabel.width - 30
                     anchors.verticalCenter: parent.verticalCenter
                     horizontalAlignment: Text.AlignRight
                     text: row.urlDisplay
@@ -348,7 +353,7 @@ Pane {
                 contentItem: Item {
                     Symbol { anchors.centerIn: parent; name: "plus"; tint: root.palette.buttonText }
                 }
-                Accessible.name: "Add station"
+                Accessible.name: qsTr("Add station")
                 onClicked: root.settings.add()
             }
             PushButton {
@@ -362,16 +367,16 @@ Pane {
                         opacity: parent.parent.enabled ? 1 : 0.4
                     }
                 }
-                Accessible.name: "Delete station"
+                Accessible.name: qsTr("Delete station")
                 // Qt 6.4 tells screen readers that a disabled control is
                 // enabled; the description says why it does nothing.
-                Accessible.description: enabled ? "" : "Select a station first"
+                Accessible.description: enabled ? "" : qsTr("Select a station first")
                 enabled: root.settings.hasSelection
                 onClicked: root.settings.askToDelete(root.selection)
             }
             PushButton {
                 objectName: "findStationsButton"
-                text: "Find Stations"
+                text: qsTr("Find Stations")
                 onClicked: findSheet.open()
             }
             Item { Layout.fillWidth: true }
@@ -379,17 +384,17 @@ Pane {
                 objectName: "stationFilesButton"
                 Layout.preferredWidth: 36
                 text: "⋯"
-                Accessible.name: "Import or Export Stations"
+                Accessible.name: qsTr("Import or Export Stations")
                 ToolTip.visible: hovered
                 ToolTip.delay: 600
-                ToolTip.text: "Import or export stations"
+                ToolTip.text: qsTr("Import or export stations")
                 onClicked: stationFilesMenu.popup(this, 0, height)
             }
             PushButton {
                 objectName: "editButton"
-                text: "Edit…"
-                Accessible.name: "Edit station"
-                Accessible.description: enabled ? "" : "Select a station first"
+                text: qsTr("Edit…")
+                Accessible.name: qsTr("Edit station")
+                Accessible.description: enabled ? "" : qsTr("Select a station first")
                 enabled: root.settings.hasSelection
                 onClicked: root.settings.edit(root.selection)
             }
@@ -409,13 +414,13 @@ Pane {
 
         MenuItem {
             objectName: "contextEdit"
-            text: "Edit…"
+            text: qsTr("Edit…")
             enabled: contextMenu.stationIds.length > 0
             onTriggered: root.settings.edit(contextMenu.stationIds[0])
         }
         MenuItem {
             objectName: "contextDelete"
-            text: "Delete"
+            text: qsTr("Delete")
             enabled: contextMenu.stationIds.length > 0
             onTriggered: root.settings.askToDelete(contextMenu.stationIds[0])
         }
@@ -426,25 +431,25 @@ Pane {
         objectName: "stationFilesMenu"
         MenuItem {
             objectName: "importItem"
-            text: "Import Stations…"
+            text: qsTr("Import Stations…")
             onTriggered: stationFiles.chooseFilesToImport()
         }
         MenuItem {
             objectName: "exportItem"
-            text: "Export Stations…"
+            text: qsTr("Export Stations…")
             onTriggered: stationFiles.chooseExportFile()
         }
         MenuSeparator {}
         MenuItem {
             objectName: "startAtLoginItem"
-            text: "Start Tunara at login"
+            text: qsTr("Start Tunara at login")
             checkable: true
             checked: root.settings.startsAtLogin
             onTriggered: root.settings.startsAtLogin = checked
         }
         MenuItem {
             objectName: "playLastStationItem"
-            text: "Play the last station at start"
+            text: qsTr("Play the last station at start")
             checkable: true
             checked: root.settings.playsLastStationAtStart
             onTriggered: root.settings.playsLastStationAtStart = checked
@@ -485,6 +490,9 @@ Pane {
 
         contentItem: Loader {
             id: editorLoader
+            // A popup lies outside the window's items: it mirrors on its own.
+            LayoutMirroring.enabled: Qt.application.layoutDirection === Qt.RightToLeft
+            LayoutMirroring.childrenInherit: true
             active: root.settings.sheet === SettingsViewModel.Adding || root.settings.sheet === SettingsViewModel.Editing
             focus: true
             sourceComponent: StationEditorSheet {
@@ -515,7 +523,7 @@ Pane {
         modal: true
         focus: true
         closePolicy: Popup.CloseOnEscape
-        title: "Delete Stream"
+        title: qsTr("Delete Stream")
 
         Label {
             objectName: "deleteMessage"
@@ -534,7 +542,7 @@ Pane {
                 id: deleteCancelButton
                 objectName: "deleteCancelButton"
                 Layout.bottomMargin: 12
-                text: "Cancel"
+                text: qsTr("Cancel")
                 Accessible.description: root.settings.deleteMessage
                 onClicked: deleteDialog.close()
             }
@@ -542,10 +550,12 @@ Pane {
                 objectName: "deleteConfirmButton"
                 Layout.bottomMargin: 12
                 Layout.rightMargin: 12
-                text: "Delete"
+                text: qsTr("Delete")
                 palette.buttonText: Theme.red
                 onClicked: root.settings.confirmDeletion()
             }
         }
     }
+
+    Announcer {}
 }

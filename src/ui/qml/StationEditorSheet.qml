@@ -77,7 +77,7 @@ FocusScope {
             }
             Label {
                 Layout.alignment: Qt.AlignRight
-                text: "Name:"
+                text: qsTr("Name:")
                 font.pixelSize: Theme.bodySize
                 Accessible.ignored: true
             }
@@ -88,11 +88,11 @@ FocusScope {
                 font.pixelSize: Theme.bodySize
                 text: root.editor.name
                 onTextChanged: root.editor.name = text
-                Accessible.name: "Name"
+                Accessible.name: qsTr("Name")
             }
             Label {
                 Layout.alignment: Qt.AlignRight
-                text: "URL:"
+                text: qsTr("URL:")
                 font.pixelSize: Theme.bodySize
                 Accessible.ignored: true
             }
@@ -104,7 +104,7 @@ FocusScope {
                 font.pixelSize: Theme.bodySize
                 text: root.editor.url
                 onTextChanged: root.editor.url = text
-                Accessible.name: "URL"
+                Accessible.name: qsTr("URL")
                 Accessible.description: root.editor.urlError
             }
         }
@@ -134,7 +134,7 @@ FocusScope {
             PushButton {
                 id: cancelButton
                 objectName: "cancelButton"
-                text: "Cancel"
+                text: qsTr("Cancel")
                 onClicked: root.dismiss("")
             }
             Item { Layout.fillWidth: true }
@@ -146,7 +146,7 @@ FocusScope {
                 enabled: root.editor.canConfirm
                 // Qt 6.4 tells screen readers that a disabled control is
                 // enabled; the description says why it does nothing.
-                Accessible.description: enabled ? "" : "Enter a name and a URL first"
+                Accessible.description: enabled ? "" : qsTr("Enter a name and a URL first")
                 onClicked: root.editor.save()
             }
         }

@@ -43,8 +43,9 @@ Item {
     Text {
         id: nameText
         objectName: "stationName"
-        x: 10
-        width: Math.max(0, markSlot.x - x - 8)
+        anchors.left: parent.left
+        anchors.leftMargin: 10
+        width: Math.max(0, root.width - 28 - markSlot.width)
         anchors.verticalCenter: parent.verticalCenter
         text: root.name
         textFormat: Text.PlainText
@@ -58,7 +59,8 @@ Item {
         id: markSlot
         width: root.trailingMark === "speaker" ? speaker.width : (root.trailingMark === "keyHint" ? hint.implicitWidth : 0)
         height: Math.max(speaker.height, hint.implicitHeight)
-        x: root.width - 10 - width
+        anchors.right: parent.right
+        anchors.rightMargin: 10
         anchors.verticalCenter: parent.verticalCenter
 
         Symbol {

@@ -5,6 +5,9 @@ import Tunara
 // and the Settings and Quit items.
 Rectangle {
     id: root
+    // Right-to-left languages lay the window out mirrored.
+    LayoutMirroring.enabled: Qt.application.layoutDirection === Qt.RightToLeft
+    LayoutMirroring.childrenInherit: true
     required property StoreViewModel store
     required property AppCommands app
     // The id of the station row under the pointer; empty for none.
@@ -69,7 +72,7 @@ Rectangle {
                 Text {
                     objectName: "emptyListText"
                     anchors.horizontalCenter: parent.horizontalCenter
-                    text: "No streams added"
+                    text: qsTr("No streams added")
                     font.pixelSize: 12
                     color: Theme.secondary
                 }
@@ -77,7 +80,11 @@ Rectangle {
                 Text {
                     objectName: "firstStepsText"
                     anchors.horizontalCenter: parent.horizontalCenter
-                    text: "Ctrl+F finds stations, Ctrl+N adds one"
+                    // Longer in some languages: two lines rather than wider.
+                    width: Math.min(implicitWidth, root.width - 32)
+                    wrapMode: Text.WordWrap
+                    horizontalAlignment: Text.AlignHCenter
+                    text: qsTr("Ctrl+F finds stations, Ctrl+N adds one")
                     font.pixelSize: 11
                     color: Theme.secondary
                 }
@@ -110,9 +117,16 @@ Rectangle {
                 if (currentIndex >= 0)
                     root.store.playStationAt(currentIndex)
             }
+            // A station just added is the keyboard's row: Return plays it.
+            // (Once the list has its row.)
+            function makeCurrent(row) { currentIndex = row }
+            Connections {
+                target: root.store.stations
+                function onRowsInserted(parent, first, last) { Qt.callLater(stationList.makeCurrent, last) }
+            }
 
             Accessible.role: Accessible.List
-            Accessible.name: "Stations"
+            Accessible.name: qsTr("Stations")
 
             delegate: StationRow {
                 x: 6
@@ -126,7 +140,7 @@ Rectangle {
             // The scroll indicator, shown while the list scrolls.
             Rectangle {
                 visible: stationList.contentHeight + stationList.topMargin + stationList.bottomMargin > stationList.height
-                x: stationList.width - width - 2
+                x: root.LayoutMirroring.enabled ? 2 : stationList.width - width - 2
                 y: stationList.visibleArea.yPosition * stationList.height
                 width: 4
                 height: stationList.visibleArea.heightRatio * stationList.height
@@ -147,14 +161,14 @@ Rectangle {
             MenuItemButton {
                 objectName: "settingsItem"
                 width: parent.width
-                title: "Settings…"
+                title: qsTr("Settings…")
                 shortcut: root.app.settingsHint
                 onClicked: root.app.openSettings()
             }
             MenuItemButton {
                 objectName: "quitItem"
                 width: parent.width
-                title: "Quit Tunara"
+                title: qsTr("Quit Tunara")
                 shortcut: root.app.quitHint
                 onClicked: root.app.quit()
             }
@@ -204,6 +218,7 @@ Rectangle {
             radius: 3
             color: Theme.separator
             Rectangle {
+                anchors.left: parent.left
                 width: parent.width * root.store.volumePercent / 100
                 height: parent.height
                 radius: 3
@@ -211,4 +226,6 @@ Rectangle {
             }
         }
     }
+
+    Announcer {}
 }
