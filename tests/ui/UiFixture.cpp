@@ -179,6 +179,27 @@ QStringList lowContrastTexts(QQuickView& view, double minimum)
     return low;
 }
 
+double focusRingContrast(QQuickView& view)
+{
+    const QImage picture = view.grabWindow().convertToFormat(QImage::Format_RGB32);
+    const qreal scale = picture.width() / qreal(view.width());
+    QList<QQuickItem*> items{view.contentItem()};
+    for (qsizetype i = 0; i < items.size(); ++i)
+        items += items[i]->childItems();
+    for (QQuickItem* ring : items) {
+        if (ring->objectName() != QLatin1String("focusRing") || !ring->isVisible())
+            continue;
+        // Its left edge half way down: on the border, and two pixels out.
+        const QPointF edge = ring->mapToScene(QPointF(1, ring->height() / 2)) * scale;
+        const QPoint on = edge.toPoint();
+        const QPoint outside = on - QPoint(qRound(3 * scale), 0);
+        if (!picture.rect().contains(on) || !picture.rect().contains(outside))
+            continue;
+        return contrast(picture.pixel(on), picture.pixel(outside));
+    }
+    return 0;
+}
+
 QStringList numberedStations(int count, int first)
 {
     QStringList names;

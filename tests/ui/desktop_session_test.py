@@ -405,6 +405,12 @@ def in_language(language):
     act(find(stations, "list item", "Local stream"))
     shown(stations, "list item", "Local stream, " + texts["StatusWording", "playing"])
     pause = shown(panel, "push button", texts["StatusWording", "Pause"])
+    # A failure's reason in the language too (NTS 1 answers 404).
+    act(find(stations, "list item", "NTS 1"))
+    shown(panel, "label", texts["StatusWording", "Connection failed"] + ". "
+          + texts["Failure", "The server has no stream at this address."])
+    act(find(stations, "list item", "Local stream"))
+    pause = shown(panel, "push button", texts["StatusWording", "Pause"])
 
     def left(node):
         return node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS).x

@@ -388,7 +388,7 @@
     </message>
     <message>
         <source>URL must start with http:// or https://</source>
-        <translation>כתובת ה־URL חייבת להתחיל ב־http:// או ב־https://</translation>
+        <translation>כתובת ה־URL חייבת להתחיל ב־⁦http://⁩ או ב־⁦https://⁩</translation>
     </message>
     <message>
         <source>URL must contain a valid host</source>
