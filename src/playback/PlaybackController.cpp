@@ -120,6 +120,7 @@ void PlaybackController::play(const QUrl& url, const QString& name, bool resetRe
         failureMessage_.clear();
     }
     setTrack(std::nullopt);
+    setStreamDetails({});
     setStatus(waitingStatus());
     // The desktop is shown the new station at once.
     publishNowPlaying();
@@ -201,6 +202,16 @@ void PlaybackController::handleEvent(const SessionEvent& event)
         handleFailure(*failure);
     else if (const auto* mixer = std::get_if<MixerVolume>(&event))
         handleMixerVolume(mixer->volume);
+    else if (const auto* details = std::get_if<StreamDetails>(&event))
+        setStreamDetails(*details);
+}
+
+void PlaybackController::setStreamDetails(const StreamDetails& details)
+{
+    if (details == streamDetails_)
+        return;
+    streamDetails_ = details;
+    emit streamDetailsChanged();
 }
 
 void PlaybackController::handleState(SessionState state)

@@ -39,6 +39,8 @@ public:
     QString failureMessage() const { return status_ == PlayingStatus::error ? failureMessage_ : QString(); }
     // None until the stream names a track.
     const std::optional<Track>& track() const { return track_; }
+    // What the station's stream is; empty until it says, and for a new station.
+    const StreamDetails& streamDetails() const { return streamDetails_; }
     // What the desktop's media widgets show; none before the first station
     // and after a stop.
     const std::optional<NowPlaying>& nowPlaying() const { return nowPlaying_; }
@@ -85,6 +87,7 @@ public:
 signals:
     void statusChanged(tunara::PlayingStatus status);
     void trackChanged();
+    void streamDetailsChanged();
     // Every change, the desktop mixer's included.
     void volumeChanged(double volume);
     // Every publication, also of an unchanged value: each confirms the
@@ -106,6 +109,7 @@ private:
     void handleTitle(const StreamTitle& title);
     void handleFailure(const PlaybackFailure& failure);
     void handleMixerVolume(double volume);
+    void setStreamDetails(const StreamDetails& details);
 
     void startStallTimer(double seconds);
     void cancelStallAndRetryTimers();
@@ -121,6 +125,7 @@ private:
 
     PlayingStatus status_ = PlayingStatus::paused;
     std::optional<Track> track_;
+    StreamDetails streamDetails_;
     std::optional<NowPlaying> nowPlaying_;
     double volume_ = 1.0;
     std::unique_ptr<PlaybackSession> session_;

@@ -34,7 +34,18 @@ struct MixerVolume {
     double volume;
 };
 
-using SessionEvent = std::variant<SessionState, StreamTitle, PlaybackFailure, MixerVolume>;
+// What the stream is, as far as it has said: its codec, its bit rate (the
+// nominal one it announces, else one measured), its sample rate and its
+// channels; empty or 0 where it has not said. Reported again as it changes.
+struct StreamDetails {
+    QString codec;
+    int bitrate = 0; // bits a second
+    int sampleRate = 0;
+    int channels = 0;
+    friend bool operator==(const StreamDetails&, const StreamDetails&) = default;
+};
+
+using SessionEvent = std::variant<SessionState, StreamTitle, PlaybackFailure, MixerVolume, StreamDetails>;
 
 class PlaybackSession {
 public:

@@ -3,6 +3,7 @@
 #include "common/DisplayText.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 
 namespace tunara::StatusWording {
 
@@ -85,12 +86,34 @@ QString trayIconPath(PlayingStatus status)
 }
 
 QString trayToolTip(const std::optional<Station>& selected, PlayingStatus status,
-                    const std::optional<Track>& track)
+                    const std::optional<Track>& track, const StreamDetails& details)
 {
     if (!selected)
         return {};
     const QString progress = progressLine(status);
-    return cleanDisplayText(selected->name) + QLatin1Char('\n') + (progress.isEmpty() ? trackLine(track) : progress);
+    if (!progress.isEmpty())
+        return cleanDisplayText(selected->name) + QLatin1Char('\n') + progress;
+    const QString detailsLine = streamDetailsLine(details);
+    return cleanDisplayText(selected->name) + QLatin1Char('\n') + trackLine(track)
+           + (detailsLine.isEmpty() ? QString() : QLatin1Char('\n') + detailsLine);
+}
+
+QString streamDetailsLine(const StreamDetails& details)
+{
+    QStringList parts;
+    if (!details.codec.isEmpty())
+        parts << details.codec;
+    if (details.bitrate > 0)
+        parts << Texts::tr("%1 kbps").arg(qRound(details.bitrate / 1000.0));
+    if (details.sampleRate > 0)
+        parts << Texts::tr("%1 kHz").arg(QLocale().toString(details.sampleRate / 1000.0, 'g', 4));
+    if (details.channels == 1)
+        parts << Texts::tr("mono");
+    else if (details.channels == 2)
+        parts << Texts::tr("stereo");
+    else if (details.channels > 2)
+        parts << Texts::tr("%n channels", nullptr, details.channels);
+    return parts.join(QStringLiteral(" · "));
 }
 
 QString volumeToolTip(double volume)

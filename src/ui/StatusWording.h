@@ -5,6 +5,7 @@
 // reader says of the playing station.
 
 #include "model/Station.h"
+#include "playback/PlaybackSession.h"
 #include "playback/PlaybackTypes.h"
 
 #include <QString>
@@ -33,9 +34,13 @@ QString playButtonName(PlayingStatus status);
 // actually plays.
 QString trayIconPath(PlayingStatus status);
 // The tray icon's tooltip under the program's name: the selected station
-// and what it is doing or playing; empty without a selection.
+// and what it is doing or playing, and what the stream is; empty without a
+// selection.
 QString trayToolTip(const std::optional<Station>& selected, PlayingStatus status,
-                    const std::optional<Track>& track);
+                    const std::optional<Track>& track, const StreamDetails& details = {});
+// What the stream is, as one line: "MP3 · 128 kbps · 44.1 kHz · stereo",
+// with what it has said so far; empty when it has said nothing.
+QString streamDetailsLine(const StreamDetails& details);
 // The tooltip shown for a moment while the wheel changes the volume.
 QString volumeToolTip(double volume);
 

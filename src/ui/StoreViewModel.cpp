@@ -28,6 +28,7 @@ StoreViewModel::StoreViewModel(Store& store, QObject* parent)
     connect(&store_, &Store::trackChanged, this, &StoreViewModel::metadataChanged);
     connect(&store_, &Store::saveErrorChanged, this, &StoreViewModel::saveFailureMessageChanged);
     connect(&store_, &Store::volumeChanged, this, &StoreViewModel::volumeChanged);
+    connect(&store_.player(), &PlaybackController::streamDetailsChanged, this, &StoreViewModel::streamDetailsChanged);
     for (const auto signal : {&StoreViewModel::selectionChanged, &StoreViewModel::statusChanged,
                               &StoreViewModel::metadataChanged})
         connect(this, signal, this, &StoreViewModel::nowPlayingTextChanged);
@@ -118,6 +119,11 @@ void StoreViewModel::togglePlayPause()
 int StoreViewModel::volumePercent() const
 {
     return qRound(store_.volume() * 100.0);
+}
+
+QString StoreViewModel::streamDetailsText() const
+{
+    return StatusWording::streamDetailsLine(store_.player().streamDetails());
 }
 
 QString StoreViewModel::volumeText() const

@@ -36,6 +36,7 @@ class StoreViewModel : public QObject {
     Q_PROPERTY(QString saveFailureMessage READ saveFailureMessage NOTIFY saveFailureMessageChanged)
     Q_PROPERTY(int volumePercent READ volumePercent NOTIFY volumeChanged)
     Q_PROPERTY(QString volumeText READ volumeText NOTIFY volumeChanged)
+    Q_PROPERTY(QString streamDetailsText READ streamDetailsText NOTIFY streamDetailsChanged)
 
 public:
     // The player's status, named for QML.
@@ -62,6 +63,8 @@ public:
     int volumePercent() const;
     // "Volume 60 %", as the tray's tooltip says it.
     QString volumeText() const;
+    // "MP3 · 128 kbps · 44.1 kHz · stereo", as far as the stream has said.
+    QString streamDetailsText() const;
 
     Q_INVOKABLE void playStation(const QString& stationId);
     Q_INVOKABLE void playStationAt(int index);
@@ -75,6 +78,7 @@ public:
 
 
 signals:
+    void streamDetailsChanged();
     void selectionChanged();
     void statusChanged();
     void metadataChanged();

@@ -107,6 +107,7 @@ void TunaraApp::start(std::unique_ptr<TrayIcon> trayIcon, bool minimised)
     for (const auto change : {&Store::playingStatusChanged, &Store::selectedStationChanged, &Store::trackChanged,
                               &Store::stationsChanged})
         connect(&store_, change, this, &TunaraApp::updateTrayIcon);
+    connect(&store_.player(), &PlaybackController::streamDetailsChanged, this, &TunaraApp::updateTrayIcon);
     updateTrayIcon();
 }
 
@@ -275,7 +276,7 @@ void TunaraApp::updateTrayIcon()
     if (!volumeToolTipShown_.isActive())
         trayIcon_->setLook({store_.playingStatus() == PlayingStatus::playing,
                             StatusWording::trayToolTip(store_.selectedStation(), store_.playingStatus(),
-                                                       store_.track())});
+                                                       store_.track(), store_.player().streamDetails())});
     trayIcon_->setMenu(trayMenu());
 }
 

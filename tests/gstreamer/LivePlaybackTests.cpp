@@ -24,6 +24,7 @@ struct PlayCase {
     QString where;
     QString artist; // empty for none
     QString title;
+    StreamDetails details{"MP3", 128000, 44100, 2}; // a bit rate of -1: measured, any
 };
 
 void PrintTo(const PlayCase& row, std::ostream* os)
@@ -34,7 +35,8 @@ void PrintTo(const PlayCase& row, std::ostream* os)
 class StationPlaysTest : public ::testing::TestWithParam<PlayCase> {};
 
 // Titles reach the player and the desktop as text, and cleaned: no control
-// characters, one line, at most 1,024 characters.
+// characters, one line, at most 1,024 characters. What the stream is comes
+// from its own tags and decoded audio.
 TEST_P(StationPlaysTest, WithoutAFailureAndWithItsTitleAsText)
 {
     LivePlayback live;
@@ -52,6 +54,14 @@ TEST_P(StationPlaysTest, WithoutAFailureAndWithItsTitleAsText)
     EXPECT_EQ(live.controller->nowPlaying()->track, live.controller->track());
     // Also when a playlist file named the stream.
     EXPECT_EQ(live.controller->nowPlaying()->station, "Fixture Radio");
+    const StreamDetails& details = live.controller->streamDetails();
+    StreamDetails expected = GetParam().details;
+    EXPECT_TRUE(waitUntil([&] {
+        if (GetParam().details.bitrate < 0 && details.bitrate > 0)
+            expected.bitrate = details.bitrate;
+        return details == expected;
+    }, 5))
+        << details.codec.toStdString() << " " << details.bitrate << " " << details.sampleRate << " " << details.channels;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -66,7 +76,11 @@ INSTANTIATE_TEST_SUITE_P(
         PlayCase{"FourThousandCharacters", metadata("StreamTitle='A - " + QString(4000, 'x') + "';"), "A",
                  QString(1020, 'x')},
         // Packed audio, whose ID3 title frame wins over the artist frame.
-        PlayCase{"Hls", "/hls/master.m3u8", "", "HLS Song"},
+        PlayCase{"Hls", "/hls/master.m3u8", "", "HLS Song", {"AAC", -1, 44100, 2}},
+        // Tagged streams: their title tag is the title.
+        PlayCase{"OggVorbis", "/ogg/vorbis", "", "Ogg Song", {"Vorbis", 96000, 44100, 2}},
+        // Opus announces no bit rate, nor does GStreamer measure one.
+        PlayCase{"OggOpus", "/ogg/opus", "", "Ogg Song", {"Opus", 0, 48000, 1}},
         PlayCase{"PlsFile", "/playlist?type=audio/x-scpls&body=[playlist]%0AFile1={http}/icy/mp3%0A", "Sigur Rós",
                  "Hoppípolla ♫"},
         // Served as plain text: recognised by its first bytes. The dead first

@@ -197,6 +197,8 @@ TEST_F(DesktopBusTest, TheItemShowsWhatPlaysAndRegistersAgainWithANewWatcher)
     QSignalSpy newIcon(&item, &StatusNotifierItem::lookChanged);
     ui.present(0, PlayingStatus::playing, metadata("Song", "Band"));
     EXPECT_EQ(toolTip().text, "Radio One\nBand · Song");
+    ui.platform.backend.session().report(StreamDetails{"MP3", 128000, 44100, 2});
+    EXPECT_EQ(toolTip().text, "Radio One\nBand · Song\nMP3 · 128 kbps · 44.1 kHz · stereo");
     EXPECT_EQ(toolTip().iconName, "tunara-tray-playing");
     EXPECT_EQ(property<QVariant>("IconName"), "tunara-tray-playing");
     ui.platform.backend.session().report(SessionState::buffering);

@@ -90,6 +90,12 @@ TEST_F(PanelTest, HeaderFollowsTheStatusTable)
     EXPECT_TRUE(panel.shown("artistSeparator"));
     ui.present(0, PlayingStatus::paused, metadata("Song"));
     EXPECT_FALSE(panel.shown("artistSeparator") || panel.shown("artistText"));
+    // Under it, what the stream is, as far as it has said; nothing for a new station.
+    EXPECT_FALSE(panel.shown("streamDetailsText"));
+    ui.platform.backend.session().report(StreamDetails{"Opus", 0, 48000, 1});
+    EXPECT_EQ(panel.text("streamDetailsText"), "Opus · 48 kHz · mono");
+    ui.platform.backend.session().report(StreamDetails{"AAC", 96000, 22050, 6});
+    EXPECT_EQ(panel.text("streamDetailsText"), "AAC · 96 kbps · 22.05 kHz · 6 channels");
     ui.present(0, PlayingStatus::loading);
     EXPECT_EQ(panel.text("stationTitleText"), "Radio One");
 }
@@ -269,6 +275,7 @@ TEST_F(PanelTest, TextsKeepTheirContrastInLightAndDark)
         QGuiApplication::setPalette(palette);
         for (const PlayingStatus status : {PlayingStatus::playing, PlayingStatus::loading, PlayingStatus::error}) {
             ui.present(1, status, metadata("Teardrop", "Massive Attack"));
+            ui.platform.backend.session().report(StreamDetails{"MP3", 128000, 44100, 2});
             QQuickView& panel = ui.showPanel();
             QTest::qWait(50);
             EXPECT_EQ(lowContrastTexts(panel), QStringList()) << palette.color(QPalette::Window).name().toStdString();

@@ -352,6 +352,20 @@ void PlaybinSession::titleArrived(const std::shared_ptr<StreamTraits>& traits, c
     report(StreamTitle{title});
 }
 
+void PlaybinSession::detailsArrived(const std::shared_ptr<StreamTraits>& traits, const DetailsSeen& seen)
+{
+    if (traits != traits_ || failed_)
+        return;
+    detailsSeen_.merge(seen);
+    const DetailsSeen& all = detailsSeen_;
+    const StreamDetails details{all.codec, int(all.nominalBitrate > 0 ? all.nominalBitrate : all.bitrate),
+                                all.sampleRate, all.channels};
+    if (details == reportedDetails_)
+        return;
+    reportedDetails_ = details;
+    report(details);
+}
+
 bool PlaybinSession::tryAnotherSource(FailureReason reason)
 {
     // Once audio has played, a failure is the stream's, not the source's.

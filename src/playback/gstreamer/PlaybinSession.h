@@ -11,6 +11,7 @@
 #include "ErrorMapping.h"
 #include "PlaylistFetch.h"
 #include "ReadPacer.h"
+#include "TagMetadata.h"
 
 #include "playback/PlaybackSession.h"
 #include "playback/Scheduler.h"
@@ -74,6 +75,8 @@ public:
     void evaluate();
     // The title of tags on their way into the sink.
     void titleArrived(const std::shared_ptr<StreamTraits>& traits, const QString& title);
+    // What tags or caps said of the stream.
+    void detailsArrived(const std::shared_ptr<StreamTraits>& traits, const DetailsSeen& seen);
 
     // Values the pipeline's own threads set, read on the main thread.
     struct StreamTraits {
@@ -178,6 +181,8 @@ private:
     bool pipelinePlaying_ = false;
     double tempo_ = 1.0;
     QString lastTitle_;
+    DetailsSeen detailsSeen_;
+    StreamDetails reportedDetails_;
 
     // What the HTTP sources answered, to explain a later error.
     std::map<const GstObject*, unsigned> httpStatusBySource_;

@@ -197,6 +197,26 @@ GstPadProbeReturn watchTitles(GstPad*, GstPadProbeInfo* info, gpointer data)
     return GST_PAD_PROBE_OK;
 }
 
+GstPadProbeReturn watchDetails(GstPad*, GstPadProbeInfo* info, gpointer data)
+{
+    GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+    DetailsSeen seen;
+    if (GST_EVENT_TYPE(event) == GST_EVENT_TAG) {
+        GstTagList* tags = nullptr;
+        gst_event_parse_tag(event, &tags);
+        seen = tagDetails(tags);
+    } else if (GST_EVENT_TYPE(event) == GST_EVENT_CAPS) {
+        GstCaps* caps = nullptr;
+        gst_event_parse_caps(event, &caps);
+        seen = capsDetails(caps);
+    } else {
+        return GST_PAD_PROBE_OK;
+    }
+    auto* relay = static_cast<Relay*>(data);
+    relay->post([traits = relay->traits, seen](PlaybinSession& session) { session.detailsArrived(traits, seen); });
+    return GST_PAD_PROBE_OK;
+}
+
 GstPadProbeReturn watchStreamEnd(GstPad*, GstPadProbeInfo* info, gpointer data)
 {
     auto* relay = static_cast<Relay*>(data);

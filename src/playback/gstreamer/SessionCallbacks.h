@@ -18,6 +18,9 @@ void sinkAdded(GstChildProxy* proxy, GObject* child, gchar* name, gpointer relay
 // The jitter buffer's underrun, and the end or start of its stream.
 void bufferRanDry(GstElement* queue, gpointer relay);
 GstPadProbeReturn watchStreamEnd(GstPad* pad, GstPadProbeInfo* info, gpointer relay);
+// The decoded audio's caps and the tags passing the jitter buffer's input:
+// codec, bit rate, sample rate, channels.
+GstPadProbeReturn watchDetails(GstPad* pad, GstPadProbeInfo* info, gpointer relay);
 // Tags on their way into the sink, as the audio they belong to is about to
 // play: the stream's title, before the mixer's name is made of it.
 GstPadProbeReturn watchTitles(GstPad* pad, GstPadProbeInfo* info, gpointer relay);

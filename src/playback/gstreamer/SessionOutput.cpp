@@ -128,6 +128,9 @@ void PlaybinSession::connectOutput()
                         [](gpointer relay) { Relay::destroy(relay); });
     pipeline_->addProbe(queueInput, GST_PAD_PROBE_TYPE_BUFFER, watchArrivals, newRelay(),
                         [](gpointer relay) { Relay::destroy(relay); });
+    // The decoded audio's caps and the tags on their way: what the stream is.
+    pipeline_->addProbe(queueInput, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, watchDetails, newRelay(),
+                        [](gpointer relay) { Relay::destroy(relay); });
     if (trace::enabled())
         gst_pad_add_probe(queueInput, GST_PAD_PROBE_TYPE_BUFFER, traceFirstDecoded, traits_.get(), nullptr);
     gst_object_unref(queueInput);

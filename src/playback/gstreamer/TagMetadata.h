@@ -19,4 +19,18 @@ enum class TagSource { icy, id3, other };
 
 std::optional<QString> streamTitle(const GstTagList* tags, TagSource source);
 
+// What a tag list or the decoded audio's caps say of the stream; empty or
+// 0 where they say nothing.
+struct DetailsSeen {
+    QString codec; // its short name: "MP3", "AAC", "Vorbis", "Opus", …
+    unsigned nominalBitrate = 0;
+    unsigned bitrate = 0;
+    int sampleRate = 0;
+    int channels = 0;
+    // Another's values where it has them.
+    void merge(const DetailsSeen& newer);
+};
+DetailsSeen tagDetails(const GstTagList* tags);
+DetailsSeen capsDetails(const GstCaps* caps);
+
 } // namespace tunara::gst

@@ -222,5 +222,20 @@ Item {
                 elide: Text.ElideRight
             }
         }
+        // What the stream is, under what it plays.
+        Text {
+            objectName: "streamDetailsText"
+            visible: (root.status === StoreViewModel.Playing || root.status === StoreViewModel.Paused) && text !== ""
+            width: parent.width
+            text: root.store.streamDetailsText
+            textFormat: Text.PlainText
+            font.pixelSize: 10
+            color: Theme.secondary
+            maximumLineCount: 1
+            elide: Text.ElideRight
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
+            Accessible.ignored: !visible
+        }
     }
 }
