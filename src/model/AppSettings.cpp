@@ -20,6 +20,8 @@ namespace {
 const QLatin1String volumeKey("volume");
 const QLatin1String resumeKey("playLastStationAtStart");
 const QLatin1String lastStationKey("lastStation");
+const QLatin1String notifyKey("notifyNewTracks");
+const QLatin1String keepAwakeKey("keepAwakeWhilePlaying");
 // Larger than any settings file this player writes.
 constexpr qint64 largestFile = 64 * 1024;
 
@@ -59,6 +61,21 @@ Resume loadResume(const std::optional<QUrl>& fileURL)
     const QJsonObject settings = readObject(fileURL->toLocalFile());
     const QUuid lastStation(settings.value(lastStationKey).toString());
     return {settings.value(resumeKey).toBool(false), lastStation.isNull() ? std::nullopt : std::optional(lastStation)};
+}
+
+DesktopOptions loadDesktopOptions(const std::optional<QUrl>& fileURL)
+{
+    if (!fileURL || !QFileInfo(fileURL->toLocalFile()).isFile())
+        return {};
+    const QJsonObject settings = readObject(fileURL->toLocalFile());
+    const DesktopOptions defaults;
+    return {settings.value(notifyKey).toBool(defaults.notifiesTracks),
+            settings.value(keepAwakeKey).toBool(defaults.keepsAwakeWhilePlaying)};
+}
+
+QJsonObject desktopMembers(const DesktopOptions& options)
+{
+    return {{notifyKey, options.notifiesTracks}, {keepAwakeKey, options.keepsAwakeWhilePlaying}};
 }
 
 QJsonObject resumeMembers(const Resume& resume)

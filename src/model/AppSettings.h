@@ -2,7 +2,7 @@
 
 // The player's settings file, $XDG_CONFIG_HOME/tunara/settings.json: one
 // JSON object: the volume, whether the last station plays at start and
-// which it was. It is written whole and atomically; members it does not
+// which it was, the desktop options. It is written whole and atomically; members it does not
 // know are kept. A missing, unreadable or
 // corrupt file means the defaults, never an error shown to the user.
 
@@ -30,6 +30,17 @@ struct Resume {
     std::optional<QUuid> lastStation;
 };
 Resume loadResume(const std::optional<QUrl>& fileURL);
+
+// What the program does on the desktop while it plays: a notification for
+// each new track (off unless asked for), and keeping the computer from
+// suspending on idle (on unless turned off).
+struct DesktopOptions {
+    bool notifiesTracks = false;
+    bool keepsAwakeWhilePlaying = true;
+    friend bool operator==(const DesktopOptions&, const DesktopOptions&) = default;
+};
+DesktopOptions loadDesktopOptions(const std::optional<QUrl>& fileURL);
+QJsonObject desktopMembers(const DesktopOptions& options);
 
 // Stores these members, keeping the others; the reason when the file could
 // not be written (also printed).

@@ -20,6 +20,7 @@ Store::Store(PlaybackController& player, std::optional<QUrl> libraryFileURL, std
     // Before any station plays: the first sample already has this volume.
     player_.setVolume(AppSettings::loadVolume(settingsFileURL_));
     resume_ = AppSettings::loadResume(settingsFileURL_);
+    desktopOptions_ = AppSettings::loadDesktopOptions(settingsFileURL_);
     qRegisterMetaType<Station>();
     StationLibrary::LoadedLibrary library = StationLibrary::loadStations(libraryFileURL_);
     stations_.append(library.stations);
@@ -264,6 +265,15 @@ void Store::setPlaysLastStationAtStart(bool plays)
     resumeSavePending_ = true;
     saveSettingsNow();
     emit playsLastStationAtStartChanged();
+}
+
+void Store::setDesktopOptions(const AppSettings::DesktopOptions& options)
+{
+    if (desktopOptions_ == options)
+        return;
+    desktopOptions_ = options;
+    AppSettings::save(settingsFileURL_, AppSettings::desktopMembers(options));
+    emit desktopOptionsChanged();
 }
 
 void Store::resumeAtStart()

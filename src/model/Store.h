@@ -78,6 +78,10 @@ public:
     // kept in the settings file.
     bool playsLastStationAtStart() const { return resume_.enabled; }
     void setPlaysLastStationAtStart(bool plays);
+    // Notifications of new tracks and staying awake while playing; kept in
+    // the settings file.
+    const AppSettings::DesktopOptions& desktopOptions() const { return desktopOptions_; }
+    void setDesktopOptions(const AppSettings::DesktopOptions& options);
     // At start: plays the last station when asked to, once the network is
     // there.
     void resumeAtStart();
@@ -108,6 +112,7 @@ signals:
     void saveErrorChanged();
     void volumeChanged();
     void playsLastStationAtStartChanged();
+    void desktopOptionsChanged();
 
 private:
     QVariant selectedStationVariant() const;
@@ -132,6 +137,7 @@ private:
     bool volumeSavePending_ = false;
     bool resumeSavePending_ = false;
     AppSettings::Resume resume_;
+    AppSettings::DesktopOptions desktopOptions_;
     QMetaObject::Connection resumeWait_;
 };
 

@@ -36,6 +36,7 @@ SettingsViewModel::SettingsViewModel(Store& store, QObject* parent)
         }
     });
     connect(&store_, &Store::playsLastStationAtStartChanged, this, &SettingsViewModel::playsLastStationAtStartChanged);
+    connect(&store_, &Store::desktopOptionsChanged, this, &SettingsViewModel::desktopOptionsChanged);
 }
 
 bool SettingsViewModel::startsAtLogin() const
@@ -58,6 +59,30 @@ bool SettingsViewModel::playsLastStationAtStart() const
 void SettingsViewModel::setPlaysLastStationAtStart(bool plays)
 {
     store_.setPlaysLastStationAtStart(plays);
+}
+
+bool SettingsViewModel::notifiesTracks() const
+{
+    return store_.desktopOptions().notifiesTracks;
+}
+
+void SettingsViewModel::setNotifiesTracks(bool notifies)
+{
+    AppSettings::DesktopOptions options = store_.desktopOptions();
+    options.notifiesTracks = notifies;
+    store_.setDesktopOptions(options);
+}
+
+bool SettingsViewModel::keepsAwakeWhilePlaying() const
+{
+    return store_.desktopOptions().keepsAwakeWhilePlaying;
+}
+
+void SettingsViewModel::setKeepsAwakeWhilePlaying(bool keepsAwake)
+{
+    AppSettings::DesktopOptions options = store_.desktopOptions();
+    options.keepsAwakeWhilePlaying = keepsAwake;
+    store_.setDesktopOptions(options);
 }
 
 QString SettingsViewModel::selection() const

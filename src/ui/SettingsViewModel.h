@@ -30,6 +30,9 @@ class SettingsViewModel : public QObject {
     Q_PROPERTY(bool startsAtLogin READ startsAtLogin WRITE setStartsAtLogin NOTIFY startsAtLoginChanged)
     Q_PROPERTY(bool playsLastStationAtStart READ playsLastStationAtStart WRITE setPlaysLastStationAtStart NOTIFY
                    playsLastStationAtStartChanged)
+    Q_PROPERTY(bool notifiesTracks READ notifiesTracks WRITE setNotifiesTracks NOTIFY desktopOptionsChanged)
+    Q_PROPERTY(bool keepsAwakeWhilePlaying READ keepsAwakeWhilePlaying WRITE setKeepsAwakeWhilePlaying NOTIFY
+                   desktopOptionsChanged)
 
 public:
     // What is open over the list.
@@ -43,6 +46,11 @@ public:
     void setStartsAtLogin(bool starts);
     bool playsLastStationAtStart() const;
     void setPlaysLastStationAtStart(bool plays);
+    // "Notify new tracks" and "Keep the computer awake while playing".
+    bool notifiesTracks() const;
+    void setNotifiesTracks(bool notifies);
+    bool keepsAwakeWhilePlaying() const;
+    void setKeepsAwakeWhilePlaying(bool keepsAwake);
 
     // The selected station's id; empty for none.
     QString selection() const;
@@ -87,6 +95,7 @@ public:
 signals:
     void startsAtLoginChanged();
     void playsLastStationAtStartChanged();
+    void desktopOptionsChanged();
     void selectionChanged();
     void sheetChanged();
     void dragChanged();

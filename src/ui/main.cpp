@@ -19,12 +19,16 @@
 #include "playback/gstreamer/LogindWakeNotifier.h"
 #endif
 #ifdef TUNARA_HAVE_NOWPLAYING
+#include "common/DisplayText.h"
 #include "nowplaying/MprisService.h"
+#include "nowplaying/SuspendInhibitor.h"
+#include "nowplaying/TrackNotifications.h"
 #endif
 
 #include <QApplication>
 #include <QDBusConnection>
 #include <QIcon>
+#include <QQuickView>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
 #include <QThreadPool>
@@ -93,6 +97,30 @@ int main(int argc, char* argv[])
         mpris->setQuitHandler([&app] { app.quit(); });
         mpris->setRaiseHandler([&app] { app.showPanel(); });
     }
+    // A notification for each new track while the panel is closed, and no
+    // idle suspend while sound plays, as the settings say.
+    TrackNotifications notifications(QDBusConnection::sessionBus());
+    QObject::connect(&store, &Store::trackChanged, &notifications, [&] {
+        const std::optional<Track> track = store.track();
+        if (!store.desktopOptions().notifiesTracks || !track || !store.selectedStation()
+            || (app.hasPanel() && app.panel().isVisible()))
+            return;
+        const QUrl picture(mpris ? mpris->metadata().value(QStringLiteral("mpris:artUrl")).toString() : QString());
+        notifications.show({track->title, track->artist.value_or(QString()), cleanDisplayText(store.selectedStation()->name),
+                            picture.isLocalFile() ? picture.toLocalFile() : QString()});
+    });
+    QObject::connect(&store, &Store::desktopOptionsChanged, &notifications, [&] {
+        if (!store.desktopOptions().notifiesTracks)
+            notifications.withdraw();
+    });
+    SuspendInhibitor inhibitor(QDBusConnection::sessionBus(), QCoreApplication::translate("main", "Playing a radio station"));
+    const auto followPlayback = [&] {
+        const PlayingStatus status = store.playingStatus();
+        inhibitor.setInhibited(store.desktopOptions().keepsAwakeWhilePlaying
+                               && (status == PlayingStatus::playing || status == PlayingStatus::buffering));
+    };
+    QObject::connect(&store, &Store::playingStatusChanged, &inhibitor, followPlayback);
+    QObject::connect(&store, &Store::desktopOptionsChanged, &inhibitor, followPlayback);
 #endif
 
     // The panel is open: a station is likely to be played.

@@ -454,6 +454,21 @@ Pane {
             checked: root.settings.playsLastStationAtStart
             onTriggered: root.settings.playsLastStationAtStart = checked
         }
+        MenuSeparator {}
+        MenuItem {
+            objectName: "notifyTracksItem"
+            text: qsTr("Notify new tracks")
+            checkable: true
+            checked: root.settings.notifiesTracks
+            onTriggered: root.settings.notifiesTracks = checked
+        }
+        MenuItem {
+            objectName: "keepAwakeItem"
+            text: qsTr("Keep the computer awake while playing")
+            checkable: true
+            checked: root.settings.keepsAwakeWhilePlaying
+            onTriggered: root.settings.keepsAwakeWhilePlaying = checked
+        }
     }
 
     StationFilesView {
@@ -511,7 +526,6 @@ Pane {
         // The keyboard on Cancel, shown as a keyboard's place is; a screen
         // reader hears the question with it.
         onOpened: deleteCancelButton.forceActiveFocus(Qt.TabFocusReason)
-        Accessible.description: root.settings.deleteMessage
         onClosed: {
             root.settings.sheetClosed()
             list.forceActiveFocus()
