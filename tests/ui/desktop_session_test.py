@@ -378,7 +378,13 @@ def by_keys(session):
     title = wait_for(lambda: subprocess.run(["playerctl", "-p", "tunara", "metadata", "title"], env=session.env,
                                             capture_output=True, text=True).stdout.strip(), "a track title")
     wait_for(lambda: any(title in text for text in told.heard), lambda: f"the track {title!r} told, not {told.heard}")
+    def volume():
+        return subprocess.run(["playerctl", "-p", "tunara", "volume"], env=session.env, capture_output=True,
+                              text=True).stdout.strip()
+    wait_for(lambda: focused(stations) or any(focused(node) for node in descendants(stations)),
+             "the keyboard still in the panel's list")
     press(session, "ctrl+Down")
+    wait_for(lambda: volume() == "0.950000", lambda: f"Ctrl+Down to turn the volume to 95 %, not {volume()}")
     told.wait("Volume 95 %")
 
 

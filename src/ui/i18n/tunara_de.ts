@@ -251,6 +251,14 @@
         <source>Cancel</source>
         <translation>Abbrechen</translation>
     </message>
+    <message>
+        <source>Notify new tracks</source>
+        <translation>Neue Titel melden</translation>
+    </message>
+    <message>
+        <source>Keep the computer awake while playing</source>
+        <translation>Computer während der Wiedergabe wach halten</translation>
+    </message>
 </context>
 <context>
     <name>StationDirectory</name>
@@ -356,6 +364,29 @@
         <source>Volume %1 %</source>
         <translation>Lautstärke %1 %</translation>
     </message>
+    <message>
+        <source>%1 kbps</source>
+        <translation>%1 kbit/s</translation>
+    </message>
+    <message>
+        <source>%1 kHz</source>
+        <translation>%1 kHz</translation>
+    </message>
+    <message>
+        <source>mono</source>
+        <translation>mono</translation>
+    </message>
+    <message>
+        <source>stereo</source>
+        <translation>stereo</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n channels</source>
+        <translation>
+            <numerusform>%n Kanal</numerusform>
+            <numerusform>%n Kanäle</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>TrayPanel</name>
@@ -393,6 +424,13 @@
     <message>
         <source>URL must contain a valid host</source>
         <translation>Die URL muss einen gültigen Host enthalten</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Playing a radio station</source>
+        <translation>Ein Radiosender spielt</translation>
     </message>
 </context>
 <context>

@@ -251,6 +251,14 @@
         <source>Cancel</source>
         <translation>ביטול</translation>
     </message>
+    <message>
+        <source>Notify new tracks</source>
+        <translation>הודעה על שירים חדשים</translation>
+    </message>
+    <message>
+        <source>Keep the computer awake while playing</source>
+        <translation>מניעת שינה של המחשב בזמן ניגון</translation>
+    </message>
 </context>
 <context>
     <name>StationDirectory</name>
@@ -356,6 +364,29 @@
         <source>Volume %1 %</source>
         <translation>עוצמת קול %1%</translation>
     </message>
+    <message>
+        <source>%1 kbps</source>
+        <translation>%1 kbps</translation>
+    </message>
+    <message>
+        <source>%1 kHz</source>
+        <translation>%1 קה״ץ</translation>
+    </message>
+    <message>
+        <source>mono</source>
+        <translation>מונו</translation>
+    </message>
+    <message>
+        <source>stereo</source>
+        <translation>סטריאו</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n channels</source>
+        <translation>
+            <numerusform>ערוץ %n</numerusform>
+            <numerusform>%n ערוצים</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>TrayPanel</name>
@@ -393,6 +424,13 @@
     <message>
         <source>URL must contain a valid host</source>
         <translation>כתובת ה־URL חייבת לכלול שם מארח תקין</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Playing a radio station</source>
+        <translation>תחנת רדיו מתנגנת</translation>
     </message>
 </context>
 <context>
