@@ -97,13 +97,13 @@ int main(int argc, char* argv[])
         mpris->setQuitHandler([&app] { app.quit(); });
         mpris->setRaiseHandler([&app] { app.showPanel(); });
     }
-    // A notification for each new track while the panel is closed, and no
+    // A notification for each new track while the panel is not in front, and no
     // idle suspend while sound plays, as the settings say.
     TrackNotifications notifications(QDBusConnection::sessionBus());
     QObject::connect(&store, &Store::trackChanged, &notifications, [&] {
         const std::optional<Track> track = store.track();
         if (!store.desktopOptions().notifiesTracks || !track || !store.selectedStation()
-            || (app.hasPanel() && app.panel().isVisible()))
+            || (app.hasPanel() && app.panel().isActive()))
             return;
         const QUrl picture(mpris ? mpris->metadata().value(QStringLiteral("mpris:artUrl")).toString() : QString());
         notifications.show({track->title, track->artist.value_or(QString()), cleanDisplayText(store.selectedStation()->name),

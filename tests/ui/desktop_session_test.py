@@ -196,6 +196,10 @@ def run(session, args):
             json.dump([{"id": f"6F9619FF-8B86-D011-B42D-00C04FC964F{i}", "name": name, "url": url} for i, name, url in (
                 (1, "Local stream", stream_url), (2, "Radio\nParadise", "http://127.0.0.1:9/rp"),
                 (3, "NTS 1", stream_base + "/status/404"))], file)
+    if args.display == "x11" and not args.language:  # notifications asked for
+        os.makedirs(os.path.join(session.env["XDG_CONFIG_HOME"], "tunara"))
+        with open(os.path.join(session.env["XDG_CONFIG_HOME"], "tunara", "settings.json"), "w") as file:
+            json.dump({"notifyNewTracks": True}, file)
     if args.language:
         for name in ("LC_ALL", "LC_MESSAGES", "LANGUAGE"):
             session.env.pop(name, None)
@@ -209,6 +213,7 @@ def run(session, args):
     os.environ.update({key: session.env[key] for key in ("DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR")})
     global pyatspi
     import pyatspi
+    services = desktop_services(session.env["DBUS_SESSION_BUS_ADDRESS"]) if args.display == "x11" else None
 
     log_path = os.path.join(session.work, "tunara.log")
     tunara = session.start([args.tunara], stdout=open(log_path, "w"), stderr=subprocess.STDOUT)
@@ -221,11 +226,15 @@ def run(session, args):
             in_language(args.language)
         else:
             # Types into the window with the keyboard focus; nothing without a seat.
-            drive(tunara, stream_url, None if args.display == "wayland-no-seat" else lambda text: subprocess.run(
+            drive(tunara, services, stream_url, None if args.display == "wayland-no-seat" else lambda text: subprocess.run(
                 ["xdotool", "type", "--delay", "30", text], env=session.env, check=True))
         assert tunara.poll() is None, "the program ended by itself"
         code = session.stop(tunara)
         assert code == 0, f"the program ended with {code} on SIGTERM"
+        if services:  # what plays keeps the desktop awake until the program ends
+            portal = services[1]
+            wait_for(lambda: [call[0] for call in portal.calls][-1:] == ["Close"],
+                     lambda: f"the inhibition released at the end, not only {portal.calls}")
     except BaseException as error:
         if isinstance(error, AssertionError) and tunara.poll() is None:
             sys.stderr.write("--- what the accessibility bus shows ---\n" + tree(application(pyatspi)))
@@ -337,6 +346,46 @@ class Announcements:
         return wait_for(lambda: text in self.heard, lambda: f"{text!r} told, not only {self.heard}")
 
 
+class BusStandIn:
+    """A desktop service on the session bus, on a connection of its own,
+    recording each call as (method, arguments) and answering with
+    answer(method, arguments)."""
+
+    def __init__(self, address, name, path, interfaces_xml, answer):
+        from gi.repository import Gio, GLib
+        self.calls, self.answer, self.glib = [], answer, GLib
+        self.connection = Gio.DBusConnection.new_for_address_sync(
+            address, Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION)
+        for interface in Gio.DBusNodeInfo.new_for_xml(f"<node>{interfaces_xml}</node>").interfaces:
+            self.connection.register_object(path, interface, self.called)
+        self.connection.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
+                                  GLib.Variant("(su)", (name, 0)), None, Gio.DBusCallFlags.NONE, -1)
+
+    def called(self, connection, sender, path, interface, method, arguments, invocation):
+        self.calls.append((method, arguments.unpack()))
+        invocation.return_value(self.answer(method, arguments.unpack()))
+
+
+def desktop_services(address):
+    """Stand-ins for the notification server and the desktop portal's
+    Inhibit (each request handle answering Close at the portal's path)."""
+    from gi.repository import GLib
+    notifications = BusStandIn(address, "org.freedesktop.Notifications", "/org/freedesktop/Notifications", """
+        <interface name="org.freedesktop.Notifications">
+          <method name="Notify"><arg type="s"/><arg type="u"/><arg type="s"/><arg type="s"/><arg type="s"/>
+            <arg type="as"/><arg type="a{sv}"/><arg type="i"/><arg type="u" direction="out"/></method>
+          <method name="CloseNotification"><arg type="u"/></method>
+        </interface>""", lambda method, _: GLib.Variant("(u)", (7,)) if method == "Notify" else None)
+    portal = BusStandIn(address, "org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop", """
+        <interface name="org.freedesktop.portal.Inhibit">
+          <method name="Inhibit"><arg type="s"/><arg type="u"/><arg type="a{sv}"/><arg type="o" direction="out"/></method>
+        </interface>
+        <interface name="org.freedesktop.portal.Request"><method name="Close"/></interface>""",
+                        lambda method, _: GLib.Variant("(o)", ("/org/freedesktop/portal/desktop",))
+                        if method == "Inhibit" else None)
+    return notifications, portal
+
+
 def press(session, keys):
     subprocess.run(["xdotool", "key", "--delay", "80", *keys.split()], env=session.env, check=True)
 
@@ -437,7 +486,7 @@ def in_language(language):
     assert (left(add) > left(edit)) == right_to_left, f"Settings' buttons are not laid out for {language}"
 
 
-def drive(tunara, stream_url, type_text):
+def drive(tunara, services, stream_url, type_text):
     told = Announcements()
     # The panel: stations by name, the two items, no key hint read out.
     panel = wait_for(lambda: frame("Tunara"), "the panel on the accessibility bus")
@@ -512,6 +561,24 @@ def drive(tunara, stream_url, type_text):
     act(find(settings, "push button", "Delete station"))
     act(shown(shown(settings, "dialog", "Delete Stream"), "push button", "Delete"))
     told.wait("Deleted Added by ear")
+    if not services:
+        return
+
+    # With Settings in front, a new track is a desktop notification (asked
+    # for in settings.json), and what plays keeps the desktop from
+    # suspending on idle.
+    notifications, portal = services
+    act(find(stations, "list item", "Local stream"))
+    wait_for(lambda: [call for call in notifications.calls if call[0] == "Notify"],
+             lambda: f"a notification, not only {notifications.calls}")
+    app, replaces, icon, summary, body, actions, hints, timeout = next(
+        arguments for method, arguments in notifications.calls if method == "Notify")
+    assert (app, icon, summary, body, actions) == ("Tunara", "tunara", "Hoppípolla ♫", "Sigur Rós\nLocal stream", []), \
+        notifications.calls
+    assert hints["desktop-entry"] == "tunara" and hints["transient"] is True, hints
+    assert os.path.isfile(hints.get("image-path", "")), f"no picture in {hints}"
+    inhibits = [arguments for method, arguments in portal.calls if method == "Inhibit"]
+    assert inhibits and inhibits[-1][1] == 4, f"not inhibited for suspend alone: {portal.calls}"
 
 
 if __name__ == "__main__":
