@@ -5,6 +5,7 @@
 #include "StationList.h"
 #include "playback/PlaybackController.h"
 #include "playback/PlaybackTypes.h"
+#include "playback/SleepTimer.h"
 
 #include <QList>
 #include <QObject>
@@ -49,6 +50,8 @@ public:
     StationList& stationList() { return stations_; }
     std::optional<Station> selectedStation() const;
     void setSelectedStation(std::optional<Station> station);
+    // Stops playback after a while, fading out.
+    SleepTimer& sleepTimer() { return sleepTimer_; }
     PlayingStatus playingStatus() const { return player_.status(); }
     const std::optional<Track>& track() const { return player_.track(); }
     PlaybackController& player() const { return player_; }
@@ -139,6 +142,7 @@ private:
     AppSettings::Resume resume_;
     AppSettings::DesktopOptions desktopOptions_;
     QMetaObject::Connection resumeWait_;
+    SleepTimer sleepTimer_{player_, scheduler_};
 };
 
 } // namespace tunara

@@ -128,6 +128,8 @@ void PlaybackController::play(const QUrl& url, const QString& name, bool resetRe
     // and nothing once it is released.
     session_ = environment_.mediaBackend->start(url, currentStationName_, volume_,
                                                 [this](const SessionEvent& event) { handleEvent(event); });
+    if (session_ && fade_ < 1.0)
+        session_->setFade(fade_);
 }
 
 void PlaybackController::releaseSession()
@@ -204,6 +206,13 @@ void PlaybackController::handleEvent(const SessionEvent& event)
         handleMixerVolume(mixer->volume);
     else if (const auto* details = std::get_if<StreamDetails>(&event))
         setStreamDetails(*details);
+}
+
+void PlaybackController::setFade(double gain)
+{
+    fade_ = gain;
+    if (session_)
+        session_->setFade(gain);
 }
 
 void PlaybackController::setStreamDetails(const StreamDetails& details)

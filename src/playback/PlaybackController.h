@@ -39,6 +39,9 @@ public:
     QString failureMessage() const { return status_ == PlayingStatus::error ? failureMessage_ : QString(); }
     // None until the stream names a track.
     const std::optional<Track>& track() const { return track_; }
+    // A gain on top of the volume, inside the player, kept for the stations
+    // played next: the sleep timer's fade.
+    void setFade(double gain);
     // What the station's stream is; empty until it says, and for a new station.
     const StreamDetails& streamDetails() const { return streamDetails_; }
     // What the desktop's media widgets show; none before the first station
@@ -126,6 +129,7 @@ private:
     PlayingStatus status_ = PlayingStatus::paused;
     std::optional<Track> track_;
     StreamDetails streamDetails_;
+    double fade_ = 1.0;
     std::optional<NowPlaying> nowPlaying_;
     double volume_ = 1.0;
     std::unique_ptr<PlaybackSession> session_;

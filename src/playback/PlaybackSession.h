@@ -57,6 +57,9 @@ public:
     virtual void pause() = 0;
     // 0 to 1 on the cubic scale of the desktop's sliders.
     virtual void setVolume(double volume) = 0;
+    // A gain of 0 to 1 applied inside the player on top of the volume, which
+    // the desktop's mixer does not see: the sleep timer's fade.
+    virtual void setFade(double gain) = 0;
 };
 
 class MediaBackend {

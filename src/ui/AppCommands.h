@@ -31,6 +31,8 @@ public:
     // Ctrl+F and Ctrl+N in the panel: Settings, with Find Stations or the
     // add sheet open, the first steps of a first run.
     Q_INVOKABLE void findStations() { emit findStationsRequested(); }
+    // The tray menu's Sleep Timer…: the panel shows its choices.
+    void chooseSleepTimer() { emit sleepTimerChoiceRequested(); }
     Q_INVOKABLE void addStation() { emit addStationRequested(); }
     // The stream URL on the clipboard, trimmed; empty when there is none.
     Q_INVOKABLE QString pastedStreamURL() const;
@@ -42,6 +44,7 @@ signals:
     void settingsCloseRequested();
     void findStationsRequested();
     void addStationRequested();
+    void sleepTimerChoiceRequested();
 };
 
 } // namespace tunara

@@ -26,6 +26,7 @@ public:
     void play() override {}
     void pause() override {}
     void setVolume(double) override {}
+    void setFade(double) override {}
 
 private:
     LifetimeToken lifetime_;

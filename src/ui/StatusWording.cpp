@@ -86,16 +86,17 @@ QString trayIconPath(PlayingStatus status)
 }
 
 QString trayToolTip(const std::optional<Station>& selected, PlayingStatus status,
-                    const std::optional<Track>& track, const StreamDetails& details)
+                    const std::optional<Track>& track, const StreamDetails& details, int sleepMinutes)
 {
     if (!selected)
         return {};
     const QString progress = progressLine(status);
-    if (!progress.isEmpty())
-        return cleanDisplayText(selected->name) + QLatin1Char('\n') + progress;
-    const QString detailsLine = streamDetailsLine(details);
-    return cleanDisplayText(selected->name) + QLatin1Char('\n') + trackLine(track)
-           + (detailsLine.isEmpty() ? QString() : QLatin1Char('\n') + detailsLine);
+    QStringList lines{cleanDisplayText(selected->name), progress.isEmpty() ? trackLine(track) : progress};
+    if (progress.isEmpty())
+        lines << streamDetailsLine(details);
+    lines << sleepLine(sleepMinutes);
+    lines.removeAll(QString());
+    return lines.join(QLatin1Char('\n'));
 }
 
 QString streamDetailsLine(const StreamDetails& details)
@@ -114,6 +115,11 @@ QString streamDetailsLine(const StreamDetails& details)
     else if (details.channels > 2)
         parts << Texts::tr("%n channels", nullptr, details.channels);
     return parts.join(QStringLiteral(" · "));
+}
+
+QString sleepLine(int minutesLeft)
+{
+    return minutesLeft > 0 ? Texts::tr("Stops in %n min", nullptr, minutesLeft) : QString();
 }
 
 QString volumeToolTip(double volume)

@@ -37,10 +37,12 @@ QString trayIconPath(PlayingStatus status);
 // and what it is doing or playing, and what the stream is; empty without a
 // selection.
 QString trayToolTip(const std::optional<Station>& selected, PlayingStatus status,
-                    const std::optional<Track>& track, const StreamDetails& details = {});
+                    const std::optional<Track>& track, const StreamDetails& details = {}, int sleepMinutes = 0);
 // What the stream is, as one line: "MP3 · 128 kbps · 44.1 kHz · stereo",
 // with what it has said so far; empty when it has said nothing.
 QString streamDetailsLine(const StreamDetails& details);
+// "Stops in 25 min" for the sleep timer's minutes left; empty for none.
+QString sleepLine(int minutesLeft);
 // The tooltip shown for a moment while the wheel changes the volume.
 QString volumeToolTip(double volume);
 

@@ -29,6 +29,7 @@ StoreViewModel::StoreViewModel(Store& store, QObject* parent)
     connect(&store_, &Store::saveErrorChanged, this, &StoreViewModel::saveFailureMessageChanged);
     connect(&store_, &Store::volumeChanged, this, &StoreViewModel::volumeChanged);
     connect(&store_.player(), &PlaybackController::streamDetailsChanged, this, &StoreViewModel::streamDetailsChanged);
+    connect(&store_.sleepTimer(), &SleepTimer::changed, this, &StoreViewModel::sleepTimerChanged);
     for (const auto signal : {&StoreViewModel::selectionChanged, &StoreViewModel::statusChanged,
                               &StoreViewModel::metadataChanged})
         connect(this, signal, this, &StoreViewModel::nowPlayingTextChanged);
@@ -124,6 +125,21 @@ int StoreViewModel::volumePercent() const
 QString StoreViewModel::streamDetailsText() const
 {
     return StatusWording::streamDetailsLine(store_.player().streamDetails());
+}
+
+QString StoreViewModel::sleepText() const
+{
+    return StatusWording::sleepLine(store_.sleepTimer().remainingMinutes());
+}
+
+void StoreViewModel::startSleepTimer(int minutes)
+{
+    store_.sleepTimer().start(minutes * 60.0);
+}
+
+void StoreViewModel::cancelSleepTimer()
+{
+    store_.sleepTimer().cancel();
 }
 
 QString StoreViewModel::volumeText() const

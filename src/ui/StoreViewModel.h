@@ -37,6 +37,7 @@ class StoreViewModel : public QObject {
     Q_PROPERTY(int volumePercent READ volumePercent NOTIFY volumeChanged)
     Q_PROPERTY(QString volumeText READ volumeText NOTIFY volumeChanged)
     Q_PROPERTY(QString streamDetailsText READ streamDetailsText NOTIFY streamDetailsChanged)
+    Q_PROPERTY(QString sleepText READ sleepText NOTIFY sleepTimerChanged)
 
 public:
     // The player's status, named for QML.
@@ -65,12 +66,16 @@ public:
     QString volumeText() const;
     // "MP3 · 128 kbps · 44.1 kHz · stereo", as far as the stream has said.
     QString streamDetailsText() const;
+    // "Stops in 25 min" while the sleep timer runs; empty otherwise.
+    QString sleepText() const;
 
     Q_INVOKABLE void playStation(const QString& stationId);
     Q_INVOKABLE void playStationAt(int index);
     Q_INVOKABLE void togglePlayPause();
     // Louder (positive) or quieter by this many volume steps.
     Q_INVOKABLE void changeVolume(int steps);
+    Q_INVOKABLE void startSleepTimer(int minutes);
+    Q_INVOKABLE void cancelSleepTimer();
     // The add sheet (stationId empty, with presetURL) or the edit sheet of a
     // station, owned by owner (the sheet), which it does not outlive.
     Q_INVOKABLE tunara::StationEditorViewModel* makeEditor(const QString& stationId, const QString& presetURL,
@@ -79,6 +84,7 @@ public:
 
 signals:
     void streamDetailsChanged();
+    void sleepTimerChanged();
     void selectionChanged();
     void statusChanged();
     void metadataChanged();

@@ -108,6 +108,7 @@ void TunaraApp::start(std::unique_ptr<TrayIcon> trayIcon, bool minimised)
                               &Store::stationsChanged})
         connect(&store_, change, this, &TunaraApp::updateTrayIcon);
     connect(&store_.player(), &PlaybackController::streamDetailsChanged, this, &TunaraApp::updateTrayIcon);
+    connect(&store_.sleepTimer(), &SleepTimer::changed, this, &TunaraApp::updateTrayIcon);
     updateTrayIcon();
 }
 
@@ -276,7 +277,8 @@ void TunaraApp::updateTrayIcon()
     if (!volumeToolTipShown_.isActive())
         trayIcon_->setLook({store_.playingStatus() == PlayingStatus::playing,
                             StatusWording::trayToolTip(store_.selectedStation(), store_.playingStatus(),
-                                                       store_.track(), store_.player().streamDetails())});
+                                                       store_.track(), store_.player().streamDetails(),
+                                                       store_.sleepTimer().remainingMinutes())});
     trayIcon_->setMenu(trayMenu());
 }
 
@@ -307,6 +309,10 @@ TrayMenu TunaraApp::trayMenu()
     if (!store_.stations().isEmpty())
         menu.append(TrayMenuItem());
     menu.append(entry(tr("Open Tunara"), [this] { showPanel(); }));
+    menu.append(entry(tr("Sleep Timer…"), [this] {
+        showPanel();
+        commands_.chooseSleepTimer();
+    }));
     menu.append(entry(tr("Settings…"), [this] { openSettings(); }, KeyHints::settingsSequence()));
     menu.append(TrayMenuItem());
     menu.append(entry(tr("Quit Tunara"), [this] { quit(); }, KeyHints::quitSequence()));

@@ -16,6 +16,7 @@ struct FakeSession {
     QUrl url;
     QString stationName;
     double volume = 1;
+    double fade = 1;
     int playCalls = 0;
     int pauseCalls = 0;
     bool released = false;
@@ -43,7 +44,7 @@ public:
                                            PlaybackSession::EventHandler handler) override
     {
         sessions.push_back(std::make_shared<FakeSession>(
-            FakeSession{url, stationName, volume, 0, 0, false, std::move(handler), &scheduler_}));
+            FakeSession{url, stationName, volume, 1, 0, 0, false, std::move(handler), &scheduler_}));
         return std::make_unique<Handle>(sessions.back());
     }
 
@@ -60,6 +61,7 @@ private:
         void play() override { ++session_->playCalls; }
         void pause() override { ++session_->pauseCalls; }
         void setVolume(double volume) override { session_->volume = volume; }
+        void setFade(double gain) override { session_->fade = gain; }
 
     private:
         std::shared_ptr<FakeSession> session_;

@@ -254,8 +254,8 @@ TEST_F(DesktopBusTest, ClicksTheWheelAndTheMenuAct)
     EXPECT_DOUBLE_EQ(ui.store->volume(), 0.05);
 
     // The menu, as a host that shows it on a left click reads it.
-    EXPECT_EQ(menuEntries(), (QStringList{"Pause", "-", "Radio One", "Jazz__FM (x)", "-", "Open Tunara", "Settings…",
-                                          "-", "Quit Tunara"}));
+    EXPECT_EQ(menuEntries(), (QStringList{"Pause", "-", "Radio One", "Jazz__FM (x)", "-", "Open Tunara",
+                                          "Sleep Timer…", "Settings…", "-", "Quit Tunara"}));
     hostBus.connect(service(), "/MenuBar", "com.canonical.dbusmenu", "LayoutUpdated", &watcher,
                     SLOT(countLayoutUpdate()));
     const auto click = [&](int id) {
@@ -264,19 +264,29 @@ TEST_F(DesktopBusTest, ClicksTheWheelAndTheMenuAct)
     };
     click(3);
     EXPECT_EQ(ui.store->selectedStation()->name, "Radio One");
-    // Settings is one window, opened again after closing.
+    // The sleep timer's choices in the panel: 15 minutes, shown there and in
+    // the tooltip.
     click(7);
+    EXPECT_TRUE(panel.shown("sleepTimerSheet"));
+    panel.press(Qt::Key_Return);
+    EXPECT_FALSE(panel.shown("sleepTimerSheet"));
+    EXPECT_EQ(panel.text("sleepText"), "Stops in 15 min");
+    // (Once the volume the keys set above has been shown.)
+    EXPECT_TRUE(QTest::qWaitFor([&] { return property<tray::ToolTip>("ToolTip").text.endsWith("\nStops in 15 min"); }));
+    // Settings is one window, opened again after closing.
+    click(8);
     ASSERT_TRUE(ui.app->hasSettings());
     QQuickView& settings = ui.app->settings();
     settings.close();
-    click(7);
+    click(8);
     EXPECT_EQ(&ui.app->settings(), &settings);
     EXPECT_TRUE(settings.isVisible());
     QSignalSpy quit(ui.app.get(), &TunaraApp::quitRequested);
-    click(9);
+    click(10);
     EXPECT_EQ(quit.count(), 1);
     ui.setStations({});
-    EXPECT_EQ(menuEntries(), (QStringList{"Play (off)", "-", "Open Tunara", "Settings…", "-", "Quit Tunara"}));
+    EXPECT_EQ(menuEntries(), (QStringList{"Play (off)", "-", "Open Tunara", "Sleep Timer…", "Settings…", "-",
+                                          "Quit Tunara"}));
     EXPECT_TRUE(QTest::qWaitFor([&] { return watcher.layoutUpdates > 0; }));
 }
 

@@ -85,6 +85,18 @@ void renderPanels()
                 scroller->setClock(nullptr);
         }
     }
+    {
+        // Playing with the stream's details and a sleep timer; its choices.
+        UiHarness ui;
+        ui.setStations(names);
+        ui.present(1, PlayingStatus::playing, metadata(shortTitle, QStringLiteral("Miles Davis")));
+        ui.platform.backend.session().report(StreamDetails{QStringLiteral("MP3"), 128000, 44100, 2});
+        ui.store->sleepTimer().start(25 * 60);
+        QQuickView& panel = ui.showPanel();
+        save(panel, QStringLiteral("panel-details-sleep"));
+        ui.app->commands().chooseSleepTimer();
+        save(panel, QStringLiteral("panel-sleep-choices"));
+    }
 }
 
 void renderSettings()

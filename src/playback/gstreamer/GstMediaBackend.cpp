@@ -18,6 +18,7 @@ public:
     void play() override { session_->setWantsToPlay(true); }
     void pause() override { session_->setWantsToPlay(false); }
     void setVolume(double volume) override { session_->setVolume(volume); }
+    void setFade(double gain) override { session_->setFade(gain); }
 
 private:
     std::shared_ptr<gst::PlaybinSession> session_;

@@ -62,6 +62,8 @@ public:
     void setWantsToPlay(bool wantsToPlay);
     // 0 to 1 on the cubic scale; from the first sample on.
     void setVolume(double volume);
+    // A gain on top of the volume, applied in the pipeline.
+    void setFade(double gain);
 
     SessionState state() const { return state_; }
     bool hasFailed() const { return failed_; }
@@ -158,6 +160,7 @@ private:
     std::unique_ptr<PlaylistFetch> playlistFetch_;
     BufferPolicy policy_;
     double volume_ = 1.0;
+    double fade_ = 1.0;
     std::shared_ptr<StreamTraits> traits_;
 
     std::unique_ptr<OwnedPipeline> pipeline_;

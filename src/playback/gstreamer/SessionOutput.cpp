@@ -11,6 +11,7 @@
 
 #include <gst/audio/streamvolume.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace tunara::gst {
@@ -37,12 +38,21 @@ void PlaybinSession::setVolume(double volume)
     applyVolume();
 }
 
+void PlaybinSession::setFade(double gain)
+{
+    fade_ = std::clamp(gain, 0.0, 1.0);
+    applyVolume();
+}
+
 void PlaybinSession::applyVolume()
 {
+    // The sink's own volume is the one the mixer shows; the fade is ours.
     if (sinkVolume_)
         gst_stream_volume_set_volume(GST_STREAM_VOLUME(sinkVolume_), GST_STREAM_VOLUME_FORMAT_CUBIC, volume_);
-    else if (softVolume_)
-        gst_stream_volume_set_volume(GST_STREAM_VOLUME(softVolume_), GST_STREAM_VOLUME_FORMAT_CUBIC, volume_);
+    const double soft = sinkVolume_ ? 1.0 : gst_stream_volume_convert_volume(GST_STREAM_VOLUME_FORMAT_CUBIC,
+                                                                             GST_STREAM_VOLUME_FORMAT_LINEAR, volume_);
+    if (softVolume_)
+        gst_stream_volume_set_volume(GST_STREAM_VOLUME(softVolume_), GST_STREAM_VOLUME_FORMAT_LINEAR, soft * fade_);
 }
 
 void PlaybinSession::useSinkVolume(const std::shared_ptr<StreamTraits>& traits, GstElement* sink)
@@ -50,7 +60,6 @@ void PlaybinSession::useSinkVolume(const std::shared_ptr<StreamTraits>& traits, 
     if (traits != traits_ || !pipeline_)
         return;
     sinkVolume_ = sink;
-    g_object_set(softVolume_, "volume", 1.0, nullptr);
     applyVolume(); // the volume may have moved since the sink appeared
 }
 
@@ -94,8 +103,8 @@ GstElement* PlaybinSession::buildOutput()
     gst_bin_add_many(GST_BIN(bin), queue, convert, resample, volume, sink, nullptr);
     gst_element_link_many(queue, convert, resample, volume, sink, nullptr);
     // Until the sink shows a volume of its own, the volume is applied here.
-    gst_stream_volume_set_volume(GST_STREAM_VOLUME(volume), GST_STREAM_VOLUME_FORMAT_CUBIC, volume_);
     softVolume_ = volume;
+    applyVolume();
     audioSink_ = sink;
     GstElement* first = queue;
     if (pitch) {

@@ -261,6 +261,36 @@
     </message>
 </context>
 <context>
+    <name>SleepTimerSheet</name>
+    <message>
+        <source>Sleep Timer</source>
+        <translation>Einschlaf-Timer</translation>
+    </message>
+    <message>
+        <source>Stop playing after</source>
+        <translation>Wiedergabe beenden nach</translation>
+    </message>
+    <message>
+        <source>Turn Off</source>
+        <translation>Ausschalten</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n min</source>
+        <translation>
+            <numerusform>%n Min.</numerusform>
+            <numerusform>%n Min.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Minutes</source>
+        <translation>Minuten</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>Starten</translation>
+    </message>
+</context>
+<context>
     <name>StationDirectory</name>
     <message>
         <source>Can&apos;t reach the station directory</source>
@@ -385,6 +415,13 @@
         <translation>
             <numerusform>%n Kanal</numerusform>
             <numerusform>%n Kanäle</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Stops in %n min</source>
+        <translation>
+            <numerusform>Endet in %n Min.</numerusform>
+            <numerusform>Endet in %n Min.</numerusform>
         </translation>
     </message>
 </context>
@@ -614,6 +651,10 @@
     <message>
         <source>Deleted %1</source>
         <translation>%1 gelöscht</translation>
+    </message>
+    <message>
+        <source>Sleep Timer…</source>
+        <translation>Einschlaf-Timer …</translation>
     </message>
 </context>
 </TS>

@@ -261,6 +261,36 @@
     </message>
 </context>
 <context>
+    <name>SleepTimerSheet</name>
+    <message>
+        <source>Sleep Timer</source>
+        <translation>טיימר שינה</translation>
+    </message>
+    <message>
+        <source>Stop playing after</source>
+        <translation>הפסקת הניגון בעוד</translation>
+    </message>
+    <message>
+        <source>Turn Off</source>
+        <translation>כיבוי</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n min</source>
+        <translation>
+            <numerusform>דקה אחת</numerusform>
+            <numerusform>%n דק׳</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Minutes</source>
+        <translation>דקות</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>התחלה</translation>
+    </message>
+</context>
+<context>
     <name>StationDirectory</name>
     <message>
         <source>Can&apos;t reach the station directory</source>
@@ -385,6 +415,13 @@
         <translation>
             <numerusform>ערוץ %n</numerusform>
             <numerusform>%n ערוצים</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Stops in %n min</source>
+        <translation>
+            <numerusform>ייעצר בעוד דקה</numerusform>
+            <numerusform>ייעצר בעוד %n דק׳</numerusform>
         </translation>
     </message>
 </context>
@@ -614,6 +651,10 @@
     <message>
         <source>Deleted %1</source>
         <translation>התחנה %1 נמחקה</translation>
+    </message>
+    <message>
+        <source>Sleep Timer…</source>
+        <translation>טיימר שינה…</translation>
     </message>
 </context>
 </TS>

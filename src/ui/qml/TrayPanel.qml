@@ -29,7 +29,18 @@ Rectangle {
     color: Theme.background
     border.color: Theme.separator
 
-    Shortcut { sequence: "Escape"; onActivated: root.app.dismissPanel() }
+    // Escape closes the sleep timer's choices, else the panel.
+    Shortcut {
+        sequence: "Escape"
+        onActivated: {
+            if (root.choosingSleep) {
+                root.choosingSleep = false
+                stationList.forceActiveFocus()
+            } else {
+                root.app.dismissPanel()
+            }
+        }
+    }
 
     AppShortcuts { store: root.store; app: root.app }
     // The volume, a step at a time, while the panel is open.
@@ -38,6 +49,14 @@ Rectangle {
     // Finding or adding a station from the panel, by keyboard.
     Shortcut { sequences: [StandardKey.Find]; onActivated: root.app.findStations() }
     Shortcut { sequences: [StandardKey.New]; onActivated: root.app.addStation() }
+    // The sleep timer's choices, in place of the header (also from the tray
+    // menu and by clicking the time left).
+    property bool choosingSleep: false
+    Shortcut { sequence: "Ctrl+T"; onActivated: root.choosingSleep = !root.choosingSleep }
+    Connections {
+        target: root.app
+        function onSleepTimerChoiceRequested() { root.choosingSleep = true }
+    }
 
     Column {
         id: column
@@ -46,15 +65,50 @@ Rectangle {
 
         Item {
             width: parent.width
-            implicitHeight: header.implicitHeight + 12 + 8
+            implicitHeight: (root.choosingSleep ? sleepSheet.implicitHeight : header.implicitHeight
+                             + (sleepLeft.visible ? sleepLeft.implicitHeight + 4 : 0)) + 12 + 8
             NowPlayingHeader {
                 id: header
                 objectName: "header"
+                visible: !root.choosingSleep
                 store: root.store
                 x: 12
                 y: 12
                 width: parent.width - 24
                 height: implicitHeight
+            }
+            Text {
+                id: sleepLeft
+                objectName: "sleepText"
+                visible: !root.choosingSleep && text !== ""
+                anchors.left: parent.left
+                anchors.leftMargin: 12
+                y: header.y + header.height + 4
+                text: root.store.sleepText
+                font.pixelSize: 11
+                color: Theme.secondary
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
+                Accessible.ignored: !visible
+                MouseArea {
+                    anchors.fill: parent
+                    onClicked: root.choosingSleep = true
+                }
+            }
+            SleepTimerSheet {
+                id: sleepSheet
+                objectName: "sleepTimerSheet"
+                visible: root.choosingSleep
+                store: root.store
+                x: 12
+                y: 12
+                width: parent.width - 24
+                height: implicitHeight
+                onVisibleChanged: if (visible) forceActiveFocus()
+                onDone: {
+                    root.choosingSleep = false
+                    stationList.forceActiveFocus()
+                }
             }
         }
 
