@@ -183,28 +183,28 @@ TEST(StationDirectoryTest, FailingServersGiveWayAndEachFailureIsOfItsKind)
     EXPECT_EQ(finished.size(), 1);
 }
 
+// One case for each rule; fuzz_directory_reply checks that any answer gives
+// clean texts, http streams and no more stations than asked for.
 TEST(StationDirectoryTest, HostileStationsAreCleanedOrLeftOut)
 {
-    const QByteArray longName(100'000, 'N');
     const QByteArray reply = R"([
         {"stationuuid": "9762dd8e-0601-11e8-ae97-52543be04c81", "name": "Good \u0000\u001b[31mRed\r\nLine\u0085 ",
-         "url": "http://good.example/", "tags": "a\u0007,b", "countrycode": "us", "codec": "MP3", "bitrate": "128"},
-        {"stationuuid": "9773cc9f-0601-11e8-ae97-52543be04c81", "name": ")" + longName + R"(",
-         "url": "http://long.example/", "url_resolved": "", "tags": ")" + QByteArray(5000, 'x') + R"(",
-         "countrycode": "USA", "codec": ")" + QByteArray(100, 'M') + R"(", "bitrate": 1e12},
-        {"stationuuid": 7, "url": "http://a.example/"}, {"stationuuid": "not-a-uuid", "url": "http://a.example/"},
-        {"stationuuid": "9795aa11-0601-11e8-ae97-52543be04c81", "name": ["list"],
-         "url": "http://u.example/)" + QByteArray(5000, 'u') + R"(", "url_resolved": null},
-        "a string where a station belongs", null, [1, 2],
+         "url": "http://good.example/", "tags": "a\u0007,b,a,,c,d", "countrycode": "us", "codec": "MP3",
+         "bitrate": "128"},
+        {"stationuuid": "9773cc9f-0601-11e8-ae97-52543be04c81", "name": ")" + QByteArray(100'000, 'N') + R"(",
+         "url": "http://long.example/", "url_resolved": "", "countrycode": "USA", "bitrate": 1e12,
+         "codec": ")" + QByteArray(100, 'M') + R"("},
+        {"stationuuid": "not-a-uuid", "url": "http://a.example/"}, null,
+        {"stationuuid": "9795aa11-0601-11e8-ae97-52543be04c81",
+         "url": "http://u.example/)" + QByteArray(5000, 'u') + R"("},
         {"stationuuid": "97a69922-0601-11e8-ae97-52543be04c81", "name": 42, "url": "http://nameless.example/live",
          "tags": 5, "bitrate": [], "hls": "yes"}
     ])";
     EXPECT_EQ(describe(parseSearchReply(reply, 50).value_or(QList<DirectoryStation>())),
-              QStringList({"Good [31mRed Line | US | MP3 | 128 |  | a,b | http://good.example/",
-                           QString(1024, 'N') + " |  |  | 0 |  | " + QString(1024, 'x') + " | http://long.example/",
+              QStringList({"Good [31mRed Line | US | MP3 | 128 |  | a,b,c | http://good.example/",
+                           QString(1024, 'N') + " |  |  | 0 |  |  | http://long.example/",
                            // A name that is no text: the host.
                            "nameless.example |  |  | 0 |  |  | http://nameless.example/live"}));
-    EXPECT_EQ(parseSearchReply(reply, 2)->size(), 2); // entries past the limit are not read
 
     // No array, or only unreadable entries: the answer is unreadable; none
     // at all, or none that plays, is an empty result.

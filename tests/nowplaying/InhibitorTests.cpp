@@ -65,10 +65,7 @@ class Portal final : public StandIn {
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Inhibit")
 
 public:
-    explicit Portal(QDBusConnection bus)
-        : StandIn(std::move(bus), portalService, QStringLiteral("/org/freedesktop/portal/desktop"))
-    {
-    }
+    using StandIn::StandIn;
 
 public slots:
     QDBusObjectPath Inhibit(const QString& window, uint flags, const QVariantMap& options)
@@ -92,11 +89,7 @@ class PowerManagement final : public StandIn {
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.PowerManagement.Inhibit")
 
 public:
-    explicit PowerManagement(QDBusConnection bus)
-        : StandIn(std::move(bus), QStringLiteral("org.freedesktop.PowerManagement"),
-                  QStringLiteral("/org/freedesktop/PowerManagement/Inhibit"))
-    {
-    }
+    using StandIn::StandIn;
 
 public slots:
     uint Inhibit(const QString& application, const QString& why)
@@ -147,8 +140,9 @@ protected:
 
 TEST_F(Inhibitor, ThePortalHoldsOffSuspendWhileWantedAndQuickChangesEndAsTheLastWish)
 {
-    Portal portal(standIns);
-    const QString handle = "/org/freedesktop/portal/desktop/request/t";
+    const QString portalPath = "/org/freedesktop/portal/desktop";
+    Portal portal(standIns, portalService, portalPath);
+    const QString handle = portalPath + "/request/t";
     const QString inhibit = "Inhibit '' 4 " + reason + " -> " + handle;
     {
         SuspendInhibitor inhibitor(QDBusConnection::sessionBus(), reason);
@@ -194,7 +188,7 @@ TEST_F(Inhibitor, WithoutThePortalsInhibitThePowerManagementServiceIsUsed)
         inhibitor.setInhibited(true);
         QTest::qWait(300);
         EXPECT_TRUE(inhibitor.isInhibited());
-        power.emplace(standIns);
+        power.emplace(standIns, "org.freedesktop.PowerManagement", "/org/freedesktop/PowerManagement/Inhibit");
         ASSERT_TRUE(standIns.registerService(portalService));
         QTest::qWait(300);
         EXPECT_EQ(calls, QStringList());

@@ -86,12 +86,6 @@ protected:
 
     // What the fake playback under the Store is made to do.
     void report(const SessionEvent& event) { platform.backend.session().report(event); }
-    void startPlaying(const Station& station)
-    {
-        store.playStation(station.id);
-        report(SessionState::buffering);
-        report(SessionState::playing);
-    }
 
     // Posted actions, then what they started on the fake playback.
     void runPosted()
@@ -137,22 +131,18 @@ TEST_F(Mpris, AppearsWithItsPropertiesRefusesWhatItCannotDoAndLeavesEarlierArtwo
     // Nothing drawn; the file of the station gone is removed, the others stay.
     EXPECT_EQ(filesIn(artworkFolder()), (QSet<QString>{ArtworkFiles::fileName("Station 1 FM"), "notes.txt"}));
 
-    // Refused and malformed calls change nothing; those without an error
-    // are accepted and ignored.
+    // Refused calls change nothing. Bad volumes and playlist ids from any
+    // caller are fuzz_mpris's; here, the errors a client is given.
     const QString setProperty = properties + ".Set";
     const struct { QString method; QStringList arguments; QString error; } calls[] = {
         {player + ".OpenUri", {"string:file:///etc/passwd"}, "NotSupported"},
-        {player + ".Seek", {"string:far"}, "UnknownMethod"},
-        {setProperty, {"string:" + player, "string:Volume", "variant:string:loud"}, "Error"}, // Qt's own refusal
-        {setProperty, {"string:" + player, "string:Volume", "variant:double:nan"}, {}},
         {setProperty, {"string:" + player, "string:PlaybackStatus", "variant:string:Playing"}, "PropertyReadOnly"},
         {playlists + ".ActivatePlaylist", {"objpath:/tunara/playlist/00000000000000000000000000000000"}, "InvalidArgs"},
-        {playlists + ".ActivatePlaylist", {"string:" + path(2)}, "UnknownMethod"},
         {playlists + ".GetPlaylists", {"uint32:0", "uint32:1", "string:Alphabetical", "boolean:false"}, "InvalidArgs"},
     };
     for (const auto& [method, arguments, error] : calls) {
         const ClientResult result = call(method, arguments);
-        EXPECT_EQ(result.exitCode == 0, error.isEmpty()) << method.toStdString();
+        EXPECT_NE(result.exitCode, 0) << method.toStdString();
         EXPECT_TRUE(result.err.contains(error)) << method.toStdString() << ": " << result.err.toStdString();
     }
     runPosted();
@@ -244,11 +234,12 @@ TEST_F(Mpris, ClientCommandsReachTheStoreAndTheApplication)
     EXPECT_EQ(platform.backend.sessions.size(), 0u) << "nothing selected, nothing to play";
 
     const Station station = store.stations().at(4);
-    startPlaying(station);
+    store.playStation(station.id);
+    report(SessionState::buffering);
+    report(SessionState::playing);
     const struct { const char* method; const char* shown; PlayingStatus status; } steps[] = {
         {"Play", "Playing", PlayingStatus::playing}, // already playing: nothing happens
         {"Pause", "Paused", PlayingStatus::paused},
-        {"Play", "Playing", PlayingStatus::playing},
         // Stop pauses: the station stays loaded and shown, and both Play and
         // PlayPause resume it; a paused player stops too.
         {"Stop", "Stopped", PlayingStatus::paused},
@@ -256,9 +247,7 @@ TEST_F(Mpris, ClientCommandsReachTheStoreAndTheApplication)
         {"Stop", "Stopped", PlayingStatus::paused},
         {"PlayPause", "Playing", PlayingStatus::playing},
         {"PlayPause", "Paused", PlayingStatus::paused},
-        {"Stop", "Stopped", PlayingStatus::paused},
-        {"Next", "Stopped", PlayingStatus::paused}, // there is no next station
-        {"Previous", "Stopped", PlayingStatus::paused},
+        {"Next", "Paused", PlayingStatus::paused}, // there is no next station
     };
     for (const auto& step : steps) {
         const ClientResult result = call(player + "." + step.method);
@@ -277,7 +266,7 @@ TEST_F(Mpris, ClientCommandsReachTheStoreAndTheApplication)
 
     // The desktop's media widget moves the volume, and follows it when
     // anything else does.
-    for (const auto& [sent, kept] : {std::pair{"0.5", 0.5}, {"1.7", 1.0}, {"-0.2", 0.0}, {"0.25", 0.25}}) {
+    for (const auto& [sent, kept] : {std::pair{"0.5", 0.5}, {"1.7", 1.0}}) {
         const ClientResult set =
             call(properties + ".Set", {"string:" + player, "string:Volume", QStringLiteral("variant:double:") + sent});
         EXPECT_EQ(set.exitCode, 0) << set.err.toStdString();

@@ -156,14 +156,27 @@ TEST_F(SupervisionTest, PauseReleasesTheStreamAfterFiveMinutesEachPauseStartingT
     EXPECT_EQ(attempts(), 1u);
 }
 
-TEST_F(SupervisionTest, NetworkReturnRestartsOnlyAWaitingOrFailedStation)
+// A returning network restarts a station that waits or failed, a wake one
+// that plays too; neither one paused or stopped.
+TEST_F(SupervisionTest, NetworkReturnRestartsAWaitingOrFailedStationAndWakeAlsoOnePlaying)
 {
+    const auto networkReturns = [&] {
+        platform.reportNetwork(false);
+        platform.reportNetwork(true);
+    };
+    platform.wake();
+    networkReturns();
+    EXPECT_EQ(attempts(), 0u); // nothing started yet
+
     startPlaying();
     platform.reportNetwork(true); // the first report of a satisfied path does nothing
-    platform.reportNetwork(false);
-    platform.reportNetwork(true);
-    EXPECT_EQ(attempts(), 1u); // playing: left alone
+    networkReturns();
+    EXPECT_EQ(attempts(), 1u); // playing: the network leaves it alone, a wake does not
+    platform.wake();
+    EXPECT_EQ(attempts(), 2u);
+    EXPECT_EQ(controller.status(), S::loading);
 
+    startPlaying();
     report(SessionState::buffering);
     platform.clock.advance(15);
     ASSERT_EQ(controller.retryCount(), 1);
@@ -171,44 +184,28 @@ TEST_F(SupervisionTest, NetworkReturnRestartsOnlyAWaitingOrFailedStation)
     EXPECT_EQ(controller.status(), S::buffering); // a loss only records the flag
     EXPECT_FALSE(controller.isNetworkAvailable());
     platform.reportNetwork(true);
-    EXPECT_EQ(attempts(), 2u);
+    EXPECT_EQ(attempts(), 4u);
     EXPECT_EQ(controller.status(), S::loading);
     EXPECT_EQ(controller.retryCount(), 0);
     EXPECT_FALSE(controller.hasRetryTimer());
 
     report(PlaybackFailure::because(FailureReason::hostNotFound));
     ASSERT_EQ(controller.status(), S::error);
-    platform.reportNetwork(false);
-    platform.reportNetwork(true);
-    EXPECT_EQ(attempts(), 3u);
-
-    controller.pause();
-    platform.reportNetwork(false);
-    platform.reportNetwork(true);
-    EXPECT_EQ(attempts(), 3u);
-}
-
-TEST_F(SupervisionTest, WakeRestartsEverythingButAPausedStation)
-{
-    platform.wake();
-    EXPECT_EQ(attempts(), 0u); // nothing started yet
-
-    startPlaying();
-    platform.wake();
-    EXPECT_EQ(attempts(), 2u);
-    EXPECT_EQ(controller.status(), S::loading);
-
+    networkReturns();
+    EXPECT_EQ(attempts(), 5u);
     report(PlaybackFailure::because(FailureReason::certificateExpired));
     ASSERT_EQ(controller.status(), S::error);
     platform.wake();
-    EXPECT_EQ(attempts(), 3u);
+    EXPECT_EQ(attempts(), 6u);
 
     controller.stop(); // stopped without a pause, as when its station is deleted
+    networkReturns();
     platform.wake();
     startPlaying();
     controller.pause();
+    networkReturns();
     platform.wake();
-    EXPECT_EQ(attempts(), 4u);
+    EXPECT_EQ(attempts(), 7u);
 }
 
 } // namespace

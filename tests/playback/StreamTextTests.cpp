@@ -10,24 +10,22 @@ namespace {
 
 using Published = std::pair<QString, bool>;
 
+// What is kept, and how breaks and spaces fold; fuzz_display_text checks
+// that no control is left.
 TEST(DisplayText, CleansTextFromOutside)
 {
     const std::pair<QString, QString> cases[] = {
-        {QString::fromUtf8("Sigur Rós - Hoppípolla ♫"), QString::fromUtf8("Sigur Rós - Hoppípolla ♫")},
+        {QString::fromUtf8("Sigur Rós · Кино · 東京 ♫"), QString::fromUtf8("Sigur Rós · Кино · 東京 ♫")},
         // Terminal escapes lose their control characters.
-        {QStringLiteral("A\x1b[2JB\x1b]0;title\aC"), QStringLiteral("A[2JB]0;titleC")},
-        {QStringLiteral("a\u0080b\u009bc\u007fd"), QStringLiteral("abcd")},
+        {QStringLiteral("A\x1b[2JB\x1b]0;title\aC\u0080\u009b\u007f"), QStringLiteral("A[2JB]0;titleC")},
         // Breaks and tabs become one space; runs collapse, ends are trimmed.
         {QStringLiteral("Artist\r\n-\tTitle\u2028end\u0085x"), QStringLiteral("Artist - Title end x")},
         {QStringLiteral("  \t a \u00a0  b\n "), QStringLiteral("a b")},
         {QStringLiteral("\x01\x02\r\n\t"), QString()},
-        {QString::fromUtf8("Кино · 東京 · 👩‍👩‍👧"), QString::fromUtf8("Кино · 東京 · 👩‍👩‍👧")},
-        // Trojan Source: embeddings, overrides and isolates, which reorder
-        // what is shown, go; direction marks and joiners stay.
-        {QStringLiteral("Artist - \u202Ekcor\u202C\u2067x\u2069\u202A\u202B\u202D\u2066\u2068"),
-         QStringLiteral("Artist - kcorx")},
-        {QStringLiteral("\u05E9\u05DC\u05D5\u05DD\u200F \u200E1\u061C \u0644\u200D\u200C"),
-         QStringLiteral("\u05E9\u05DC\u05D5\u05DD\u200F \u200E1\u061C \u0644\u200D\u200C")},
+        // Embeddings, overrides and isolates go (Trojan Source); direction
+        // marks and joiners stay.
+        {QStringLiteral("\u202Ekcor\u202C\u2067\u05E9\u200F \u200E1\u061C \u0644\u200D\u200C\u2069"),
+         QStringLiteral("kcor\u05E9\u200F \u200E1\u061C \u0644\u200D\u200C")},
     };
     for (const auto& [input, expected] : cases)
         EXPECT_EQ(cleanDisplayText(input), expected) << input.toStdString();
@@ -38,8 +36,6 @@ TEST(DisplayText, CleansTextFromOutside)
 TEST(DisplayText, JoinedTextsOfBothDirectionsAreIsolated)
 {
     EXPECT_EQ(joinIsolated({"Band", "Song (Live)"}, " · "), "Band · Song (Live)");
-    EXPECT_EQ(joinIsolated({QStringLiteral("\u05E9\u05DC\u05D5\u05DD 2"), "Song"}, " · "),
-              QStringLiteral("\u2068\u05E9\u05DC\u05D5\u05DD 2\u2069 · \u2068Song\u2069"));
     EXPECT_EQ(joinIsolated({"jazz", QStringLiteral("\u0637\u0631\u0628")}, ", "),
               QStringLiteral("\u2068jazz\u2069, \u2068\u0637\u0631\u0628\u2069"));
 }
@@ -59,15 +55,12 @@ TEST(DisplayText, CutsAt1024CharactersNeverInsideOne)
 TEST(ParseStreamTitle, SplitsAtTheFirstSeparatorOnly)
 {
     const std::tuple<const char*, const char*, std::optional<QString>> cases[] = {
-        {"Nina Simone - Sinnerman", "Sinnerman", "Nina Simone"},
         {"Nina Simone   -   Sinnerman", "Sinnerman", "Nina Simone"},
         {"A - B - C", "B - C", "A"},
-        {"Just a title", "Just a title", std::nullopt},
         {"Hyphen-without-spaces", "Hyphen-without-spaces", std::nullopt},
         {"En \u2013 dash", "En \u2013 dash", std::nullopt},
         {" - Starts with separator", "- Starts with separator", std::nullopt},
         {"Artist only - ", "Artist only -", std::nullopt}, // trimmed first: no separator left
-        {"\t\u00a0Padded title\u2028\n", "Padded title", std::nullopt},
     };
     for (const auto& [raw, title, artist] : cases) {
         const std::optional<Track> track = parseStreamTitle(QString::fromUtf8(raw));
@@ -76,7 +69,6 @@ TEST(ParseStreamTitle, SplitsAtTheFirstSeparatorOnly)
         EXPECT_EQ(track->artist, artist) << raw;
     }
     EXPECT_FALSE(parseStreamTitle(QStringLiteral("  \t")));
-    EXPECT_FALSE(parseStreamTitle(QString()));
     // Canonically equivalent texts are the same track.
     EXPECT_EQ(parseStreamTitle(QStringLiteral("Sigur R\u00f3s")), parseStreamTitle(QStringLiteral("Sigur Ro\u0301s")));
 }
@@ -92,8 +84,7 @@ TEST_F(ControllerTest, StreamTitlesAreCleanedSplitStoredAndPublished)
     const auto publications = published.size();
     report(StreamTitle{QStringLiteral("  Massive Attack - Teardrop \n")});
     ASSERT_EQ(tracks.size(), 1u);
-    EXPECT_EQ(controller.track()->title, "Teardrop");
-    EXPECT_EQ(controller.track()->artist, QString("Massive Attack"));
+    EXPECT_EQ(controller.track(), (Track{"Teardrop", QString("Massive Attack")}));
     EXPECT_EQ(published.back()->track, controller.track());
     EXPECT_EQ(published.back()->station, name);
     EXPECT_TRUE(published.back()->playing);
@@ -106,10 +97,6 @@ TEST_F(ControllerTest, StreamTitlesAreCleanedSplitStoredAndPublished)
     EXPECT_EQ(tracks.size(), 1u);
     EXPECT_EQ(published.size(), publications + 2);
     EXPECT_EQ(controller.track()->title, "Teardrop");
-
-    report(StreamTitle{QStringLiteral("Art\x1b]0;ist - Ti\r\ntle")});
-    EXPECT_EQ(controller.track()->artist, QString("Art]0;ist"));
-    EXPECT_EQ(controller.track()->title, "Ti tle");
     // The placeholder the views show for no track is a text of theirs, not
     // a marker: a stream that sends it has a track of that name.
     report(StreamTitle{QStringLiteral("No track info")});

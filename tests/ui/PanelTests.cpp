@@ -280,10 +280,11 @@ TEST_F(PanelTest, TextsKeepTheirContrastInLightAndDark)
             QTest::qWait(50);
             EXPECT_EQ(lowContrastTexts(panel), QStringList()) << palette.color(QPalette::Window).name().toStdString();
         }
-        QQuickView& panel = ui.showPanel();
-        Window(panel).press(Qt::Key_Down);
+        Window panel(ui.showPanel());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return panel.focused("stationList"); }));
+        panel.press(Qt::Key_Down);
         QTest::qWait(50);
-        EXPECT_GE(focusRingContrast(panel), 3.0) << palette.color(QPalette::Window).name().toStdString();
+        EXPECT_GE(focusRingContrast(panel.view), 3.0) << palette.color(QPalette::Window).name().toStdString();
         // Settings opens on a selected row, drawn in the palette's
         // highlight from the window's first frame.
         EXPECT_EQ(lowContrastTexts(ui.showSettings()), QStringList()) << palette.color(QPalette::Window).name().toStdString();
