@@ -189,13 +189,14 @@ double focusRingContrast(QQuickView& view)
     for (QQuickItem* ring : items) {
         if (ring->objectName() != QLatin1String("focusRing") || !ring->isVisible())
             continue;
-        // Its left edge half way down: on the border, and two pixels out.
+        // Its left edge half way down: on the border, and just inside it,
+        // where the window shows through (rows may touch the window's edge).
         const QPointF edge = ring->mapToScene(QPointF(1, ring->height() / 2)) * scale;
         const QPoint on = edge.toPoint();
-        const QPoint outside = on - QPoint(qRound(3 * scale), 0);
-        if (!picture.rect().contains(on) || !picture.rect().contains(outside))
+        const QPoint within = on + QPoint(qRound(3 * scale), 0);
+        if (!picture.rect().contains(on) || !picture.rect().contains(within))
             continue;
-        return contrast(picture.pixel(on), picture.pixel(outside));
+        return contrast(picture.pixel(on), picture.pixel(within));
     }
     return 0;
 }

@@ -69,8 +69,8 @@ std::optional<Track> metadata(const QString& title, std::optional<QString> artis
 // WCAG measures it: the text's most contrasting pixel against the colour
 // most of its box has. "text: ratio" for each below the minimum.
 QStringList lowContrastTexts(QQuickView& view, double minimum = 4.5);
-// The keyboard's ring against what lies just outside it, read from the
-// window's picture; 0 when no ring is shown.
+// The keyboard's ring against the window showing through just inside it,
+// read from the window's picture; 0 when no ring is shown.
 double focusRingContrast(QQuickView& view);
 // "Station 0", "Station 1", ... from first on.
 QStringList numberedStations(int count, int first = 0);
