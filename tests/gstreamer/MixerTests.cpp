@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -199,9 +200,11 @@ TEST_P(MixerTest, VolumeGoesBothWaysAndCarriesOverToTheNextStation)
     // The user drags the stream's slider in the mixer.
     const QString stream = QString::number(server.stream().value("index").toInt());
     ASSERT_TRUE(server.pactl({"set-sink-input-volume", stream, "60%"}));
-    ASSERT_TRUE(waitUntil([&] { return live.volumes.size() == 2; }, 10));
+    // A report of the server's state from before 25 % was applied may pass
+    // by first (seen with PipeWire 0.3 under load); the last word is 60 %.
+    EXPECT_TRUE(waitUntil([&] { return std::abs(live.controller->volume() - 0.6) < 0.01; }, 10));
+    ASSERT_FALSE(live.volumes.empty());
     EXPECT_NEAR(live.volumes.back(), 0.6, 0.01);
-    EXPECT_NEAR(live.controller->volume(), 0.6, 0.01);
 
     playUntilPlaying("/icy/mp3?charset=windows-1251");
     ASSERT_TRUE(waitUntil([&] { return !server.stream().isEmpty(); }, 10));
