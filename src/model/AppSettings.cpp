@@ -22,6 +22,7 @@ const QLatin1String resumeKey("playLastStationAtStart");
 const QLatin1String lastStationKey("lastStation");
 const QLatin1String notifyKey("notifyNewTracks");
 const QLatin1String keepAwakeKey("keepAwakeWhilePlaying");
+const QLatin1String historyKey("keepHistory");
 // Larger than any settings file this player writes.
 constexpr qint64 largestFile = 64 * 1024;
 
@@ -70,12 +71,14 @@ DesktopOptions loadDesktopOptions(const std::optional<QUrl>& fileURL)
     const QJsonObject settings = readObject(fileURL->toLocalFile());
     const DesktopOptions defaults;
     return {settings.value(notifyKey).toBool(defaults.notifiesTracks),
-            settings.value(keepAwakeKey).toBool(defaults.keepsAwakeWhilePlaying)};
+            settings.value(keepAwakeKey).toBool(defaults.keepsAwakeWhilePlaying),
+            settings.value(historyKey).toBool(defaults.keepsHistory)};
 }
 
 QJsonObject desktopMembers(const DesktopOptions& options)
 {
-    return {{notifyKey, options.notifiesTracks}, {keepAwakeKey, options.keepsAwakeWhilePlaying}};
+    return {{notifyKey, options.notifiesTracks}, {keepAwakeKey, options.keepsAwakeWhilePlaying},
+            {historyKey, options.keepsHistory}};
 }
 
 QJsonObject resumeMembers(const Resume& resume)

@@ -32,11 +32,13 @@ struct Resume {
 Resume loadResume(const std::optional<QUrl>& fileURL);
 
 // What the program does on the desktop while it plays: a notification for
-// each new track (off unless asked for), and keeping the computer from
-// suspending on idle (on unless turned off).
+// each new track (off unless asked for), keeping the computer from
+// suspending on idle and keeping a history of the tracks played (both on
+// unless turned off).
 struct DesktopOptions {
     bool notifiesTracks = false;
     bool keepsAwakeWhilePlaying = true;
+    bool keepsHistory = true;
     friend bool operator==(const DesktopOptions&, const DesktopOptions&) = default;
 };
 DesktopOptions loadDesktopOptions(const std::optional<QUrl>& fileURL);

@@ -34,6 +34,10 @@ public:
     // The tray menu's Sleep Timer…: the panel shows its choices.
     void chooseSleepTimer() { emit sleepTimerChoiceRequested(); }
     Q_INVOKABLE void addStation() { emit addStationRequested(); }
+    // Ctrl+H in the panel, the tray menu's Recently Played…; Escape or
+    // Ctrl+W there returns to the panel.
+    Q_INVOKABLE void openHistory() { emit historyRequested(); }
+    Q_INVOKABLE void closeHistory() { emit historyCloseRequested(); }
     // The stream URL on the clipboard, trimmed; empty when there is none.
     Q_INVOKABLE QString pastedStreamURL() const;
 
@@ -45,6 +49,8 @@ signals:
     void findStationsRequested();
     void addStationRequested();
     void sleepTimerChoiceRequested();
+    void historyRequested();
+    void historyCloseRequested();
 };
 
 } // namespace tunara

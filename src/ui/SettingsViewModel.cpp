@@ -61,27 +61,15 @@ void SettingsViewModel::setPlaysLastStationAtStart(bool plays)
     store_.setPlaysLastStationAtStart(plays);
 }
 
-bool SettingsViewModel::notifiesTracks() const
+bool SettingsViewModel::option(bool AppSettings::DesktopOptions::*option) const
 {
-    return store_.desktopOptions().notifiesTracks;
+    return store_.desktopOptions().*option;
 }
 
-void SettingsViewModel::setNotifiesTracks(bool notifies)
+void SettingsViewModel::setOption(bool AppSettings::DesktopOptions::*option, bool value)
 {
     AppSettings::DesktopOptions options = store_.desktopOptions();
-    options.notifiesTracks = notifies;
-    store_.setDesktopOptions(options);
-}
-
-bool SettingsViewModel::keepsAwakeWhilePlaying() const
-{
-    return store_.desktopOptions().keepsAwakeWhilePlaying;
-}
-
-void SettingsViewModel::setKeepsAwakeWhilePlaying(bool keepsAwake)
-{
-    AppSettings::DesktopOptions options = store_.desktopOptions();
-    options.keepsAwakeWhilePlaying = keepsAwake;
+    options.*option = value;
     store_.setDesktopOptions(options);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/AppSettings.h"
+
 #include <QObject>
 #include <QString>
 #include <QUuid>
@@ -33,6 +35,7 @@ class SettingsViewModel : public QObject {
     Q_PROPERTY(bool notifiesTracks READ notifiesTracks WRITE setNotifiesTracks NOTIFY desktopOptionsChanged)
     Q_PROPERTY(bool keepsAwakeWhilePlaying READ keepsAwakeWhilePlaying WRITE setKeepsAwakeWhilePlaying NOTIFY
                    desktopOptionsChanged)
+    Q_PROPERTY(bool keepsHistory READ keepsHistory WRITE setKeepsHistory NOTIFY desktopOptionsChanged)
 
 public:
     // What is open over the list.
@@ -46,11 +49,17 @@ public:
     void setStartsAtLogin(bool starts);
     bool playsLastStationAtStart() const;
     void setPlaysLastStationAtStart(bool plays);
-    // "Notify new tracks" and "Keep the computer awake while playing".
-    bool notifiesTracks() const;
-    void setNotifiesTracks(bool notifies);
-    bool keepsAwakeWhilePlaying() const;
-    void setKeepsAwakeWhilePlaying(bool keepsAwake);
+    // "Notify new tracks", "Keep the computer awake while playing" and
+    // "Keep a history of played tracks".
+    bool notifiesTracks() const { return option(&AppSettings::DesktopOptions::notifiesTracks); }
+    void setNotifiesTracks(bool notifies) { setOption(&AppSettings::DesktopOptions::notifiesTracks, notifies); }
+    bool keepsAwakeWhilePlaying() const { return option(&AppSettings::DesktopOptions::keepsAwakeWhilePlaying); }
+    void setKeepsAwakeWhilePlaying(bool keepsAwake)
+    {
+        setOption(&AppSettings::DesktopOptions::keepsAwakeWhilePlaying, keepsAwake);
+    }
+    bool keepsHistory() const { return option(&AppSettings::DesktopOptions::keepsHistory); }
+    void setKeepsHistory(bool keeps) { setOption(&AppSettings::DesktopOptions::keepsHistory, keeps); }
 
     // The selected station's id; empty for none.
     QString selection() const;
@@ -106,6 +115,8 @@ signals:
     void findRequested();
 
 private:
+    bool option(bool AppSettings::DesktopOptions::*option) const;
+    void setOption(bool AppSettings::DesktopOptions::*option, bool value);
     int selectedRow() const;
     int count() const;
     void selectAt(int row);

@@ -30,12 +30,15 @@ constexpr qint64 focusLossGraceMilliseconds = 300;
 
 } // namespace
 
-TunaraApp::TunaraApp(Store& store, QObject* parent)
+TunaraApp::TunaraApp(Store& store, TrackHistory& history, QObject* parent)
     : QObject(parent)
     , store_(store)
     , viewModel_(store)
     , settingsModel_(store)
+    , historyModel_(history)
 {
+    connect(&commands_, &AppCommands::historyRequested, this, &TunaraApp::openHistory);
+    connect(&commands_, &AppCommands::historyCloseRequested, this, &TunaraApp::closeHistory);
     connect(&commands_, &AppCommands::settingsRequested, this, &TunaraApp::openSettings);
     connect(&commands_, &AppCommands::quitRequested, this, &TunaraApp::quit);
     connect(&commands_, &AppCommands::panelDismissRequested, this, &TunaraApp::hidePanel);
@@ -82,6 +85,7 @@ TunaraApp::~TunaraApp()
     // Views go before the engine they were made with.
     panel_.reset();
     settings_.reset();
+    history_.reset();
     engine_.reset();
 }
 
@@ -186,6 +190,19 @@ QQuickView& TunaraApp::settings()
     return *settings_;
 }
 
+QQuickView& TunaraApp::history()
+{
+    if (!history_) {
+        history_ = makeView(QStringLiteral("RecentlyPlayedView"),
+                            {{QStringLiteral("history"), QVariant::fromValue(&historyModel_)}});
+        history_->setResizeMode(QQuickView::SizeRootObjectToView);
+        history_->setTitle(tr("Recently Played"));
+        history_->setMinimumSize(QSize(300, 200));
+        history_->resize(420, 360);
+    }
+    return *history_;
+}
+
 bool TunaraApp::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == panel_.get() && event->type() == QEvent::Close)
@@ -267,6 +284,21 @@ void TunaraApp::closeSettings()
     showPanel();
 }
 
+void TunaraApp::openHistory()
+{
+    QQuickView& view = history();
+    view.show();
+    view.raise();
+    view.requestActivate();
+}
+
+void TunaraApp::closeHistory()
+{
+    if (history_)
+        history_->hide();
+    showPanel();
+}
+
 void TunaraApp::quit()
 {
     emit quitRequested();
@@ -313,6 +345,7 @@ TrayMenu TunaraApp::trayMenu()
         showPanel();
         commands_.chooseSleepTimer();
     }));
+    menu.append(entry(tr("Recently Played…"), [this] { openHistory(); }));
     menu.append(entry(tr("Settings…"), [this] { openSettings(); }, KeyHints::settingsSequence()));
     menu.append(TrayMenuItem());
     menu.append(entry(tr("Quit Tunara"), [this] { quit(); }, KeyHints::quitSequence()));

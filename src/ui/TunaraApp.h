@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppCommands.h"
+#include "HistoryListModel.h"
 #include "SettingsViewModel.h"
 #include "StoreViewModel.h"
 #include "tray/TrayIcon.h"
@@ -18,6 +19,7 @@ class QQuickView;
 namespace tunara {
 
 class Store;
+class TrackHistory;
 
 // The application shell: the tray icon with its tooltip and menu, the
 // panel that opens under it, and the Settings window. Without a tray the
@@ -27,7 +29,7 @@ class TunaraApp final : public QObject {
     Q_OBJECT
 
 public:
-    explicit TunaraApp(Store& store, QObject* parent = nullptr);
+    TunaraApp(Store& store, TrackHistory& history, QObject* parent = nullptr);
     ~TunaraApp() override;
 
     // In the tray when there is an icon, as a window otherwise (minimised,
@@ -42,12 +44,17 @@ public:
     void openSettings();
     // Settings closed from the keyboard: the panel comes back.
     void closeSettings();
+    // The Recently Played window; closed from the keyboard, the panel
+    // comes back.
+    void openHistory();
+    void closeHistory();
     void quit();
 
     // For tests and the screenshot tool.
     QQmlEngine& engine();
     QQuickView& panel();
     QQuickView& settings();
+    QQuickView& history();
     bool hasPanel() const { return panel_ != nullptr; }
     bool hasSettings() const { return settings_ != nullptr; }
     TrayIcon* trayIcon() const { return trayIcon_.get(); }
@@ -74,12 +81,14 @@ private:
     Store& store_;
     StoreViewModel viewModel_;
     SettingsViewModel settingsModel_;
+    HistoryListModel historyModel_;
     AppCommands commands_;
 
     // The engine outlives the views made with it.
     std::unique_ptr<QQmlEngine> engine_;
     std::unique_ptr<QQuickView> panel_;
     std::unique_ptr<QQuickView> settings_;
+    std::unique_ptr<QQuickView> history_;
     bool inTray_ = true;
     std::unique_ptr<TrayIcon> trayIcon_;
     QTimer volumeToolTipShown_;

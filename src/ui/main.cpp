@@ -11,6 +11,7 @@
 #include "model/AppSettings.h"
 #include "model/StationLibrary.h"
 #include "model/Store.h"
+#include "model/TrackHistory.h"
 #include "playback/PlaybackController.h"
 #include "playback/QtScheduler.h"
 
@@ -90,7 +91,9 @@ int main(int argc, char* argv[])
     PlaybackController player(playback);
     Store store(player, StationLibrary::defaultFileURL(), AppSettings::settingsFileURL(), scheduler);
     ColorScheme colorScheme(QDBusConnection::sessionBus());
-    TunaraApp app(store);
+    TrackHistory history(HistoryFile::defaultFileURL());
+    history.follow(store);
+    TunaraApp app(store, history);
 #ifdef TUNARA_HAVE_NOWPLAYING
     const auto mpris = MprisService::publish(store, scheduler, QDBusConnection::sessionBus());
     if (mpris) {

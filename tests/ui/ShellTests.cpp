@@ -5,6 +5,9 @@
 #include "SingleInstance.h"
 #include "UiFixture.h"
 
+#include <QAccessible>
+#include <QClipboard>
+#include <QDesktopServices>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
@@ -78,6 +81,57 @@ TEST_F(UiTest, TerminationStopsPlaybackClearsSelectionAndLeavesTheLibrary)
     EXPECT_EQ(libraryBytes(), before);
 }
 
+// Opens URLs instead of the default browser.
+class OpenedURLs : public QObject {
+    Q_OBJECT
+public:
+    OpenedURLs() { QDesktopServices::setUrlHandler("https", this, "open"); }
+    ~OpenedURLs() override { QDesktopServices::unsetUrlHandler("https"); }
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
+
+// Ctrl+H in the panel: the tracks played, newest first, each copied or
+// searched for by keyboard; the history cleared once asked; Escape back.
+TEST_F(UiTest, RecentlyPlayedCopiesSearchesAndClears)
+{
+    ui.setStations({"One"});
+    ui.present(0, PlayingStatus::playing, metadata("Kerala", "Bonobo"));
+    ui.platform.backend.session().report(StreamTitle{"Fish & Chips + Peas"});
+    Window panel(ui.showPanel());
+    panel.press(Qt::ControlModifier | Qt::Key_H);
+    Window history(ui.app->history());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&history.view));
+    ASSERT_TRUE(history.focused("historyList"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(history.row(0, "historyList"))->text(QAccessible::Name),
+              "Fish & Chips + Peas, One, " + QLocale().toString(ui.history.tracks().at(0).time.toLocalTime().time(),
+                                                                QLocale::ShortFormat));
+
+    history.press(Qt::Key_Down);
+    history.press(Qt::ControlModifier | Qt::Key_C);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "Bonobo - Kerala");
+    OpenedURLs opened;
+    history.press(Qt::Key_Up);
+    history.press(Qt::Key_Return);
+    EXPECT_EQ(opened.urls, QList<QUrl>({QUrl("https://duckduckgo.com/?q=Fish%20%26%20Chips%20%2B%20Peas")}));
+
+    history.click("clearButton");
+    ASSERT_TRUE(history.waitShown("clearDialog"));
+    history.press(Qt::Key_Return); // Cancel has the keyboard
+    ASSERT_TRUE(history.waitShown("clearDialog", false));
+    EXPECT_EQ(ui.history.tracks().size(), 2);
+    history.click("clearButton");
+    ASSERT_TRUE(history.waitShown("clearDialog"));
+    history.click("clearConfirmButton");
+    ASSERT_TRUE(history.waitShown("emptyHistory"));
+    EXPECT_TRUE(ui.history.tracks().isEmpty());
+
+    history.press(Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !history.view.isVisible(); }));
+    EXPECT_TRUE(ui.app->panel().isVisible());
+}
+
 TEST(SingleInstance, ASecondLaunchActivatesTheFirst)
 {
     QTemporaryDir directory;
@@ -97,3 +151,5 @@ TEST(SingleInstance, ASecondLaunchActivatesTheFirst)
 
 } // namespace
 } // namespace tunara::testing
+
+#include "ShellTests.moc"

@@ -12,7 +12,8 @@ namespace tunara::testing {
 UiHarness::UiHarness()
 {
     store = std::make_unique<Store>(player, QUrl::fromLocalFile(libraryPath()), std::nullopt, platform.clock);
-    app = std::make_unique<TunaraApp>(*store);
+    history.follow(*store);
+    app = std::make_unique<TunaraApp>(*store, history);
 }
 
 QString UiHarness::libraryPath() const

@@ -6,6 +6,7 @@
 
 #include "TunaraApp.h"
 #include "model/Store.h"
+#include "model/TrackHistory.h"
 #include "playback/PlaybackController.h"
 #include "support/FakePlatform.h"
 #include "support/QtPrinters.h"
@@ -60,6 +61,7 @@ public:
     QTemporaryDir directory;
     PlaybackController player{platform.environment()};
     std::unique_ptr<Store> store;
+    TrackHistory history{std::nullopt};
     std::unique_ptr<TunaraApp> app;
 };
 

@@ -469,6 +469,13 @@ Pane {
             checked: root.settings.keepsAwakeWhilePlaying
             onTriggered: root.settings.keepsAwakeWhilePlaying = checked
         }
+        MenuItem {
+            objectName: "keepHistoryItem"
+            text: qsTr("Keep a history of played tracks")
+            checkable: true
+            checked: root.settings.keepsHistory
+            onTriggered: root.settings.keepsHistory = checked
+        }
     }
 
     StationFilesView {

@@ -49,6 +49,8 @@ Rectangle {
     // Finding or adding a station from the panel, by keyboard.
     Shortcut { sequences: [StandardKey.Find]; onActivated: root.app.findStations() }
     Shortcut { sequences: [StandardKey.New]; onActivated: root.app.addStation() }
+    // What was played.
+    Shortcut { sequence: "Ctrl+H"; onActivated: root.app.openHistory() }
     // The sleep timer's choices, in place of the header (also from the tray
     // menu and by clicking the time left).
     property bool choosingSleep: false
