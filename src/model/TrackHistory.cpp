@@ -100,11 +100,12 @@ struct TrackHistory::Writer {
     bool mayWrite = true; // false while an undecodable file stands there
     std::mutex mutex;
     std::condition_variable finished;
-    std::optional<QByteArray> pending;
+    std::optional<QList<PlayedTrack>> pending;
     bool running = false;
 
-    void write(const QByteArray& bytes) const
+    void write(const QList<PlayedTrack>& tracks) const
     {
+        const QByteArray bytes = HistoryFile::encode(tracks);
         QDir().mkpath(QFileInfo(path).absolutePath());
         QSaveFile file(path);
         // commit() flushes the temporary file and renames it over the old.
@@ -116,9 +117,9 @@ struct TrackHistory::Writer {
     {
         std::unique_lock lock(mutex);
         while (pending) {
-            const QByteArray bytes = *std::exchange(pending, std::nullopt);
+            const QList<PlayedTrack> tracks = *std::exchange(pending, std::nullopt);
             lock.unlock();
-            write(bytes);
+            write(tracks);
             lock.lock();
         }
         running = false;
@@ -196,9 +197,10 @@ void TrackHistory::save()
 {
     if (!writer_ || !writer_->mayWrite)
         return;
-    QByteArray bytes = HistoryFile::encode(tracks_);
+    // A shared copy, encoded by the writer: the main thread only counts a
+    // reference.
     std::lock_guard lock(writer_->mutex);
-    writer_->pending = std::move(bytes);
+    writer_->pending = tracks_;
     if (writer_->running)
         return;
     writer_->running = true;

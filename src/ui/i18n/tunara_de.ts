@@ -182,6 +182,45 @@
     </message>
 </context>
 <context>
+    <name>RecentlyPlayedView</name>
+    <message>
+        <source>Recently Played</source>
+        <translation>Zuletzt gespielt</translation>
+    </message>
+    <message>
+        <source>No tracks played yet</source>
+        <translation>Noch keine Titel gespielt</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Kopieren</translation>
+    </message>
+    <message>
+        <source>Search the Web</source>
+        <translation>Im Web suchen</translation>
+    </message>
+    <message>
+        <source>Clear History…</source>
+        <translation>Verlauf löschen…</translation>
+    </message>
+    <message>
+        <source>Clear History</source>
+        <translation>Verlauf löschen</translation>
+    </message>
+    <message>
+        <source>Every track played is removed from the list.</source>
+        <translation>Alle gespielten Titel werden aus der Liste entfernt.</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Löschen</translation>
+    </message>
+</context>
+<context>
     <name>SettingsView</name>
     <message>
         <source>Scroll the stations</source>
@@ -258,6 +297,10 @@
     <message>
         <source>Keep the computer awake while playing</source>
         <translation>Computer während der Wiedergabe wach halten</translation>
+    </message>
+    <message>
+        <source>Keep a history of played tracks</source>
+        <translation>Verlauf der gespielten Titel führen</translation>
     </message>
 </context>
 <context>
@@ -501,6 +544,13 @@
     </message>
 </context>
 <context>
+    <name>tunara::HistoryListModel</name>
+    <message>
+        <source>%1, %2, %3</source>
+        <translation>%1, %2, %3</translation>
+    </message>
+</context>
+<context>
     <name>tunara::SettingsViewModel</name>
     <message>
         <source>Are you sure you want to delete &quot;%1&quot;?</source>
@@ -655,6 +705,14 @@
     <message>
         <source>Sleep Timer…</source>
         <translation>Einschlaf-Timer …</translation>
+    </message>
+    <message>
+        <source>Recently Played</source>
+        <translation>Zuletzt gespielt</translation>
+    </message>
+    <message>
+        <source>Recently Played…</source>
+        <translation>Zuletzt gespielt…</translation>
     </message>
 </context>
 </TS>

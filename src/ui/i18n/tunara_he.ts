@@ -182,6 +182,45 @@
     </message>
 </context>
 <context>
+    <name>RecentlyPlayedView</name>
+    <message>
+        <source>Recently Played</source>
+        <translation>הושמעו לאחרונה</translation>
+    </message>
+    <message>
+        <source>No tracks played yet</source>
+        <translation>עדיין לא הושמעו שירים</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>העתקה</translation>
+    </message>
+    <message>
+        <source>Search the Web</source>
+        <translation>חיפוש ברשת</translation>
+    </message>
+    <message>
+        <source>Clear History…</source>
+        <translation>ניקוי ההיסטוריה…</translation>
+    </message>
+    <message>
+        <source>Clear History</source>
+        <translation>ניקוי ההיסטוריה</translation>
+    </message>
+    <message>
+        <source>Every track played is removed from the list.</source>
+        <translation>כל השירים שהושמעו יוסרו מהרשימה.</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>ביטול</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>ניקוי</translation>
+    </message>
+</context>
+<context>
     <name>SettingsView</name>
     <message>
         <source>Scroll the stations</source>
@@ -258,6 +297,10 @@
     <message>
         <source>Keep the computer awake while playing</source>
         <translation>מניעת שינה של המחשב בזמן ניגון</translation>
+    </message>
+    <message>
+        <source>Keep a history of played tracks</source>
+        <translation>שמירת היסטוריה של השירים שהושמעו</translation>
     </message>
 </context>
 <context>
@@ -501,6 +544,13 @@
     </message>
 </context>
 <context>
+    <name>tunara::HistoryListModel</name>
+    <message>
+        <source>%1, %2, %3</source>
+        <translation>%1, %2, %3</translation>
+    </message>
+</context>
+<context>
     <name>tunara::SettingsViewModel</name>
     <message>
         <source>Are you sure you want to delete &quot;%1&quot;?</source>
@@ -655,6 +705,14 @@
     <message>
         <source>Sleep Timer…</source>
         <translation>טיימר שינה…</translation>
+    </message>
+    <message>
+        <source>Recently Played</source>
+        <translation>הושמעו לאחרונה</translation>
+    </message>
+    <message>
+        <source>Recently Played…</source>
+        <translation>הושמעו לאחרונה…</translation>
     </message>
 </context>
 </TS>
