@@ -90,6 +90,10 @@ Station decodeStation(const QJsonValue& value, qsizetype index)
     if (!parsed)
         throw DecodeError{where + QStringLiteral("\"url\" is not a valid URL: ") + url.toString()};
     station.url = *parsed;
+    // A logo that is no web address or file is left out; the station stays.
+    const QUrl logo(object.value(QLatin1String("logo")).toString(), QUrl::StrictMode);
+    if (logo.isValid() && (logo.isLocalFile() || ((logo.scheme() == QLatin1String("http") || logo.scheme() == QLatin1String("https")) && !logo.host().isEmpty())))
+        station.logo = logo;
     return station;
 }
 
@@ -210,6 +214,8 @@ QByteArray encodeStations(const QList<Station>& stations)
         object.insert(QLatin1String("id"), station.id.toString(QUuid::WithoutBraces).toUpper());
         object.insert(QLatin1String("name"), station.name);
         object.insert(QLatin1String("url"), station.urlText());
+        if (!station.logo.isEmpty())
+            object.insert(QLatin1String("logo"), station.logo.toString(QUrl::FullyEncoded));
         array.append(object);
     }
     QByteArray json = QJsonDocument(array).toJson(QJsonDocument::Indented);

@@ -11,7 +11,8 @@
 
 namespace tunara {
 
-// The library file: one JSON array of stations, read once at start-up and
+// The library file: one JSON array of stations ({"id", "name", "url"}, and
+// "logo" for a station that has one), read once at start-up and
 // written whole after every change of the list.
 namespace StationLibrary {
 

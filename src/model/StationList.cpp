@@ -40,6 +40,8 @@ void StationList::replace(int row, const Station& station)
         roles << Qt::DisplayRole << NameRole;
     if (station.url != stations_.at(row).url)
         roles << UrlRole;
+    if (station.logo != stations_.at(row).logo)
+        roles << LogoRole;
     stations_[row] = station;
     if (!roles.isEmpty())
         emit dataChanged(index(row), index(row), roles);

@@ -15,7 +15,7 @@ class StationList final : public QAbstractListModel {
     Q_OBJECT
 
 public:
-    enum Role { IdRole = Qt::UserRole + 1, NameRole, UrlRole };
+    enum Role { IdRole = Qt::UserRole + 1, NameRole, UrlRole, LogoRole };
 
     explicit StationList(QList<Station> stations = {}, QObject* parent = nullptr);
 

@@ -200,6 +200,22 @@ bool Store::updateStation(const QUuid& id, const QString& name, const QString& u
     return true;
 }
 
+bool Store::setStationLogo(const QUuid& id, const QUrl& logo)
+{
+    const int row = stations_.rowOf(id);
+    if (row < 0)
+        return false;
+    if (stations_.at(row).logo == logo)
+        return true;
+    Station updated = stations_.at(row);
+    updated.logo = logo;
+    stations_.replace(row, updated);
+    listChanged();
+    if (isSelected(id))
+        emit selectedStationChanged();
+    return true;
+}
+
 void Store::deleteStations(const QSet<QUuid>& ids)
 {
     for (const QUuid& id : ids) {

@@ -71,6 +71,8 @@ public:
     QList<QUuid> addStations(const QList<std::pair<QString, QString>>& namesAndURLTexts);
     bool containsStationURL(const QUrl& url) const;
     bool updateStation(const QUuid& id, const QString& name, const QString& urlText);
+    // The station's logo (empty: none); saved as any change is.
+    bool setStationLogo(const QUuid& id, const QUrl& logo);
     void deleteStations(const QSet<QUuid>& ids);
     void moveStations(const QList<int>& sourcePositions, int destination);
 

@@ -1,5 +1,7 @@
 #include "MprisService.h"
 
+#include "model/logos/StationLogos.h"
+
 #include "MprisAdaptors.h"
 
 #include "common/Diagnostics.h"
@@ -104,7 +106,19 @@ QVariantMap MprisService::metadata()
     const std::optional<NowPlaying>& shown = store_.player().nowPlaying();
     if (!shown)
         return {};
-    return mpris::metadata(*shown, mpris::trackPath(trackNumber_), artworkFiles_.url(shown->station));
+    const std::optional<Station> selected = store_.selectedStation();
+    const QUrl logo = logos_ && selected ? logos_->file(selected->logo) : QUrl();
+    return mpris::metadata(*shown, mpris::trackPath(trackNumber_), logo.isEmpty() ? artworkFiles_.url(shown->station) : logo);
+}
+
+void MprisService::setLogos(StationLogos* logos)
+{
+    logos_ = logos;
+    connect(logos_, &StationLogos::ready, this, [this](const QUrl& logo) {
+        const std::optional<Station> selected = store_.selectedStation();
+        if (selected && selected->logo == logo)
+            publishPlayerChanges();
+    });
 }
 
 QString MprisService::iconOf(const QString& stationName)

@@ -17,6 +17,8 @@
 
 namespace tunara {
 
+class StationLogos;
+
 class MprisPlaylistsAdaptor;
 class Scheduler;
 class Store;
@@ -51,6 +53,9 @@ public:
     // handler the application quits; without a raise handler nothing happens.
     void setQuitHandler(std::function<void()> handler) { quitHandler_ = std::move(handler); }
     void setRaiseHandler(std::function<void()> handler) { raiseHandler_ = std::move(handler); }
+    // The stations' logos, shown in place of the drawn artwork once their
+    // pictures are ready.
+    void setLogos(StationLogos* logos);
 
     // Current values of the exported properties.
     QString playbackStatus() const;
@@ -99,6 +104,7 @@ private:
     bool registered_ = false;
     MprisPlaylistsAdaptor* playlistsAdaptor_ = nullptr;
     ArtworkFiles artworkFiles_;
+    StationLogos* logos_ = nullptr;
     std::function<void()> quitHandler_;
     std::function<void()> raiseHandler_;
 

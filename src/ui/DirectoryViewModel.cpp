@@ -194,6 +194,7 @@ bool DirectoryViewModel::addStation(int row)
     const QList<QUuid> added = store_->addStations({{station.name, station.url.toString(QUrl::FullyEncoded)}});
     if (added.isEmpty())
         return false;
+    store_->setStationLogo(added.first(), station.favicon);
     directory_->reportClick(station);
     emit stationAdded(added.first().toString(QUuid::WithoutBraces));
     return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LogoFinder.h"
 #include "model/AppSettings.h"
 
 #include <QObject>
@@ -36,6 +37,7 @@ class SettingsViewModel : public QObject {
     Q_PROPERTY(bool keepsAwakeWhilePlaying READ keepsAwakeWhilePlaying WRITE setKeepsAwakeWhilePlaying NOTIFY
                    desktopOptionsChanged)
     Q_PROPERTY(bool keepsHistory READ keepsHistory WRITE setKeepsHistory NOTIFY desktopOptionsChanged)
+    Q_PROPERTY(tunara::LogoFinder* logoFinder READ logoFinder CONSTANT)
 
 public:
     // What is open over the list.
@@ -58,6 +60,8 @@ public:
     {
         setOption(&AppSettings::DesktopOptions::keepsAwakeWhilePlaying, keepsAwake);
     }
+    // "Find Logos".
+    LogoFinder* logoFinder() { return &logoFinder_; }
     bool keepsHistory() const { return option(&AppSettings::DesktopOptions::keepsHistory); }
     void setKeepsHistory(bool keeps) { setOption(&AppSettings::DesktopOptions::keepsHistory, keeps); }
 
@@ -126,6 +130,7 @@ private:
     void open(Sheet sheet, std::optional<QUuid> station, const QString& presetURL = {});
 
     Store& store_;
+    LogoFinder logoFinder_{store_};
     std::optional<QUuid> selectedId_;
     Sheet sheet_ = Sheet::None;
     std::optional<QUuid> sheetStation_;

@@ -2,20 +2,40 @@
 
 #include "model/Store.h"
 #include "model/URLValidation.h"
+#include "model/logos/StationLogos.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 namespace tunara {
 
+namespace {
+
+// A copy the program made of a picture the user chose.
+bool isPickedPicture(const QUrl& logo)
+{
+    return logo.isLocalFile()
+           && QFileInfo(logo.toLocalFile()).absolutePath() == QDir(StationLogos::pickedDirectory()).absolutePath();
+}
+
+} // namespace
+
 StationEditorViewModel::StationEditorViewModel(Store& store, std::optional<QUuid> stationId,
-                                               const QString& presetURL, QObject* parent)
+                                               const QString& presetURL, StationLogos* logos, QObject* parent)
     : QObject(parent)
     , store_(store)
     , stationId_(stationId)
+    , logos_(logos)
 {
     if (stationId_) {
         for (const Station& station : store_.stations()) {
             if (station.id == *stationId_) {
                 name_ = station.name;
                 url_ = station.urlText();
+                logo_ = savedLogo_ = station.logo;
                 break;
             }
         }
@@ -116,9 +136,57 @@ bool StationEditorViewModel::save()
         refuse(urlField, rawValue(URLValidationError::invalidFormat));
         return false;
     }
+    store_.setStationLogo(*savedId, logo_);
+    // A picture of the user's that no longer serves goes with it.
+    if (savedLogo_ != logo_ && isPickedPicture(savedLogo_))
+        QFile::remove(savedLogo_.toLocalFile());
     saved_ = true;
     emit saved(savedId->toString(QUuid::WithoutBraces));
     return true;
+}
+
+QString StationEditorViewModel::logoPicture() const
+{
+    return logos_ ? logos_->file(logo_).toString() : QString();
+}
+
+void StationEditorViewModel::chooseLogo(QWindow* window)
+{
+    auto* dialog = new QFileDialog(nullptr, tr("Choose Image"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setNameFilters({tr("Images (*.png *.jpg *.jpeg *.ico *.webp)"), tr("All files (*)")});
+    dialog->setDirectory(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
+    dialog->winId();
+    if (window)
+        dialog->windowHandle()->setTransientParent(window);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] { useLogoFile(dialog->selectedFiles().value(0)); });
+    dialog->open();
+}
+
+void StationEditorViewModel::useLogoFile(const QString& path)
+{
+    if (!logos_ || path.isEmpty())
+        return;
+    const auto adopted = logos_->adopt(path, StationLogos::pickedDirectory(), stationId_.value_or(QUuid::createUuid()));
+    if (const QUrl* logo = std::get_if<QUrl>(&adopted)) {
+        // A copy chosen before in this sheet and not kept goes.
+        if (logo_ != savedLogo_ && isPickedPicture(logo_))
+            QFile::remove(logo_.toLocalFile());
+        logo_ = *logo;
+        logoError_.clear();
+    } else {
+        logoError_ = std::get<QString>(adopted);
+    }
+    emit logoChanged();
+}
+
+void StationEditorViewModel::clearLogo()
+{
+    logo_.clear();
+    logoError_.clear();
+    emit logoChanged();
 }
 
 } // namespace tunara

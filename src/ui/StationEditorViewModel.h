@@ -2,7 +2,9 @@
 
 #include <QObject>
 #include <QString>
+#include <QUrl>
 #include <QUuid>
+#include <QWindow>
 #include <QtQml/qqmlregistration.h>
 
 #include <optional>
@@ -10,6 +12,7 @@
 namespace tunara {
 
 class Store;
+class StationLogos;
 
 // The add and edit sheet without its window: the two texts, the URL
 // message, whether the form may be confirmed, and the save sequence with
@@ -28,6 +31,9 @@ class StationEditorViewModel : public QObject {
     Q_PROPERTY(QString urlError READ urlError NOTIFY urlErrorChanged)
     Q_PROPERTY(bool canConfirm READ canConfirm NOTIFY canConfirmChanged)
     Q_PROPERTY(QString initialField READ initialField CONSTANT)
+    Q_PROPERTY(bool hasLogo READ hasLogo NOTIFY logoChanged)
+    Q_PROPERTY(QString logoPicture READ logoPicture NOTIFY logoChanged)
+    Q_PROPERTY(QString logoError READ logoError NOTIFY logoChanged)
 
 public:
     // The fields by name, as focusRequested and initialField give them.
@@ -38,7 +44,7 @@ public:
     // URL; editing the station with that id otherwise (empty fields when it
     // is gone).
     StationEditorViewModel(Store& store, std::optional<QUuid> stationId, const QString& presetURL,
-                           QObject* parent = nullptr);
+                           StationLogos* logos = nullptr, QObject* parent = nullptr);
 
     bool isEditing() const { return stationId_.has_value(); }
     QString title() const;
@@ -62,6 +68,17 @@ public:
     // "Add" adds nothing).
     Q_INVOKABLE bool save();
 
+    // The logo: one of the user's pictures ("Choose Image…", a file dialog
+    // over window), or none ("Clear Image"); stored with the station on
+    // save. A file that is no picture read here leaves the logo as it was
+    // and says why.
+    bool hasLogo() const { return !logo_.isEmpty(); }
+    QString logoPicture() const;
+    QString logoError() const { return logoError_; }
+    Q_INVOKABLE void chooseLogo(QWindow* window);
+    void useLogoFile(const QString& path);
+    Q_INVOKABLE void clearLogo();
+
 signals:
     void nameChanged();
     void urlChanged();
@@ -69,6 +86,7 @@ signals:
     void canConfirmChanged();
     void focusRequested(const QString& field);
     void saved(const QString& stationId);
+    void logoChanged();
 
 private:
     void setUrlError(const QString& message);
@@ -82,6 +100,10 @@ private:
     QString urlError_;
     bool canConfirm_ = false;
     bool saved_ = false;
+    StationLogos* logos_;
+    QUrl logo_;
+    QUrl savedLogo_; // the station's logo as the sheet opened
+    QString logoError_;
 };
 
 } // namespace tunara

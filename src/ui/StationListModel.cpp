@@ -4,6 +4,7 @@
 #include "StatusWording.h"
 #include "common/DisplayText.h"
 #include "model/Store.h"
+#include "model/logos/StationLogos.h"
 
 namespace tunara {
 
@@ -48,6 +49,18 @@ StationListModel::StationListModel(Store& store, QObject* parent)
     });
 }
 
+void StationListModel::setLogos(StationLogos* logos)
+{
+    logos_ = logos;
+    connect(logos_, &StationLogos::ready, this, [this](const QUrl& logo) {
+        const StationList& stations = store_.stationList();
+        for (int row = 0; row < stations.size(); ++row) {
+            if (stations.at(row).logo == logo)
+                announce(row, {LogoRole});
+        }
+    });
+}
+
 QVariant StationListModel::data(const QModelIndex& index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
@@ -63,6 +76,7 @@ QVariant StationListModel::data(const QModelIndex& index, int role) const
     case IsSelectedRole: return isSelected;
     case ShowsSpeakerRole: return isSelected && store_.playingStatus() != PlayingStatus::error;
     case UrlDisplayRole: return cleanDisplayText(station.url.toDisplayString());
+    case LogoRole: return logos_ ? logos_->file(station.logo).toString() : QString();
     case AccessibleNameRole:
         return isSelected ? cleanDisplayText(station.name) + QStringLiteral(", ") + StatusWording::spokenStatus(store_.playingStatus())
                           : cleanDisplayText(station.name);
@@ -77,6 +91,7 @@ QHash<int, QByteArray> StationListModel::roleNames() const
         {UrlTextRole, "urlText"},             {KeyHintRole, "keyHint"},
         {IsSelectedRole, "isSelected"},       {ShowsSpeakerRole, "showsSpeaker"},
         {AccessibleNameRole, "accessibleName"}, {UrlDisplayRole, "urlDisplay"},
+        {LogoRole, "logo"},
     };
 }
 

@@ -12,6 +12,7 @@
 namespace tunara {
 
 class Store;
+class StationLogos;
 
 // The Store's station list as the views show it: each row carries the
 // station's id, its name as shown (cleaned of control characters and line
@@ -31,6 +32,9 @@ public:
         StationIdRole = StationList::IdRole,
         NameRole = StationList::NameRole,
         UrlTextRole = StationList::UrlRole,
+        // The file URL of the logo's picture once it is ready; empty until
+        // then and for none.
+        LogoRole = StationList::LogoRole,
         KeyHintRole,
         IsSelectedRole,
         AccessibleNameRole,
@@ -41,6 +45,8 @@ public:
     };
 
     explicit StationListModel(Store& store, QObject* parent = nullptr);
+    // Where the logos' pictures come from; none: no logos shown.
+    void setLogos(StationLogos* logos);
 
     QVariant data(const QModelIndex& index, int role) const override;
     QHash<int, QByteArray> roleNames() const override;
@@ -60,6 +66,7 @@ private:
     void announce(int row, const QList<int>& roles);
 
     Store& store_;
+    StationLogos* logos_ = nullptr;
     std::optional<QUuid> selectedId_;
     // The stations that had the numbered key hints when the views were last told.
     QList<QUuid> hinted_;

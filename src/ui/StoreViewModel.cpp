@@ -1,6 +1,7 @@
 #include "StoreViewModel.h"
 
 #include "model/Store.h"
+#include "model/logos/StationLogos.h"
 #include "StatusWording.h"
 #include "common/DisplayText.h"
 
@@ -43,6 +44,22 @@ bool StoreViewModel::hasSelection() const
 QString StoreViewModel::selectedName() const
 {
     return store_.selectedStation() ? cleanDisplayText(store_.selectedStation()->name) : QString();
+}
+
+QString StoreViewModel::selectedLogo() const
+{
+    const std::optional<Station> selected = store_.selectedStation();
+    return logos_ && selected ? logos_->file(selected->logo).toString() : QString();
+}
+
+void StoreViewModel::setLogos(StationLogos* logos)
+{
+    logos_ = logos;
+    stations_.setLogos(logos);
+    connect(logos, &StationLogos::ready, this, [this](const QUrl& logo) {
+        if (const std::optional<Station> selected = store_.selectedStation(); selected && selected->logo == logo)
+            emit selectionChanged();
+    });
 }
 
 StoreViewModel::Status StoreViewModel::status() const
@@ -159,7 +176,11 @@ StationEditorViewModel* StoreViewModel::makeEditor(const QString& stationId, con
     std::optional<QUuid> id;
     if (!stationId.isEmpty())
         id = parseId(stationId).value_or(QUuid());
-    return new StationEditorViewModel(store_, id, presetURL, owner);
+    auto* editor = new StationEditorViewModel(store_, id, presetURL, logos_, owner);
+    // The preview follows its picture as it is made.
+    if (logos_)
+        connect(logos_, &StationLogos::ready, editor, &StationEditorViewModel::logoChanged);
+    return editor;
 }
 
 } // namespace tunara

@@ -12,6 +12,7 @@
 namespace tunara {
 
 class Store;
+class StationLogos;
 
 // What the views read of the Store, in QML's terms: the optional selection
 // as a flag plus texts, the status as an enumeration with its wording, the
@@ -25,6 +26,8 @@ class StoreViewModel : public QObject {
     Q_PROPERTY(tunara::StationListModel* stations READ stations CONSTANT)
     Q_PROPERTY(bool hasSelection READ hasSelection NOTIFY selectionChanged)
     Q_PROPERTY(QString selectedName READ selectedName NOTIFY selectionChanged)
+    // The selected station's logo picture (a file URL); empty for none.
+    Q_PROPERTY(QString selectedLogo READ selectedLogo NOTIFY selectionChanged)
     Q_PROPERTY(Status status READ status NOTIFY statusChanged)
     Q_PROPERTY(QString progressText READ progressText NOTIFY statusChanged)
     Q_PROPERTY(QString failureText READ failureText NOTIFY statusChanged)
@@ -45,11 +48,15 @@ public:
     Q_ENUM(Status)
 
     explicit StoreViewModel(Store& store, QObject* parent = nullptr);
+    // Where the stations' logo pictures come from; none: no logos shown.
+    void setLogos(StationLogos* logos);
+    StationLogos* logos() const { return logos_; }
 
     Store& store() const { return store_; }
     StationListModel* stations() { return &stations_; }
     bool hasSelection() const;
     QString selectedName() const;
+    QString selectedLogo() const;
     Status status() const;
     QString progressText() const;
     // Why the station failed; empty unless it did.
@@ -95,6 +102,7 @@ signals:
 private:
     Store& store_;
     StationListModel stations_;
+    StationLogos* logos_ = nullptr;
 };
 
 } // namespace tunara

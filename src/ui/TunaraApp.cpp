@@ -37,6 +37,7 @@ TunaraApp::TunaraApp(Store& store, TrackHistory& history, QObject* parent)
     , settingsModel_(store)
     , historyModel_(history)
 {
+    viewModel_.setLogos(&logos_);
     connect(&commands_, &AppCommands::historyRequested, this, &TunaraApp::openHistory);
     connect(&commands_, &AppCommands::historyCloseRequested, this, &TunaraApp::closeHistory);
     connect(&commands_, &AppCommands::settingsRequested, this, &TunaraApp::openSettings);

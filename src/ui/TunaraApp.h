@@ -4,6 +4,7 @@
 #include "HistoryListModel.h"
 #include "SettingsViewModel.h"
 #include "StoreViewModel.h"
+#include "model/logos/StationLogos.h"
 #include "tray/TrayIcon.h"
 
 #include <QElapsedTimer>
@@ -59,6 +60,7 @@ public:
     bool hasSettings() const { return settings_ != nullptr; }
     TrayIcon* trayIcon() const { return trayIcon_.get(); }
     StoreViewModel& viewModel() { return viewModel_; }
+    StationLogos& logos() { return logos_; }
     SettingsViewModel& settingsModel() { return settingsModel_; }
     AppCommands& commands() { return commands_; }
 
@@ -79,6 +81,7 @@ private:
     void followPanelFocus();
 
     Store& store_;
+    StationLogos logos_;
     StoreViewModel viewModel_;
     SettingsViewModel settingsModel_;
     HistoryListModel historyModel_;

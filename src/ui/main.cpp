@@ -99,6 +99,7 @@ int main(int argc, char* argv[])
     if (mpris) {
         mpris->setQuitHandler([&app] { app.quit(); });
         mpris->setRaiseHandler([&app] { app.showPanel(); });
+        mpris->setLogos(&app.logos());
     }
     // A notification for each new track while the panel is not in front, and no
     // idle suspend while sound plays, as the settings say.

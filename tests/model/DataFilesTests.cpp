@@ -64,7 +64,7 @@ TEST_F(DataFileTest, AMissingLibraryGivesTheDefaultsAndWritesNothing)
 TEST_F(DataFileTest, SavedFileIsPrettyReadsBackExactlyAndAFailedSaveDestroysNothing)
 {
     const Station stream{QUuid("6f1d5c3e-8b1a-4b7e-9a51-0f0e3c2d1b4a"), "Café “Jazz” \\ \"A/B\"\n🎷",
-                             QUrl("http://example.com:8000/live.mp3?a=1&b=%20x&c=%C3%A4")};
+                             QUrl("http://example.com:8000/live.mp3?a=1&b=%20x&c=%C3%A4"), {}};
     ASSERT_EQ(StationLibrary::saveStations(url("a/b/database.json"), {stream}), std::nullopt);
     EXPECT_EQ(read("a/b/database.json"), R"([
     {

@@ -143,7 +143,7 @@ TEST_F(StoreTest, StationsSharingAnIdAreFoundAsTheFirstAndDeletedTogether)
 {
     const Station a = Station::make("A", QUrl("https://a.example/"));
     StationLibrary::saveStations(libraryURL(), {a, Station::make("B", QUrl("https://b.example/")),
-                                               {a.id, "A2", QUrl("https://a2.example/")}});
+                                               {a.id, "A2", QUrl("https://a2.example/"), {}}});
     store = std::make_unique<Store>(player, libraryURL(), std::nullopt, platform.clock);
     store->playStation(id(2));
     EXPECT_EQ(store->selectedStation()->name, "A");

@@ -255,7 +255,7 @@ TEST_F(DesktopBusTest, ClicksTheWheelAndTheMenuAct)
 
     // The menu, as a host that shows it on a left click reads it.
     EXPECT_EQ(menuEntries(), (QStringList{"Pause", "-", "Radio One", "Jazz__FM (x)", "-", "Open Tunara",
-                                          "Sleep Timer…", "Settings…", "-", "Quit Tunara"}));
+                                          "Sleep Timer…", "Recently Played…", "Settings…", "-", "Quit Tunara"}));
     hostBus.connect(service(), "/MenuBar", "com.canonical.dbusmenu", "LayoutUpdated", &watcher,
                     SLOT(countLayoutUpdate()));
     const auto click = [&](int id) {
@@ -274,19 +274,19 @@ TEST_F(DesktopBusTest, ClicksTheWheelAndTheMenuAct)
     // (Once the volume the keys set above has been shown.)
     EXPECT_TRUE(QTest::qWaitFor([&] { return property<tray::ToolTip>("ToolTip").text.endsWith("\nStops in 15 min"); }));
     // Settings is one window, opened again after closing.
-    click(8);
+    click(9);
     ASSERT_TRUE(ui.app->hasSettings());
     QQuickView& settings = ui.app->settings();
     settings.close();
-    click(8);
+    click(9);
     EXPECT_EQ(&ui.app->settings(), &settings);
     EXPECT_TRUE(settings.isVisible());
     QSignalSpy quit(ui.app.get(), &TunaraApp::quitRequested);
-    click(10);
+    click(11);
     EXPECT_EQ(quit.count(), 1);
     ui.setStations({});
-    EXPECT_EQ(menuEntries(), (QStringList{"Play (off)", "-", "Open Tunara", "Sleep Timer…", "Settings…", "-",
-                                          "Quit Tunara"}));
+    EXPECT_EQ(menuEntries(), (QStringList{"Play (off)", "-", "Open Tunara", "Sleep Timer…", "Recently Played…",
+                                          "Settings…", "-", "Quit Tunara"}));
     EXPECT_TRUE(QTest::qWaitFor([&] { return watcher.layoutUpdates > 0; }));
 }
 

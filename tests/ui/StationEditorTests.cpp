@@ -201,8 +201,8 @@ TEST_F(StationEditorTest, EditingStartsWithTheNameSelectedAndTabsThroughTheSheet
     EXPECT_EQ(settings.texts({"sheetTitle", "confirmButton"}), (QStringList{"Edit stream", "Save"}));
     EXPECT_TRUE(settings.focused("nameField"));
     EXPECT_EQ(settings.text("nameField", "selectedText"), "Two");
-    // Tab order: Name, URL, Cancel, Save, and round again.
-    for (const char* next : {"urlField", "cancelButton", "confirmButton", "nameField"}) {
+    // Tab order: Name, URL, the logo's button, Cancel, Save, and round again.
+    for (const char* next : {"urlField", "chooseLogoButton", "cancelButton", "confirmButton", "nameField"}) {
         settings.press(Qt::Key_Tab);
         EXPECT_TRUE(settings.focused(next)) << next;
     }

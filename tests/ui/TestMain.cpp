@@ -24,6 +24,7 @@ int main(int argc, char* argv[])
     qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
     qputenv("XDG_DATA_HOME", QDir(home.path()).filePath(QStringLiteral("data")).toUtf8());
     qputenv("XDG_CONFIG_HOME", QDir(home.path()).filePath(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_CACHE_HOME", QDir(home.path()).filePath(QStringLiteral("cache")).toUtf8());
     qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
 
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);

@@ -100,6 +100,7 @@ std::optional<QList<DirectoryStation>> parseSearchReply(const QByteArray& body, 
         station.bitrate = number(entry.value(QLatin1String("bitrate")));
         station.hls = number(entry.value(QLatin1String("hls"))) == 1 || entry.value(QLatin1String("hls")).toBool();
         station.tags = firstTags(entry.value(QLatin1String("tags")));
+        station.favicon = streamURL(entry.value(QLatin1String("favicon"))).value_or(QUrl());
         stations.append(station);
     }
     if (considered > 0 && readable == 0)

@@ -24,6 +24,7 @@ struct DirectoryStation {
     int bitrate = 0; // kbps; 0 when unknown
     bool hls = false;
     QStringList tags; // the first few
+    QUrl favicon;     // an http or https address; empty for none
 };
 
 } // namespace tunara

@@ -89,8 +89,25 @@ QNetworkAccessManager& StationDirectory::network()
 
 void StationDirectory::search(SearchField field, const QString& text)
 {
+    start({QStringLiteral("/json/stations/search"),
+           {
+               {field == SearchField::tag ? QStringLiteral("tag") : QStringLiteral("name"), text},
+               {QStringLiteral("hidebroken"), QStringLiteral("true")},
+               {QStringLiteral("order"), QStringLiteral("clickcount")},
+               {QStringLiteral("reverse"), QStringLiteral("true")},
+               {QStringLiteral("limit"), QString::number(options_.maxStations)},
+           }});
+}
+
+void StationDirectory::lookUp(const QUrl& streamURL)
+{
+    start({QStringLiteral("/json/stations/byurl"), {{QStringLiteral("url"), streamURL.toString(QUrl::FullyEncoded)}}});
+}
+
+void StationDirectory::start(Search search)
+{
     cancel();
-    search_ = Search{field, text};
+    search_ = std::move(search);
     if (serverList_.isEmpty())
         findServers();
     else
@@ -133,15 +150,7 @@ void StationDirectory::findServers()
 
 void StationDirectory::sendToCurrentServer()
 {
-    const QUrl url = endpoint(serverList_.at(currentServer_), QStringLiteral("/json/stations/search"),
-                              {
-                                  {search_->field == SearchField::tag ? QStringLiteral("tag") : QStringLiteral("name"),
-                                   search_->text},
-                                  {QStringLiteral("hidebroken"), QStringLiteral("true")},
-                                  {QStringLiteral("order"), QStringLiteral("clickcount")},
-                                  {QStringLiteral("reverse"), QStringLiteral("true")},
-                                  {QStringLiteral("limit"), QString::number(options_.maxStations)},
-                              });
+    const QUrl url = endpoint(serverList_.at(currentServer_), search_->path, search_->parameters);
     QNetworkRequest search = request(url);
     search.setRawHeader("Accept", "application/json");
     replyTooLarge_ = false;

@@ -58,6 +58,9 @@ public:
     static std::unique_ptr<DirectoryServers> serversFromEnvironment();
 
     void search(SearchField field, const QString& text);
+    // The directory's stations with this stream URL (its "byurl" list),
+    // answered as a search is.
+    void lookUp(const QUrl& streamURL);
     void cancel();
     // Counts the station's popularity at the server that found it.
     void reportClick(const DirectoryStation& station);
@@ -68,10 +71,11 @@ signals:
 
 private:
     struct Search {
-        SearchField field;
-        QString text;
+        QString path;
+        QList<std::pair<QString, QString>> parameters;
         qsizetype serversTried = 0;
     };
+    void start(Search search);
 
     QNetworkAccessManager& network();
     void findServers();

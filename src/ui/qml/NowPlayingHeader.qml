@@ -2,7 +2,7 @@ import QtQuick
 import Tunara
 
 // The header of the panel: what the player does for the selected station,
-// and the play/pause button.
+// the play/pause button, and the station's logo when it has one.
 Item {
     id: root
     required property StoreViewModel store
@@ -89,13 +89,28 @@ Item {
         }
     }
 
+    Image {
+        id: headerLogo
+        objectName: "headerLogo"
+        visible: root.store.hasSelection && root.store.selectedLogo !== ""
+        anchors.right: parent.right
+        anchors.verticalCenter: parent.verticalCenter
+        width: 32
+        height: 32
+        source: root.store.selectedLogo
+        sourceSize: Qt.size(64, 64)
+        fillMode: Image.PreserveAspectFit
+        asynchronous: true
+        Accessible.ignored: true
+    }
+
     Column {
         id: textColumn
         objectName: "textColumn"
         visible: root.store.hasSelection
         anchors.left: parent.left
         anchors.leftMargin: playButton.width + 12
-        width: Math.max(0, root.width - playButton.width - 12)
+        width: Math.max(0, root.width - playButton.width - 12 - (headerLogo.visible ? headerLogo.width + 8 : 0))
         anchors.verticalCenter: parent.verticalCenter
         spacing: 2
 

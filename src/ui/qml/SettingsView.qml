@@ -167,6 +167,7 @@ Pane {
                 required property string stationId
                 required property string name
                 required property string urlDisplay
+                required property string logo
                 required property int index
                 readonly property bool isSelected: root.selection === stationId
 
@@ -183,11 +184,25 @@ Pane {
                 Accessible.focused: ListView.isCurrentItem && list.activeFocus
                 Accessible.onPressAction: root.settings.selectRow(index)
 
+                Image {
+                    id: rowLogo
+                    visible: row.logo !== ""
+                    anchors.left: parent.left
+                    anchors.leftMargin: 8
+                    anchors.verticalCenter: parent.verticalCenter
+                    width: 16
+                    height: 16
+                    source: row.logo
+                    sourceSize: Qt.size(32, 32)
+                    fillMode: Image.PreserveAspectFit
+                    asynchronous: true
+                    Accessible.ignored: true
+                }
                 Label {
                     id: nameLabel
                     objectName: "rowName"
                     anchors.left: parent.left
-                    anchors.leftMargin: 10
+                    anchors.leftMargin: rowLogo.visible ? 30 : 10
                     width: Math.min(implicitWidth, (row.width - 30) * 0.5)
                     anchors.verticalCenter: parent.verticalCenter
                     text: row.name
@@ -324,6 +339,18 @@ Pane {
             Layout.fillHeight: false
             spacing: 0
 
+            // What Find Logos found, or why it stopped.
+            Label {
+                objectName: "logoFinderLine"
+                Layout.fillWidth: true
+                Layout.leftMargin: 12
+                Layout.rightMargin: 12
+                Layout.topMargin: 8
+                visible: text !== ""
+                text: root.settings.logoFinder.message
+                color: Theme.secondary
+                elide: Text.ElideRight
+            }
             // A save that failed, until one succeeds.
             Label {
                 objectName: "saveFailureLine"
@@ -438,6 +465,12 @@ Pane {
             objectName: "exportItem"
             text: qsTr("Export Stations…")
             onTriggered: stationFiles.chooseExportFile()
+        }
+        MenuItem {
+            objectName: "findLogosItem"
+            text: qsTr("Find Logos")
+            enabled: !root.settings.logoFinder.running
+            onTriggered: root.settings.logoFinder.start()
         }
         MenuSeparator {}
         MenuItem {

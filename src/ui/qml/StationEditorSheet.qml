@@ -107,6 +107,56 @@ FocusScope {
                 Accessible.name: qsTr("URL")
                 Accessible.description: root.editor.urlError
             }
+            Label {
+                Layout.alignment: Qt.AlignRight
+                text: qsTr("Logo:")
+                font.pixelSize: Theme.bodySize
+                Accessible.ignored: true
+            }
+            RowLayout {
+                Layout.fillWidth: true
+                spacing: 8
+                Image {
+                    objectName: "logoPreview"
+                    visible: root.editor.logoPicture !== ""
+                    Layout.preferredWidth: 28
+                    Layout.preferredHeight: 28
+                    source: root.editor.logoPicture
+                    sourceSize: Qt.size(56, 56)
+                    fillMode: Image.PreserveAspectFit
+                    asynchronous: true
+                    Accessible.ignored: true
+                }
+                PushButton {
+                    objectName: "chooseLogoButton"
+                    text: qsTr("Choose Image…")
+                    Accessible.description: root.editor.logoError
+                    onClicked: root.editor.chooseLogo(root.Window.window)
+                }
+                PushButton {
+                    objectName: "clearLogoButton"
+                    visible: root.editor.hasLogo
+                    text: qsTr("Clear Image")
+                    onClicked: root.editor.clearLogo()
+                }
+                Item { Layout.fillWidth: true }
+            }
+        }
+
+        Label {
+            objectName: "logoErrorText"
+            visible: root.editor.logoError !== ""
+            Layout.fillWidth: true
+            Layout.leftMargin: 20
+            Layout.rightMargin: 20
+            Layout.bottomMargin: 12
+            text: root.editor.logoError
+            wrapMode: Text.Wrap
+            color: Theme.red
+            font.pixelSize: 12
+            Accessible.role: Accessible.AlertMessage
+            Accessible.name: text
+            Accessible.ignored: !visible
         }
 
         Label {

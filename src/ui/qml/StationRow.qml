@@ -1,7 +1,7 @@
 import QtQuick
 import Tunara
 
-// One station in the panel: its name, and at the right the speaker mark
+// One station in the panel: its logo when it has one, its name, and at the right the speaker mark
 // when it is the selected station (and has not failed), else its key hint
 // for the first nine; the selected station never shows its hint.
 // The whole row takes clicks; the highlight is decided by the panel.
@@ -14,6 +14,7 @@ Item {
     required property bool showsSpeaker
     required property string keyHint
     required property string accessibleName
+    required property string logo
     // Under the pointer: a light fill. The keyboard's row: the focus ring.
     property bool highlighted
     property bool keyboardCurrent
@@ -40,12 +41,29 @@ Item {
     }
     FocusRing { visible: root.keyboardCurrent }
 
+    Image {
+        id: logoImage
+        objectName: "stationLogo"
+        visible: root.logo !== ""
+        anchors.left: parent.left
+        anchors.leftMargin: 8
+        anchors.verticalCenter: parent.verticalCenter
+        width: 20
+        height: 20
+        source: root.logo
+        sourceSize: Qt.size(40, 40)
+        fillMode: Image.PreserveAspectFit
+        asynchronous: true
+        smooth: true
+        Accessible.ignored: true
+    }
+
     Text {
         id: nameText
         objectName: "stationName"
         anchors.left: parent.left
-        anchors.leftMargin: 10
-        width: Math.max(0, root.width - 28 - markSlot.width)
+        anchors.leftMargin: logoImage.visible ? 36 : 10
+        width: Math.max(0, root.width - anchors.leftMargin - 18 - markSlot.width)
         anchors.verticalCenter: parent.verticalCenter
         text: root.name
         textFormat: Text.PlainText
