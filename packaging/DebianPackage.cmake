@@ -34,6 +34,6 @@ set(TUNARA_RUNTIME_DEPENDS
     glib-networking ca-certificates fonts-dejavu-core)
 list(JOIN TUNARA_RUNTIME_DEPENDS ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 # ALSA output where no sound server runs; the station artwork's first font.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gstreamer1.0-alsa, qt6-wayland, fonts-roboto-unhinted, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gstreamer1.0-alsa, qt6-wayland, fonts-roboto-unhinted, qt6-translations-l10n, qt6-image-formats-plugins")
 
 include(CPack)

@@ -42,7 +42,9 @@ void LogoFinder::lookUpNext()
     while (!waiting_.isEmpty() && store_.stationList().rowOf(waiting_.first()) < 0)
         waiting_.removeFirst();
     if (waiting_.isEmpty()) {
-        finish(logosFound_ ? tr("Found logos for %n stations", nullptr, logosFound_) : tr("No logos found"));
+        finish(logosFound_ == 0   ? tr("No logos found")
+               : logosFound_ == 1 ? tr("Found a logo for 1 station")
+                                  : tr("Found logos for %n stations", nullptr, logosFound_));
         return;
     }
     directory_->lookUp(store_.stationList().at(store_.stationList().rowOf(waiting_.first())).url);

@@ -8,10 +8,11 @@
 
 namespace tunara::testing {
 
-DirectoryFixture::DirectoryFixture(const QUrl& streamBase, double slowSeconds)
+DirectoryFixture::DirectoryFixture(const QUrl& streamBase, double slowSeconds, const QString& favicons)
     : process_("directory_server.py",
                QStringList{"--log", directory_.filePath("requests.jsonl"), "--slow", QString::number(slowSeconds)}
-                   + (streamBase.isEmpty() ? QStringList() : QStringList{"--stream-base", streamBase.toString()}))
+                   + (streamBase.isEmpty() ? QStringList() : QStringList{"--stream-base", streamBase.toString()})
+                   + (favicons.isEmpty() ? QStringList() : QStringList{"--favicons", favicons}))
     , port_(process_.announcement().value("port").toInt())
 {
 }

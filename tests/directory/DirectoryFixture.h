@@ -20,8 +20,9 @@ public:
         QString userAgent;
     };
 
-    // streamBase: where the stations' resolved URLs point (the stream fixture).
-    explicit DirectoryFixture(const QUrl& streamBase = {}, double slowSeconds = 3);
+    // streamBase: where the stations' resolved URLs point (the stream
+    // fixture); favicons: a folder whose files it serves as favicons.
+    explicit DirectoryFixture(const QUrl& streamBase = {}, double slowSeconds = 3, const QString& favicons = {});
 
     bool isRunning() const { return port_ != 0; }
     // The base URL of the healthy server, or of one behaving as named.

@@ -81,6 +81,18 @@ TEST_F(DataFileTest, SavedFileIsPrettyReadsBackExactlyAndAFailedSaveDestroysNoth
     EXPECT_EQ(loaded[0].name, stream.name);
     EXPECT_EQ(loaded[0].urlText(), "http://example.com:8000/live.mp3?a=1&b=%20x&c=%C3%A4");
 
+    // A logo is one member more, which a reader that knows none passes by;
+    // one that is no web address or file is left out, the station kept.
+    Station withLogo = stream;
+    withLogo.logo = QUrl("https://radio.example/fav icon.png");
+    ASSERT_EQ(StationLibrary::saveStations(url("logo.json"), {withLogo}), std::nullopt);
+    EXPECT_TRUE(read("logo.json").contains(R"("logo": "https:\/\/radio.example\/fav%20icon.png")"));
+    EXPECT_EQ(StationLibrary::loadStations(url("logo.json")).stations.value(0).logo, withLogo.logo);
+    write("logo.json", QByteArray(read("logo.json")).replace("https:", "javascript:"));
+    const auto kept = StationLibrary::loadStations(url("logo.json")).stations;
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_TRUE(kept[0].logo.isEmpty());
+
     // Failed saves are reported and destroy nothing.
     ASSERT_TRUE(QDir(dir.path()).mkpath("database.json/inner"));
     write("blocker", "a file where a folder is needed");

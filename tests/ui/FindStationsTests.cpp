@@ -109,6 +109,10 @@ TEST_F(UiTest, FindStationsSearchesAsTheUserTypesAndAddsFromTheKeyboard)
     settings.click(UiHarness::find(settings.rows()[2], "addResultButton"));
     EXPECT_EQ(ui.names(), QStringList({"One", "Jazz Radio Café ☕ — Zürich", "Fixture Jazz", "Jazz HLS"}));
     EXPECT_EQ(ui.station(2).urlText(), "http://127.0.0.1:8123/icy/mp3");
+    // With the directory's favicon as its logo, shown once it is fetched.
+    EXPECT_EQ(ui.station(2).logo, server.url().resolved(QUrl("favicons/jazz.png")));
+    EXPECT_TRUE(cafe.logo.isEmpty());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !settings.row(2)->property("logo").toString().isEmpty(); }));
 
     // Escape closes; the button opens it again on the same results.
     settings.press(Qt::Key_Escape);
@@ -130,6 +134,34 @@ TEST_F(UiTest, FindStationsSearchesAsTheUserTypesAndAddsFromTheKeyboard)
     settings.search("polka");
     EXPECT_EQ(settings.rows().size(), 0);
     EXPECT_EQ(settings.text("directoryMessage"), "No stations found");
+}
+
+// Find Logos: each station without one looked up by its stream URL; the
+// favicon of an exact match taken, no other.
+TEST_F(UiTest, FindLogosTakesTheFaviconOfTheStationListedUnderTheSameURL)
+{
+    DirectoryFixture server(QUrl("http://127.0.0.1:8123"));
+    DirectoryURL pointedAt(server.url());
+    ui.setStations({});
+    ui.store->addStations({{"My Jazz", "http://127.0.0.1:8123/icy/mp3"}, {"Mine", "http://127.0.0.1:8123/icy/mp3?x"},
+                           {"Café", "https://cafe.example/stream.aac"}});
+    FindSheet settings(ui.showSettings());
+    settings.click("stationFilesButton");
+    ASSERT_TRUE(settings.waitShown("stationFilesMenu"));
+    settings.click("findLogosItem");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return settings.text("logoFinderLine") == "Found a logo for 1 station"; }, 15000))
+        << settings.text("logoFinderLine").toStdString();
+    EXPECT_EQ(ui.station(0).logo, server.url().resolved(QUrl("favicons/jazz.png")));
+    EXPECT_TRUE(ui.station(1).logo.isEmpty());
+    EXPECT_TRUE(ui.station(2).logo.isEmpty());
+    // One lookup each; the logo found is fetched for the list.
+    QStringList paths;
+    for (const auto& request : server.requests())
+        paths << request.path;
+    paths.sort();
+    EXPECT_EQ(paths, QStringList({"/favicons/jazz.png", "/json/stations/byurl", "/json/stations/byurl",
+                                  "/json/stations/byurl"}));
+    EXPECT_EQ(server.requests()[0].query.value("url"), "http://127.0.0.1:8123/icy/mp3");
 }
 
 // How each failure is worded is the directory's; here, that the sheet shows it

@@ -18,11 +18,13 @@ import json
 import os
 import shutil
 import signal
+import struct
 import subprocess
 import sys
 import tempfile
 import time
 import xml.etree.ElementTree
+import zlib
 
 pyatspi = None  # imported once the session's buses are known
 
@@ -427,6 +429,14 @@ def by_keys(session):
     title = wait_for(lambda: subprocess.run(["playerctl", "-p", "tunara", "metadata", "title"], env=session.env,
                                             capture_output=True, text=True).stdout.strip(), "a track title")
     wait_for(lambda: any(title in text for text in told.heard), lambda: f"the track {title!r} told, not {told.heard}")
+    # The directory's favicon (16 x 16, #3366CC) is the station's logo, which
+    # the desktop's media widgets show.
+    def artwork():
+        return subprocess.run(["playerctl", "-p", "tunara", "metadata", "mpris:artUrl"], env=session.env,
+                              capture_output=True, text=True).stdout.strip().removeprefix("file://")
+    wait_for(lambda: "/tunara/logos/" in artwork(), lambda: f"the logo as the MPRIS artwork, not {artwork()!r}")
+    width, height, pixels = png_pixels(artwork())
+    assert (width, height) == (16, 16) and set(pixels) == {(0x33, 0x66, 0xCC, 255)}, (width, height, set(pixels))
     def volume():
         return subprocess.run(["playerctl", "-p", "tunara", "volume"], env=session.env, capture_output=True,
                               text=True).stdout.strip()
@@ -435,6 +445,35 @@ def by_keys(session):
     press(session, "ctrl+Down")
     wait_for(lambda: volume() == "0.950000", lambda: f"Ctrl+Down to turn the volume to 95 %, not {volume()}")
     told.wait("Volume 95 %")
+
+
+def png_pixels(path):
+    """Width, height and RGBA pixels of an 8-bit RGB or RGBA PNG, read without an imaging library."""
+    with open(path, "rb") as file:
+        data = file.read()
+    position, header, compressed = 8, None, b""
+    while position < len(data):
+        length, kind = struct.unpack(">I4s", data[position:position + 8])
+        body = data[position + 8:position + 8 + length]
+        header = body if kind == b"IHDR" else header
+        compressed += body if kind == b"IDAT" else b""
+        position += 12 + length
+    width, height, depth, colour = struct.unpack(">IIBB", header[:10])
+    assert depth == 8 and colour in (2, 6), (depth, colour)
+    size = 4 if colour == 6 else 3
+    raw, stride, rows, previous = zlib.decompress(compressed), width * size, [], bytearray(width * size)
+    for y in range(height):
+        kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for x in range(stride):
+            a, b = line[x - size] if x >= size else 0, previous[x]
+            c = previous[x - size] if x >= size else 0
+            p = a + b - c
+            nearest = a if abs(p - a) <= abs(p - b) and abs(p - a) <= abs(p - c) else b if abs(p - b) <= abs(p - c) else c
+            line[x] = (line[x] + (0, a, b, (a + b) // 2, nearest)[kind]) & 0xFF
+        rows.append(line)
+        previous = line
+    return width, height, [tuple(row[x:x + size]) + ((255,) if size == 3 else ()) for row in rows
+                           for x in range(0, stride, size)]
 
 
 def translations(language):

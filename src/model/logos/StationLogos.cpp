@@ -27,9 +27,12 @@ bool isAllowedFormat(const QByteArray& format)
 }
 
 // A format a favicon comes in, of a size within bounds as far as its
-// header tells, read from the header alone.
-bool isReadable(QImageReader& reader, int maxDimension)
+// header tells, read from the header alone. (Qt tells ICO by its name
+// only: here by its first bytes.)
+bool isReadable(QImageReader& reader, const QByteArray& bytes, int maxDimension)
 {
+    if (bytes.startsWith(QByteArrayLiteral("\0\0\1\0")))
+        reader.setFormat("ico");
     const QSize size = reader.size();
     return isAllowedFormat(reader.format())
            && !(size.isValid() && (size.width() > maxDimension || size.height() > maxDimension));
@@ -83,7 +86,7 @@ QImage StationLogos::decode(const QByteArray& bytes, int maxDimension, int size)
     QBuffer buffer(&held);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
-    if (!isReadable(reader, maxDimension))
+    if (!isReadable(reader, bytes, maxDimension))
         return {};
     // A JPEG cut short decodes to a picture grey at the bottom: without its
     // end marker it is taken as broken.
@@ -141,28 +144,32 @@ void StationLogos::fetch(const QUrl& logo)
     request.setTransferTimeout(int(options_.timeout.count()));
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
     QNetworkReply* reply = network_->get(request);
+    // An aborted reply may finish without an error: it is marked refused.
+    const auto refuse = [reply] {
+        reply->setProperty("refused", true);
+        reply->abort();
+    };
     // Only to another web address.
-    connect(reply, &QNetworkReply::redirected, reply, [reply](const QUrl& to) {
+    connect(reply, &QNetworkReply::redirected, reply, [reply, refuse](const QUrl& to) {
         if (to.scheme() == QLatin1String("http") || to.scheme() == QLatin1String("https"))
             emit reply->redirectAllowed();
         else
-            reply->abort();
+            refuse();
     });
     const qint64 limit = options_.maxBytes;
-    connect(reply, &QNetworkReply::downloadProgress, reply, [reply, limit](qint64 received, qint64 total) {
+    connect(reply, &QNetworkReply::downloadProgress, reply, [refuse, limit](qint64 received, qint64 total) {
         if (received > limit || total > limit)
-            reply->abort();
+            refuse();
     });
     connect(reply, &QNetworkReply::finished, this, [this, reply, logo] {
         reply->deleteLater();
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        QByteArray bytes = reply->readAll();
-        if (reply->error() != QNetworkReply::NoError || status != 200 || bytes.size() > options_.maxBytes) {
+        if (reply->property("refused").toBool() || reply->error() != QNetworkReply::NoError || status != 200) {
             writeDiagnosticLine(QStringLiteral("No logo from %1: %2").arg(logo.toString(), reply->errorString()));
             finish(logo, false);
             return;
         }
-        decodeInBackground(logo, bytes);
+        decodeInBackground(logo, reply->read(options_.maxBytes));
     });
 }
 
@@ -191,7 +198,7 @@ std::variant<QUrl, QString> StationLogos::adopt(const QString& path, const QStri
     QBuffer buffer(&held);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
-    if (!isReadable(reader, options_.maxDimension))
+    if (!isReadable(reader, *bytes, options_.maxDimension))
         return tr("The file is not a PNG, JPEG, ICO or WebP image of at most 4096 × 4096 pixels.");
     const QString copy = QDir(folder).filePath(station.toString(QUuid::WithoutBraces) + QLatin1Char('-')
                                                + QString::number(qHash(*bytes), 16) + QStringLiteral(".img"));
