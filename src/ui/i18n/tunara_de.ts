@@ -302,6 +302,10 @@
         <source>Keep a history of played tracks</source>
         <translation>Verlauf der gespielten Titel führen</translation>
     </message>
+    <message>
+        <source>Find Logos</source>
+        <translation>Logos suchen</translation>
+    </message>
 </context>
 <context>
     <name>SleepTimerSheet</name>
@@ -377,6 +381,18 @@
     <message>
         <source>Enter a name and a URL first</source>
         <translation>Geben Sie zuerst einen Namen und eine URL ein</translation>
+    </message>
+    <message>
+        <source>Logo:</source>
+        <translation>Logo:</translation>
+    </message>
+    <message>
+        <source>Choose Image…</source>
+        <translation>Bild wählen…</translation>
+    </message>
+    <message>
+        <source>Clear Image</source>
+        <translation>Bild entfernen</translation>
     </message>
 </context>
 <context>
@@ -551,6 +567,32 @@
     </message>
 </context>
 <context>
+    <name>tunara::LogoFinder</name>
+    <message>
+        <source>Every station has a logo</source>
+        <translation>Jeder Sender hat ein Logo</translation>
+    </message>
+    <message>
+        <source>Finding logos…</source>
+        <translation>Logos werden gesucht…</translation>
+    </message>
+    <message>
+        <source>No logos found</source>
+        <translation>Keine Logos gefunden</translation>
+    </message>
+    <message>
+        <source>Found a logo for 1 station</source>
+        <translation>Logo für 1 Sender gefunden</translation>
+    </message>
+    <message numerus="yes">
+        <source>Found logos for %n stations</source>
+        <translation>
+            <numerusform>Logo für %n Sender gefunden</numerusform>
+            <numerusform>Logos für %n Sender gefunden</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>tunara::SettingsViewModel</name>
     <message>
         <source>Are you sure you want to delete &quot;%1&quot;?</source>
@@ -574,6 +616,18 @@
     <message>
         <source>Add</source>
         <translation>Hinzufügen</translation>
+    </message>
+    <message>
+        <source>Choose Image</source>
+        <translation>Bild wählen</translation>
+    </message>
+    <message>
+        <source>Images (*.png *.jpg *.jpeg *.ico *.webp)</source>
+        <translation>Bilder (*.png *.jpg *.jpeg *.ico *.webp)</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>Alle Dateien (*)</translation>
     </message>
 </context>
 <context>
@@ -652,6 +706,21 @@
     <message>
         <source>Exported %1 to %2</source>
         <translation>%1 nach %2 exportiert</translation>
+    </message>
+</context>
+<context>
+    <name>tunara::StationLogos</name>
+    <message>
+        <source>The file could not be read.</source>
+        <translation>Die Datei konnte nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>The image is larger than 1 MiB.</source>
+        <translation>Das Bild ist größer als 1 MiB.</translation>
+    </message>
+    <message>
+        <source>The file is not a PNG, JPEG, ICO or WebP image of at most 4096 × 4096 pixels.</source>
+        <translation>Die Datei ist kein PNG-, JPEG-, ICO- oder WebP-Bild mit höchstens 4096 × 4096 Pixeln.</translation>
     </message>
 </context>
 <context>

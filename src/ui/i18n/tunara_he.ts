@@ -302,6 +302,10 @@
         <source>Keep a history of played tracks</source>
         <translation>שמירת היסטוריה של השירים שהושמעו</translation>
     </message>
+    <message>
+        <source>Find Logos</source>
+        <translation>חיפוש סמלילים</translation>
+    </message>
 </context>
 <context>
     <name>SleepTimerSheet</name>
@@ -377,6 +381,18 @@
     <message>
         <source>Enter a name and a URL first</source>
         <translation>יש להזין תחילה שם וכתובת URL</translation>
+    </message>
+    <message>
+        <source>Logo:</source>
+        <translation>סמליל:</translation>
+    </message>
+    <message>
+        <source>Choose Image…</source>
+        <translation>בחירת תמונה…</translation>
+    </message>
+    <message>
+        <source>Clear Image</source>
+        <translation>הסרת התמונה</translation>
     </message>
 </context>
 <context>
@@ -551,6 +567,32 @@
     </message>
 </context>
 <context>
+    <name>tunara::LogoFinder</name>
+    <message>
+        <source>Every station has a logo</source>
+        <translation>לכל התחנות יש סמליל</translation>
+    </message>
+    <message>
+        <source>Finding logos…</source>
+        <translation>מחפש סמלילים…</translation>
+    </message>
+    <message>
+        <source>No logos found</source>
+        <translation>לא נמצאו סמלילים</translation>
+    </message>
+    <message>
+        <source>Found a logo for 1 station</source>
+        <translation>נמצא סמליל לתחנה אחת</translation>
+    </message>
+    <message numerus="yes">
+        <source>Found logos for %n stations</source>
+        <translation>
+            <numerusform>נמצא סמליל ל־%n תחנה</numerusform>
+            <numerusform>נמצאו סמלילים ל־%n תחנות</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>tunara::SettingsViewModel</name>
     <message>
         <source>Are you sure you want to delete &quot;%1&quot;?</source>
@@ -574,6 +616,18 @@
     <message>
         <source>Add</source>
         <translation>הוספה</translation>
+    </message>
+    <message>
+        <source>Choose Image</source>
+        <translation>בחירת תמונה</translation>
+    </message>
+    <message>
+        <source>Images (*.png *.jpg *.jpeg *.ico *.webp)</source>
+        <translation>תמונות (*.png *.jpg *.jpeg *.ico *.webp)</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>כל הקבצים (*)</translation>
     </message>
 </context>
 <context>
@@ -652,6 +706,21 @@
     <message>
         <source>Exported %1 to %2</source>
         <translation>ייצוא %1 אל %2 הושלם</translation>
+    </message>
+</context>
+<context>
+    <name>tunara::StationLogos</name>
+    <message>
+        <source>The file could not be read.</source>
+        <translation>לא ניתן היה לקרוא את הקובץ.</translation>
+    </message>
+    <message>
+        <source>The image is larger than 1 MiB.</source>
+        <translation>התמונה גדולה מ־1 MiB.</translation>
+    </message>
+    <message>
+        <source>The file is not a PNG, JPEG, ICO or WebP image of at most 4096 × 4096 pixels.</source>
+        <translation>הקובץ אינו תמונת PNG‏, JPEG‏, ICO או WebP בגודל של 4096 × 4096 פיקסלים לכל היותר.</translation>
     </message>
 </context>
 <context>
