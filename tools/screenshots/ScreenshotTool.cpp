@@ -19,6 +19,7 @@
 #include <QPainter>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QtQml/QQmlExtensionPlugin>
 
@@ -96,6 +97,44 @@ void renderPanels()
         save(panel, QStringLiteral("panel-details-sleep"));
         ui.app->commands().chooseSleepTimer();
         save(panel, QStringLiteral("panel-sleep-choices"));
+    }
+    {
+        // Stations with logos, one playing; then what was played.
+        UiHarness ui;
+        ui.setStations(names);
+        QTemporaryDir pictures;
+        const QColor colours[] = {QColor("#e4572e"), QColor("#17bebb"), QColor("#2e282a"), QColor("#76b041")};
+        QList<QUrl> logos;
+        for (int i = 0; i < 4; ++i) {
+            QImage image(64, 64, QImage::Format_ARGB32);
+            image.fill(Qt::transparent);
+            QPainter painter(&image);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setBrush(colours[i]);
+            painter.setPen(Qt::NoPen);
+            painter.drawRoundedRect(0, 0, 64, 64, 14, 14);
+            painter.setBrush(Qt::white);
+            painter.drawEllipse(QPoint(32, 32), 12 + 3 * i, 12 + 3 * i);
+            painter.end();
+            const QString path = pictures.filePath(QStringLiteral("logo-%1.png").arg(i));
+            image.save(path);
+            logos << QUrl::fromLocalFile(path);
+            ui.store->setStationLogo(ui.station(i).id, logos.last());
+        }
+        for (const QString& title : {QStringLiteral("Bill Evans - Peace Piece"), QStringLiteral("Nina Simone - Lilac Wine")}) {
+            ui.present(title.startsWith(QLatin1String("Bill")) ? 0 : 1, PlayingStatus::playing);
+            ui.platform.backend.session().report(StreamTitle{title});
+        }
+        ui.platform.backend.session().report(StreamTitle{QStringLiteral("Alice Coltrane - Journey in Satchidananda")});
+        QQuickView& panel = ui.showPanel();
+        if (!QTest::qWaitFor([&] {
+                return std::ranges::all_of(logos, [&](const QUrl& logo) { return !ui.app->logos().file(logo).isEmpty(); });
+            }))
+            std::printf("logos not ready\n");
+        save(panel, QStringLiteral("panel-logos"));
+        ui.app->openHistory();
+        (void)QTest::qWaitForWindowExposed(&ui.app->history());
+        save(ui.app->history(), QStringLiteral("recently-played"));
     }
 }
 
