@@ -137,7 +137,12 @@ TrackHistory::TrackHistory(std::optional<QUrl> fileURL, QObject* parent)
     QFile file(writer_->path);
     if (!file.exists())
         return;
-    if (QFileInfo(file).isFile() && QFileInfo(file).size() <= largestFile && file.open(QIODevice::ReadOnly)) {
+    // A folder or a device there is left alone, and never written over.
+    if (!QFileInfo(file).isFile()) {
+        writer_->mayWrite = false;
+        return;
+    }
+    if (QFileInfo(file).size() <= largestFile && file.open(QIODevice::ReadOnly)) {
         if (std::optional<QList<PlayedTrack>> tracks = HistoryFile::decode(file.readAll())) {
             tracks_ = std::move(*tracks);
             return;

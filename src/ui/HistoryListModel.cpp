@@ -28,15 +28,24 @@ QString timeText(const QDateTime& time)
 HistoryListModel::HistoryListModel(TrackHistory& history, QObject* parent)
     : QAbstractListModel(parent)
     , history_(history)
+    , rows_(int(history.tracks().size()))
 {
-    // One track at the top, and the oldest gone past the history's length.
+    // One track at the top, and the oldest gone past the history's length:
+    // the rows a view shows, and its current one, stay where they are.
     connect(&history_, &TrackHistory::trackAdded, this, [this] {
-        beginResetModel();
-        endResetModel();
+        beginInsertRows({}, 0, 0);
+        ++rows_;
+        endInsertRows();
+        if (rows_ > history_.tracks().size()) {
+            beginRemoveRows({}, rows_ - 1, rows_ - 1);
+            --rows_;
+            endRemoveRows();
+        }
         emit countChanged();
     });
     connect(&history_, &TrackHistory::cleared, this, [this] {
         beginResetModel();
+        rows_ = 0;
         endResetModel();
         emit countChanged();
     });
@@ -44,12 +53,12 @@ HistoryListModel::HistoryListModel(TrackHistory& history, QObject* parent)
 
 int HistoryListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(history_.tracks().size());
+    return parent.isValid() ? 0 : rows_;
 }
 
 QString HistoryListModel::lineAt(int row) const
 {
-    if (row < 0 || row >= rowCount())
+    if (row < 0 || row >= history_.tracks().size())
         return {};
     const PlayedTrack& track = history_.tracks().at(row);
     return track.artist.isEmpty() ? track.title : track.artist + QStringLiteral(" - ") + track.title;
@@ -57,7 +66,7 @@ QString HistoryListModel::lineAt(int row) const
 
 QVariant HistoryListModel::data(const QModelIndex& index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid) || index.row() >= history_.tracks().size())
         return {};
     const PlayedTrack& track = history_.tracks().at(index.row());
     switch (role) {

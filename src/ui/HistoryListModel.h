@@ -40,6 +40,9 @@ signals:
 
 private:
     TrackHistory& history_;
+    // As the views were last told: one more than the history while its
+    // oldest track is being removed.
+    int rows_;
 };
 
 } // namespace tunara

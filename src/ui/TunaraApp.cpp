@@ -178,15 +178,22 @@ QQuickView& TunaraApp::panel()
     return *panel_;
 }
 
+std::unique_ptr<QQuickView> TunaraApp::makeWindow(const QString& component, const QString& title, QVariantMap properties,
+                                                 QSize minimum, QSize size)
+{
+    std::unique_ptr<QQuickView> view = makeView(component, std::move(properties));
+    view->setResizeMode(QQuickView::SizeRootObjectToView);
+    view->setTitle(title);
+    view->setMinimumSize(minimum);
+    view->resize(size);
+    return view;
+}
+
 QQuickView& TunaraApp::settings()
 {
     if (!settings_) {
-        settings_ = makeView(QStringLiteral("SettingsView"),
-                             {{QStringLiteral("settings"), QVariant::fromValue(&settingsModel_)}});
-        settings_->setResizeMode(QQuickView::SizeRootObjectToView);
-        settings_->setTitle(tr("Settings"));
-        settings_->setMinimumSize(QSize(400, 250));
-        settings_->resize(500, 350);
+        settings_ = makeWindow(QStringLiteral("SettingsView"), tr("Settings"),
+                               {{QStringLiteral("settings"), QVariant::fromValue(&settingsModel_)}}, {400, 250}, {500, 350});
     }
     return *settings_;
 }
@@ -194,12 +201,8 @@ QQuickView& TunaraApp::settings()
 QQuickView& TunaraApp::history()
 {
     if (!history_) {
-        history_ = makeView(QStringLiteral("RecentlyPlayedView"),
-                            {{QStringLiteral("history"), QVariant::fromValue(&historyModel_)}});
-        history_->setResizeMode(QQuickView::SizeRootObjectToView);
-        history_->setTitle(tr("Recently Played"));
-        history_->setMinimumSize(QSize(300, 200));
-        history_->resize(420, 360);
+        history_ = makeWindow(QStringLiteral("RecentlyPlayedView"), tr("Recently Played"),
+                              {{QStringLiteral("history"), QVariant::fromValue(&historyModel_)}}, {300, 200}, {420, 360});
     }
     return *history_;
 }
@@ -240,9 +243,7 @@ void TunaraApp::showPanel()
         panelAnchor_ = iconGeometry.isEmpty() ? QRect(QCursor::pos(), QSize(1, 1)) : iconGeometry;
         placePanel();
     }
-    view.show();
-    view.raise();
-    view.requestActivate();
+    bringForward(view);
     emit panelShown();
 }
 
@@ -270,34 +271,38 @@ void TunaraApp::followPanelFocus()
     }
 }
 
-void TunaraApp::openSettings()
+void TunaraApp::bringForward(QQuickView& view)
 {
-    QQuickView& view = settings();
     view.show();
     view.raise();
     view.requestActivate();
+}
+
+void TunaraApp::backToPanel(QQuickView* window)
+{
+    if (window)
+        window->hide();
+    showPanel();
+}
+
+void TunaraApp::openSettings()
+{
+    bringForward(settings());
 }
 
 void TunaraApp::closeSettings()
 {
-    if (settings_)
-        settings_->hide();
-    showPanel();
+    backToPanel(settings_.get());
 }
 
 void TunaraApp::openHistory()
 {
-    QQuickView& view = history();
-    view.show();
-    view.raise();
-    view.requestActivate();
+    bringForward(history());
 }
 
 void TunaraApp::closeHistory()
 {
-    if (history_)
-        history_->hide();
-    showPanel();
+    backToPanel(history_.get());
 }
 
 void TunaraApp::quit()

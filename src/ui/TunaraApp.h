@@ -74,6 +74,12 @@ protected:
 private:
     void announceChanges();
     std::unique_ptr<QQuickView> makeView(const QString& component, QVariantMap properties = {});
+    // A window of its own (Settings, Recently Played), resizable.
+    std::unique_ptr<QQuickView> makeWindow(const QString& component, const QString& title, QVariantMap properties,
+                                           QSize minimum, QSize size);
+    static void bringForward(QQuickView& view);
+    // Hides the window, closed from the keyboard: the panel comes back.
+    void backToPanel(QQuickView* window);
     void turnVolume(int notches);
     void updateTrayIcon();
     TrayMenu trayMenu();
