@@ -1,5 +1,6 @@
 #include "HistoryListModel.h"
 
+#include "Announcement.h"
 #include "common/DisplayText.h"
 #include "model/TrackHistory.h"
 
@@ -106,6 +107,7 @@ void HistoryListModel::searchWeb(int row) const
 void HistoryListModel::clear()
 {
     history_.clear();
+    announce(tr("History cleared"));
 }
 
 } // namespace tunara

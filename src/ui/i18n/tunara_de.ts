@@ -565,6 +565,10 @@
         <source>%1, %2, %3</source>
         <translation>%1, %2, %3</translation>
     </message>
+    <message>
+        <source>History cleared</source>
+        <translation>Verlauf gelöscht</translation>
+    </message>
 </context>
 <context>
     <name>tunara::LogoFinder</name>
