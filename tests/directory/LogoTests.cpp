@@ -99,12 +99,11 @@ TEST_F(LogoTest, AFaviconIsFetchedOnceScaledAndKeptInTheCache)
     }
     EXPECT_EQ(directory.requests().last().userAgent, "Tunara/" TUNARA_VERSION);
     // The next run finds it in the cache; a cleared cache is filled again.
-    StationLogos again(options);
-    EXPECT_FALSE(again.file(favicon("wide.png")).isEmpty());
+    Logos again(options);
+    EXPECT_FALSE(again.logos.file(favicon("wide.png")).isEmpty());
     EXPECT_EQ(requestsFor("wide.png"), 1);
     ASSERT_TRUE(QDir(cache.path()).removeRecursively());
-    Logos cleared(options);
-    EXPECT_EQ(cleared.picture(favicon("wide.png")).size(), QSize(128, 64));
+    EXPECT_EQ(again.picture(favicon("wide.png")).size(), QSize(128, 64));
     EXPECT_EQ(requestsFor("wide.png"), 2);
 }
 

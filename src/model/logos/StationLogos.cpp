@@ -113,10 +113,12 @@ QUrl StationLogos::file(const QUrl& logo)
     if (logo.isEmpty() || !logo.isValid())
         return {};
     const QString path = cachePath(logo);
+    const bool onDisk = QFileInfo::exists(path);
     const auto known = states_.constFind(logo);
-    if (known != states_.constEnd())
-        return *known == State::ready && QFileInfo::exists(path) ? QUrl::fromLocalFile(path) : QUrl();
-    if (QFileInfo::exists(path)) {
+    // A picture gone from the cache while the program runs is made again.
+    if (known != states_.constEnd() && !(*known == State::ready && !onDisk))
+        return *known == State::ready ? QUrl::fromLocalFile(path) : QUrl();
+    if (onDisk) {
         states_.insert(logo, State::ready);
         return QUrl::fromLocalFile(path);
     }
