@@ -40,17 +40,10 @@ void announce(const QString& text)
 #else
     // Qt before 6.8 has no announcement its AT-SPI bridge sends, drops
     // alerts, and tells a new name or description without the text. Orca
-    // speaks a notification that shows: each window has one (Announcer.qml)
-    // that draws nothing, named with the text and shown again.
-    auto* announcer = window->contentItem()->findChild<QQuickItem*>(QStringLiteral("announcer"));
-    if (!announcer)
-        return;
-    for (QObject* child : announcer->children()) {
-        if (child->inherits("QQuickAccessibleAttached"))
-            child->setProperty("name", text);
-    }
-    announcer->setVisible(false);
-    announcer->setVisible(true);
+    // speaks a notification that shows: each window has an announcer
+    // (Announcer.qml) that shows one for each text.
+    if (QQuickItem* announcer = window->contentItem()->findChild<QQuickItem*>(QStringLiteral("announcer")))
+        QMetaObject::invokeMethod(announcer, "say", Q_ARG(QVariant, text));
 #endif
 }
 
