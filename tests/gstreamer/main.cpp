@@ -1,6 +1,12 @@
 // Runs the GStreamer tests inside a Qt application, whose main loop also
 // drives GLib's main context. The leak tests run with GStreamer's leaks
 // tracer, which must be chosen before GStreamer starts.
+//
+// The program keeps no idle GLib threads, so a streaming or TLS thread may
+// still be ending when the last test returns. LeakSanitizer's check at exit
+// stops every thread, and a thread ending under it can crash its tracer
+// ("Tracer caught signal 11"): with a sanitizer, the process first waits
+// for its thread count to settle.
 
 #include "GstMediaBackend.h"
 
@@ -8,7 +14,33 @@
 
 #include <QCoreApplication>
 
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <iterator>
+#include <thread>
+
+namespace {
+
+#ifdef TUNARA_SANITIZE
+void waitForThreadsToSettle()
+{
+    using namespace std::chrono_literals;
+    const auto count = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/task"), {});
+    };
+    auto last = count();
+    int steady = 0;
+    for (int i = 0; i < 100 && steady < 5; ++i) {
+        std::this_thread::sleep_for(50ms);
+        const auto now = count();
+        steady = now == last ? steady + 1 : 0;
+        last = now;
+    }
+}
+#endif
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -18,5 +50,9 @@ int main(int argc, char** argv)
     QCoreApplication application(argc, argv);
     tunara::initializeGStreamer();
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+#ifdef TUNARA_SANITIZE
+    waitForThreadsToSettle();
+#endif
+    return result;
 }
